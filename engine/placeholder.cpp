@@ -1,0 +1,1 @@
+#include "engine/output_model.hpp"
