@@ -1,0 +1,256 @@
+// Settings of the CATPCA, CATREG and MULTIPLE CORRESPONDENCE commands and the
+// parsers that fill them.
+//
+// The driver calls, in this order:
+//   CommandSettings s; s.kind = ...;
+//   scan_subcommands(s)   -> s.positions
+//   parse_variables(s)    -> s.vars.variables, s.vars.m
+//   (driver allocates its per-variable workspace arrays)
+//   parse_remaining(s)    -> everything else, in the fixed order, plus the
+//                            cross-subcommand checks
+// Each returns false when an error (severity 3) was reported; the host's error
+// flag is set in that case as well.
+//
+// Index conventions: dictionary indexes are 1-based (host convention). Every
+// per-variable vector below is indexed by the 0-based position in
+// `vars.variables` (AnalysisVariables order after ANALYSIS: the m_a analysis
+// variables first, in ANALYSIS order, then the remaining VARIABLES entries),
+// and has m entries once parse_remaining has run. Variable lists inside
+// PRINT/PLOT settings hold such 0-based positions, not dictionary indexes.
+// These lists are small (m entries); the large data arrays stay in the host
+// workspace, owned by the driver.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/host.hpp"
+
+namespace oscat::syntax {
+
+enum class ProcedureKind : int { Catpca = 1, Catreg = 2, Mcorresp = 3 };
+
+// Subcommand numbers: 1-based positions in the procedure's keyword table.
+namespace sub {
+inline constexpr int VARIABLES = 1, ANALYSIS = 2, MAXITER = 3, CRITITER = 4, PRINT = 5,
+                     PLOT = 6, OUTFILE = 7, DISCRETIZATION = 8, MISSING = 9,
+                     SUPPLEMENTARY = 10, SAVE = 11, RESAMPLE = 15;
+// CATPCA / MCORRESP
+inline constexpr int DIMENSION = 12, CONFIGURATION = 13, NORMALIZATION = 14, ROTATION = 16;
+// CATREG (CONVERGE is folded into CRITITER by the scan)
+inline constexpr int INITIAL = 12, CONVERGE = 13, REGULARIZATION = 14;
+inline constexpr int MAX = 16;
+}  // namespace sub
+
+// The subcommand keyword table of a procedure (16, 15 or 15 fields).
+host::KeywordTable subcommand_table(ProcedureKind kind);
+
+// Scaling levels (`mlevel`).
+inline constexpr std::int32_t NOMINAL = 0, ORDINAL = 1, NUMERICAL = 2, MNOMINAL = 3, SPORD = 4,
+                              SPNOM = 5;
+
+struct ScalingLevelRecord {
+  std::int32_t mlevel = -1;
+  std::int32_t inknot = -1;  // interior knots (spline levels), else 0
+  std::int32_t degree = -1;  // spline degree (spline levels), else 0
+  std::int32_t status = 0;   // set by the missing-value treatment
+};
+
+// One entry per subcommand number (index 1..sub::MAX; index 0 unused).
+// 0 absent; > 0 token position of the first token of the specification;
+// < 0 given more than once.
+struct SubcommandPositions {
+  std::array<int, sub::MAX + 1> pos{};
+  int operator[](int subcommand) const { return pos[static_cast<std::size_t>(subcommand)]; }
+  int& operator[](int subcommand) { return pos[static_cast<std::size_t>(subcommand)]; }
+};
+
+struct VariableSettings {
+  std::vector<int> variables;                // AnalysisVariables (dictionary indexes)
+  int m = 0;                                 // VARIABLES count
+  int m_a = 0;                               // analysis variables (first m_a of `variables`)
+  std::vector<ScalingLevelRecord> levels;    // per variable; non-analysis entries hold defaults
+  std::vector<double> weights;               // variable weights (default 1)
+  // CATREG: variables[0] is the dependent, variables[1..m_a-1] the predictors.
+  // p: predictors whose level is ORDINAL or SPORD (0 when m_a < 2).
+  int ordinal_predictors = 0;
+  double active_weight_sum = 0;              // sum of weights of active analysis variables
+};
+
+struct IterationSettings {
+  int maxiter = 100;
+  double crititer = 0.00001;
+};
+
+// Discretization method codes (DiscretizationSettings::method).
+inline constexpr double DISCR_NONE = 0, DISCR_RANKING = 1, DISCR_MULTIPLYING = 2,
+                        DISCR_GROUPING_UNIFORM = 3, DISCR_GROUPING_NORMAL = 4;
+// A negative method is GROUPING with EQINTV, the width being -method.
+
+struct DiscretizationSettings {
+  std::vector<double> method;       // per variable; 0 = not set (defaults applied by the data set-up)
+  std::vector<int> ncat;            // requested number of categories (0 when not applicable)
+  std::vector<int> ncat_effective;  // as requested; the set-up lowers / marks it
+};
+
+// Missing-value treatment codes.
+inline constexpr int MISS_PASSIVE_EXTRACAT = 1, MISS_PASSIVE_MODE = 2, MISS_PASSIVE_RANDOM = 3,
+                     MISS_ACTIVE_EXTRACAT = 4, MISS_ACTIVE_MODE = 5, MISS_ACTIVE_RANDOM = 6,
+                     MISS_LISTWISE = 7;
+
+struct MissingSettings {
+  std::vector<int> code;  // per variable, 1..7 after parsing
+};
+
+struct SupplementarySettings {
+  std::vector<int> variable;   // per variable: 1 when supplementary (CATPCA, MCORRESP)
+  int object_position = 0;     // token position of the OBJECT list (0: none); read after pass 2
+  int active_variables = 0;    // analysis variables that are not supplementary
+};
+
+// Defaults per procedure are applied by parse_remaining (also when PRINT is absent).
+struct PrintSettings {
+  bool descrip = true, history = false, vaf = false, coeff = false, corr = false,
+       ocorr = false, object = false, quant = false, loading = false, discrim = false,
+       r = false, anova = false, regu = false;
+  std::vector<int> descrip_vars;  // positions; filled with all variables by default
+  std::vector<int> quant_vars;    // positions (analysis variables); empty = all
+  int object_label_var = -1;      // position of the variable that labels objects, -1 none
+  bool loading_sort = false;      // CATPCA LOADING(SORT)
+};
+
+struct PlotRequest {
+  bool on = false;
+  std::vector<int> vars;           // positions; empty = all applicable variables
+  std::vector<int> centroid_vars;  // LOADING(CENTROID(...)), PROJCENT(var)
+  bool loading_vars_given = false; // LOADING(...) / BIPLOT(LOADING(...)) named variables
+  int label_size = 20;             // label length (0 .. 20)
+};
+
+// Ellipse groups: 0 loadings (LDELLARE, in MCORRESP DMELLARE), 1 categories
+// (CTELLARE), 2 objects (OBELLARE).
+struct EllipseGroup {
+  double measure = 1;    // 1 AREA, 2 STDEV
+  double threshold = 0;
+  double decimals = 1;   // decimals of the threshold as written
+  double points = 40;
+  int direction = 0;     // +1 above, -1 below, 0 none given
+  bool requested = false;
+};
+
+struct PlotSettings {
+  PlotRequest trans, resid, object, category, jointcat, biplot, loading, triplot, projcent,
+      vaf, discrim, regu;
+  int ndim_lo = 0, ndim_hi = 0;               // NDIM(d1, d2); 0 = default
+  std::array<EllipseGroup, 3> ellipse{{{1, 0, 1, 40, 0, false}, {1, 0, 1, 40, 0, false},
+                                       {2, 2, 1, 40, 0, false}}};
+  std::vector<double> regu_penalties;          // CATREG ENET REGU(list)
+  bool given = false;                          // a PLOT subcommand was present
+};
+
+struct SaveRequest {
+  bool on = false;
+  std::string root;  // root name (default per keyword)
+  int dims = 0;      // dimensions to save; 0 = as many as the solution has
+};
+
+struct SaveSettings {
+  SaveRequest trdata, object, approx, pre, res;
+  std::array<SaveRequest, 3> ellarea;  // LDELLARE/DMELLARE, CTELLARE, OBELLARE
+};
+
+struct OutfileRequest {
+  int handle = 0;     // host file handle; 0 none
+  std::string path;
+};
+
+struct OutfileSettings {
+  OutfileRequest trdata, discrdat, object, approx, ellcoord;
+};
+
+struct ResampleSettings {
+  int method = 0;        // 0 none, 1 CROSSVAL, 2 BOOTSTRAP
+  int count = 0;
+  bool balanced = true;  // CATPCA, MCORRESP
+  bool procrustes = true;
+  int level = 95;        // confidence level in percent
+};
+
+struct RegularizationSettings {
+  // method (0 NONE, 1 RIDGE, 2 LASSO, 3 ENET), then start, stop, step of the
+  // first list and of the second (ENET only).
+  std::array<double, 7> v{};
+  double method() const { return v[0]; }
+  int file = 0;
+  std::string path;
+};
+
+struct DimensionSettings {
+  int p = 2;
+};
+
+struct NormalizationSettings {
+  // q, e_obj = (1+q)/2, e_var = (1-q)/2, 1 when q was given as a number.
+  std::array<double, 4> v{-1, 0, 1, 0};
+  int keyword = 1;  // 1 VPRINCIP .. 4 INDEPEND; 0 numeric
+  bool independent() const { return keyword == 4; }
+};
+
+struct ConfigurationSettings {
+  int mode = 0;  // 0 none, 1 INITIAL, 2 FIXED
+  int file = 0;
+  std::string path;
+  bool fixed() const { return mode == 2; }
+};
+
+// Rotation method codes.
+inline constexpr int ROT_NONE = 0, ROT_VARIMAX = 1, ROT_EQUAMAX = 2, ROT_QUARTIMAX = 3,
+                     ROT_OBLIMIN = 4, ROT_PROMAX = 7;
+
+struct RotationSettings {
+  // method code, parameter (OBLIMIN delta, PROMAX kappa), iterations.
+  std::array<double, 3> v{0, 0, 0};
+  bool kaiser = true;
+  int method() const { return static_cast<int>(v[0]); }
+};
+
+struct InitialSettings {
+  int type = 0;             // 0 NUMERICAL, 1 RANDOM, 2 MULTISTA, 3 FIXSIGNS
+  double threshold = 101.0; // MULTISTA percentage; -1 for ALL
+  int pattern = 0;          // FIXSIGNS case number
+  int file = 0;
+  std::string path;
+};
+
+struct CommandSettings {
+  ProcedureKind kind = ProcedureKind::Catpca;
+  SubcommandPositions positions;
+  VariableSettings vars;
+  IterationSettings iter;
+  DiscretizationSettings discr;
+  MissingSettings missing;
+  SupplementarySettings supp;
+  PrintSettings print;
+  PlotSettings plot;
+  SaveSettings save;
+  OutfileSettings outfile;
+  ResampleSettings resample;
+  RegularizationSettings regu;
+  DimensionSettings dim;
+  NormalizationSettings norm;
+  ConfigurationSettings config;
+  RotationSettings rotation;
+  InitialSettings initial;
+  // CATREG: the analysis produces the regularization output only (driver, set later).
+};
+
+// Subcommand scan: fills s.positions. False when an error was reported.
+bool scan_subcommands(CommandSettings& s);
+// VARIABLES: fills s.vars.variables and s.vars.m. False on error or m == 0.
+bool parse_variables(CommandSettings& s);
+// Every other subcommand in the fixed order, then the cross-subcommand checks.
+bool parse_remaining(CommandSettings& s);
+
+}  // namespace oscat::syntax
