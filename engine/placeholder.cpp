@@ -1,1 +1,0 @@
-#include "engine/output_model.hpp"
