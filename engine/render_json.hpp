@@ -1,0 +1,15 @@
+// Machine-readable rendering of the output document: the data of every table,
+// message, chart and text block, with message keys next to the shown texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/output_model.hpp"
+
+namespace oscat::engine {
+
+// One JSON document: {"oscat": version, "commands": [...]}.
+std::string render_json(const Document& doc, std::string_view version);
+
+}  // namespace oscat::engine
