@@ -1,6 +1,6 @@
+#include "driver/driver.hpp"
 #include "exports/procedures.hpp"
 
 namespace oscat {
-// Not built yet: the export reports that the procedure is unavailable.
-void run_catpca() { report_unavailable("CATPCA"); }
+void run_catpca() { driver::OptimalScalingDriver(driver::catpca_descriptor()).run(); }
 }  // namespace oscat

@@ -1,6 +1,6 @@
+#include "driver/driver.hpp"
 #include "exports/procedures.hpp"
 
 namespace oscat {
-// Not built yet: the export reports that the procedure is unavailable.
-void run_mcorresp() { report_unavailable("Multiple Correspondence"); }
+void run_mcorresp() { driver::OptimalScalingDriver(driver::mcorresp_descriptor()).run(); }
 }  // namespace oscat

@@ -1,6 +1,6 @@
+#include "driver/driver.hpp"
 #include "exports/procedures.hpp"
 
 namespace oscat {
-// Not built yet: the export reports that the procedure is unavailable.
-void run_catreg() { report_unavailable("CATREG"); }
+void run_catreg() { driver::OptimalScalingDriver(driver::catreg_descriptor()).run(); }
 }  // namespace oscat

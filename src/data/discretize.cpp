@@ -1,0 +1,134 @@
+#include "data/discretize.hpp"
+
+#include <cmath>
+
+#include "data/lloyd_max_table.hpp"
+
+namespace oscat::data {
+namespace {
+
+// Weighted mean and sum of squares around it.
+void moments(const double* v, const double* c, int k, double& n, double& mean, double& ss) {
+  n = 0;
+  double s = 0;
+  for (int i = 0; i < k; ++i) { n += c[i]; s += c[i] * v[i]; }
+  mean = n > 0 ? s / n : 0;
+  ss = 0;
+  for (int i = 0; i < k; ++i) ss += c[i] * (v[i] - mean) * (v[i] - mean);
+}
+
+void ranks(int k, double* codes) {
+  for (int i = 0; i < k; ++i) codes[i] = i + 1;
+}
+
+void multiplying(const double* v, const double* c, int k, double* codes) {
+  double n, mean, ss;
+  moments(v, c, k, n, mean, ss);
+  if (!(ss > 0)) {  // one distinct value: nothing to spread (zero variance is reported later)
+    for (int i = 0; i < k; ++i) codes[i] = 1;
+    return;
+  }
+  const double s = 10.0 * std::sqrt(n / ss);
+  const double o = std::trunc((v[0] - mean) * s - 0.5);
+  for (int i = 0; i < k; ++i) {
+    const double z = (v[i] - mean) * s;
+    codes[i] = std::trunc(v[i] >= mean ? z + 0.5 : z - 0.5) + 1 - o;
+  }
+}
+
+void uniform(const double* c, int k, int ncat, double* codes) {
+  double n = 0;
+  for (int i = 0; i < k; ++i) n += c[i];
+  const double t = n / ncat;
+  int cat = 1;
+  double f = c[0];
+  double d = f - t;
+  for (int i = 0; i < k; ++i) {
+    codes[i] = cat;
+    if (i + 1 == k) break;
+    f += c[i + 1];
+    double dn = f - cat * t;
+    // Close the category when it is full, or when taking the next value would
+    // overshoot by more than the current shortfall.
+    if (d >= 0 || std::fabs(d) <= std::fabs(dn)) {
+      ++cat;
+      dn -= t;
+    }
+    d = dn;
+  }
+}
+
+void normal(const double* v, const double* c, int k, int ncat, double* codes) {
+  double n, mean, ss;
+  moments(v, c, k, n, mean, ss);
+  const double* q = lloyd_max_row(ncat);
+  const int h = ncat / 2;
+  const int mid = (ncat + 1) / 2;
+  const double scale = ss > 0 ? std::sqrt(n / ss) : 0;
+  for (int i = 0; i < k; ++i) {
+    const double z = (v[i] - mean) * scale;
+    const double az = std::fabs(z);
+    int top = 0;  // largest index with q[top] < |z|, 1-based; 0 when none
+    for (int j = 0; j < h; ++j)
+      if (q[j] < az) top = j + 1;
+    if (top == 0) codes[i] = mid;
+    else if (z >= 0) codes[i] = mid + top;
+    else codes[i] = mid + (ncat % 2 == 0 ? 1 : 0) - top;
+  }
+}
+
+}  // namespace
+
+CodeStatus code_values(double method, int ncat, const double* v, const double* c, int k,
+                       double* codes) {
+  if (k <= 0) return CodeStatus::Ok;
+  if (method < 0) {
+    const double w = -method;
+    for (int i = 0; i < k; ++i) codes[i] = std::trunc((v[i] - v[0]) / w) + 1;
+    return CodeStatus::Ok;
+  }
+  if (method == kDiscNone) {
+    for (int i = 0; i < k; ++i) codes[i] = v[i] > 0 ? v[i] : -2;
+    return CodeStatus::Ok;
+  }
+  if (method == kDiscRanking) {
+    ranks(k, codes);
+    return CodeStatus::Ok;
+  }
+  if (method == kDiscMultiplying) {
+    multiplying(v, c, k, codes);
+    return CodeStatus::Ok;
+  }
+  if (method == kDiscUniform || method == kDiscNormal) {
+    if (ncat >= k) {
+      ranks(k, codes);
+      return CodeStatus::TooFewValues;
+    }
+    if (method == kDiscUniform) {
+      uniform(c, k, ncat, codes);
+    } else {
+      if (ncat > kLloydMaxMaxLevels) ncat = kLloydMaxMaxLevels;  // the parser caps NCAT at 36
+      if (ncat < kLloydMaxMinLevels) return CodeStatus::UnknownMethod;
+      normal(v, c, k, ncat, codes);
+    }
+    return CodeStatus::Ok;
+  }
+  return CodeStatus::UnknownMethod;
+}
+
+double default_method(bool is_string, const double* v, int k, int& ncat) {
+  if (is_string) {
+    ncat = 0;
+    return kDiscRanking;
+  }
+  for (int i = 0; i < k; ++i) {
+    if (v[i] != std::trunc(v[i])) {
+      ncat = 7;
+      return kDiscNormal;
+    }
+  }
+  ncat = 0;
+  return kDiscNone;
+}
+
+}  // namespace oscat::data

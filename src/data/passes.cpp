@@ -1,0 +1,317 @@
+#include "data/passes.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "data/discretize.hpp"
+#include "data/report.hpp"
+#include "host/host.hpp"
+
+namespace oscat::data {
+
+using host::H;
+
+namespace {
+
+int key_words(int var) {
+  const int width = H().dict.DICGET(var).width;
+  return width > 0 ? (width + 7) / 8 : 1;
+}
+
+bool is_string(int var) { return H().dict.DICGET(var).is_string(); }
+
+}  // namespace
+
+bool open_value_tables(const int* vars, int m, int* handles) {
+  auto& t = H().tables;
+  t.TMOPEN();
+  for (int j = 0; j < m; ++j) {
+    handles[j] = t.TMNEWT(key_words(vars[j]));
+    if (handles[j] == 0) {
+      report("ZYL Value table not available.", 2, 3);
+      return false;
+    }
+  }
+  return true;
+}
+
+void close_value_tables(int* handles, int m) {
+  auto& t = H().tables;
+  for (int j = 0; j < m; ++j) {
+    if (handles[j] == 0) continue;
+    t.TMDSCP(handles[j]);
+    t.TMFREE(handles[j]);
+    handles[j] = 0;
+  }
+  t.TMCLOS();
+}
+
+int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, bool& error) {
+  auto& h = H();
+  error = false;
+  int n = 0;
+  h.cases.OBPINI();
+  while (h.cases.OBSERV()) {
+    ++n;
+    for (int j = 0; j < m; ++j) {
+      const int var = vars[j];
+      bool is_new = false;
+      double* count = nullptr;
+      if (is_string(var)) {
+        const std::string_view s = h.cases.string_value(var);
+        if (h.cases.QAMISS(var, s)) continue;
+        count = h.tables.TMGETV(handles[j], s, true, is_new);
+      } else {
+        const double v = h.cases.value(var);
+        if (h.cases.QAMISS(var, v)) continue;
+        count = h.tables.TMGETV(handles[j], host::numeric_key(v), true, is_new);
+      }
+      if (count == nullptr) {
+        error = true;
+        break;
+      }
+      *count += 1;
+    }
+    if (error) break;
+  }
+  h.cases.OBPEND();
+  if (error) {
+    report("ZYL Value table not available.", 2, 3);
+    return n;
+  }
+  std::vector<int> empty;
+  for (int j = 0; j < m; ++j) {
+    ndistinct[j] = h.tables.TMPOIN(handles[j]);
+    if (ndistinct[j] == 0) {
+      empty.push_back(vars[j]);
+      continue;
+    }
+    h.msg.ASSERT(h.tables.TMKEYL(handles[j]) <= 4096, "ZYL_1stDataPass", "lnvar .le. 4096");
+    h.tables.TMSORT(handles[j], !is_string(vars[j]));
+  }
+  // A variable without a single valid value cannot be analysed; say which.
+  if (!empty.empty()) {
+    report_variables("ZYL Var ^1 no valid values.", "ZYL Var [%1:, ^1:, $1]1 no valid values.", empty,
+                     2, 3);
+    error = true;
+  }
+  return n;
+}
+
+void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded,
+                      double* raw, double* w, int* cases) {
+  auto& h = H();
+  int i = 0;
+  h.cases.OBPINI();
+  while (h.cases.OBSERV()) {
+    if (i >= n) continue;  // the file cannot grow between the passes; never write past n
+    for (int j = 0; j < m; ++j) {
+      const int var = vars[j];
+      double& c = coded[static_cast<long>(j) * n + i];
+      double& r = raw[static_cast<long>(j) * n + i];
+      bool is_new = false;
+      double* code = nullptr;
+      if (is_string(var)) {
+        const std::string_view s = h.cases.string_value(var);
+        if (h.cases.QAMISS(var, s)) {
+          c = -1;
+          r = host::SYSMIS;
+          continue;
+        }
+        code = h.tables.TMGETV(handles[j], s, false, is_new);
+      } else {
+        const double v = h.cases.value(var);
+        r = v;
+        if (host::is_sysmis(v)) {
+          c = 0;
+          continue;
+        }
+        if (h.cases.QAMISS(var, v)) {
+          c = -1;
+          continue;
+        }
+        code = h.tables.TMGETV(handles[j], host::numeric_key(v), false, is_new);
+      }
+      h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
+      c = code ? *code : 0;
+      if (is_string(var)) r = c;
+    }
+    w[i] = h.cases.case_weight();
+    cases[i] = h.cases.case_number();
+    cases[n + i] = 0;
+    ++i;
+  }
+  h.cases.OBPEND();
+}
+
+bool discretization_setup(const int* vars, int m, const int* handles, double* method, int* ncat,
+                          int* ncat_eff, double* scratch) {
+  auto& h = H();
+  std::vector<int> to_ranking, to_grouping, too_large;
+  bool ok = true;
+  for (int j = 0; j < m; ++j) {
+    const int t = handles[j];
+    const int k = h.tables.TMSIZE(t);
+    const bool str = is_string(vars[j]);
+    double* v = scratch;
+    double* c = scratch + k;
+    double* codes = scratch + 2 * k;
+    for (int i = 0; i < k; ++i) {
+      v[i] = str ? i + 1 : host::key_number(h.tables.TMKEY(t, i + 1));
+      c[i] = h.tables.TMVAL(t, i + 1);
+    }
+    if (method[j] == kDiscNone) {
+      method[j] = default_method(str, v, k, ncat[j]);
+      ncat_eff[j] = ncat[j];
+      if (method[j] == kDiscRanking) to_ranking.push_back(vars[j]);
+      else if (method[j] == kDiscNormal) to_grouping.push_back(vars[j]);
+    }
+    switch (code_values(method[j], ncat_eff[j], v, c, k, codes)) {
+      case CodeStatus::Ok: break;
+      case CodeStatus::TooFewValues:
+        too_large.push_back(vars[j]);
+        ncat_eff[j] = k;
+        break;
+      case CodeStatus::UnknownMethod:
+        report("Unknown Discretization.", 2, 3);
+        ok = false;
+        break;
+    }
+    for (int i = 0; i < k; ++i) h.tables.TMVAL(t, i + 1) = codes[i];
+  }
+  report_variables("Discr var ^1 set to RANKING.", "Discr var [%1:, ^1:, $1]1 set to RANKING.",
+                   to_ranking, 2, 2);
+  report_variables("Discr var ^1 set to GROUPING.", "Discr var [%1:, ^1:, $1]1 set to GROUPING.",
+                   to_grouping, 2, 2);
+  report_variables("CPR NrCat for grouping too large for var ^1.",
+                   "CPR NrCat for grouping too large for var [%1:, ^1:, $1]1.", too_large, 2, 2);
+  return ok;
+}
+
+bool equal_interval_check(const int* vars, int m, const int* handles, const double* method) {
+  auto& h = H();
+  std::vector<int> bad;
+  for (int j = 0; j < m; ++j) {
+    if (!(method[j] < 0)) continue;
+    const int t = handles[j];
+    const int k = h.tables.TMSIZE(t);
+    if (k == 0) continue;
+    const double range = is_string(vars[j]) ? k - 1
+                         : host::key_number(h.tables.TMKEY(t, k)) - host::key_number(h.tables.TMKEY(t, 1));
+    if (range < -method[j]) bad.push_back(vars[j]);
+  }
+  report_variables("CPR value EQINTV too large var ^1.", "CPR value EQINTV too large var [%1:, ^1:, $1]1.",
+                   bad, 2, 3);
+  return bad.empty();
+}
+
+bool supplementary_objects(int position, double* w, const int* cases, int n) {
+  auto& h = H();
+  auto& tok = h.tokens;
+  tok.SSETPT(position);
+  bool ok = true, odd_weight = false;
+  auto find = [&](double k) -> int {
+    const int* p = std::lower_bound(cases, cases + n, static_cast<int>(k));
+    return (p != cases + n && *p == static_cast<int>(k)) ? static_cast<int>(p - cases) : -1;
+  };
+  auto set_aside = [&](int i) {
+    if (w[i] != 1 && w[i] != 0) odd_weight = true;
+    w[i] = 0;
+  };
+  auto valid_number = [&](const host::Token& t) {
+    return t.kind == host::TokenKind::Number && host::QDINT(t.value) && t.value > 0;
+  };
+  host::Token t = tok.SSNXT1();
+  while (t.kind != host::TokenKind::End && t.kind != host::TokenKind::RParen &&
+         t.kind != host::TokenKind::Slash) {
+    if (t.kind == host::TokenKind::Comma) {
+      t = tok.SSNXT1();
+      continue;
+    }
+    if (!valid_number(t)) {
+      report("Invalid CPR supp obj.", 2, 3);
+      ok = false;
+      t = tok.SSNXT1();
+      continue;
+    }
+    const double a = t.value;
+    t = tok.SSNXT1();
+    if (t.kind == host::TokenKind::Name && t.text == "THRU") {
+      const host::Token b = tok.SSNXT1();
+      t = tok.SSNXT1();
+      if (!valid_number(b)) {
+        report("Invalid CPR supp obj.", 2, 3);
+        ok = false;
+      } else if (a > b.value) {
+        report("Invalid CPR supp obj range.", 2, 3);
+        ok = false;
+      } else if (find(a) < 0 || find(b.value) < 0) {
+        report("Invalid CPR supp obj.", 2, 3);
+        ok = false;
+      } else {
+        for (int i = find(a); i < n && cases[i] <= b.value; ++i) set_aside(i);
+      }
+      continue;
+    }
+    const int i = find(a);
+    if (i < 0) {
+      report("Invalid CPR supp obj.", 2, 3);
+      ok = false;
+    } else {
+      set_aside(i);
+    }
+  }
+  if (odd_weight) report("CPR weight supp obj.", 2, 2);
+  return ok;
+}
+
+bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var) {
+  bool any = false;
+  for (int i = 0; i < n; ++i) {
+    if (w[i] == 0) continue;
+    bool valid = false;
+    for (int j = 0; j < ma && !valid; ++j)
+      if (!(supp_var && supp_var[j]) && coded[static_cast<long>(j) * n + i] > 0) valid = true;
+    if (!valid) {
+      w[i] = 0;
+      any = true;
+    }
+  }
+  if (any) report("Object all missings.", 2, 2);
+  return any;
+}
+
+int zero_variance(const CategoryBook& b, int ma, double* flags) {
+  int found = 0;
+  for (int j = 0; j < ma; ++j) {
+    const double* f = b.freq + static_cast<long>(j) * b.cap;
+    int nonzero = 0;
+    for (int c = 0; c < b.count[j]; ++c)
+      if (f[c] != 0) ++nonzero;
+    const bool zero = b.count[j] <= 1 || nonzero == 1;
+    flags[j] = zero ? 1.0 : 0.0;
+    if (zero) ++found;
+  }
+  return found;
+}
+
+int zero_variance_check(const CategoryBook& b, const int* vars, int ma, bool first_run,
+                        bool catreg, bool crossval, double* flags) {
+  const int found = zero_variance(b, ma, flags);
+  if (found == 0 || !(first_run || (catreg && crossval))) return found;
+  std::vector<int> named;
+  for (int j = 0; j < ma; ++j)
+    if (flags[j] != 0) named.push_back(vars[j]);
+  if (first_run && catreg)
+    report_variables("CRG Var ^1 zero variance.", "CRG Var [%1:, ^1:, $1]1 zero variance.", named, 2, 3);
+  else if (first_run)
+    report_variables("CPR Var ^1 zero variance.", "CPR Var [%1:, ^1:, $1]1 zero variance.", named, 2, 3);
+  else
+    report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", named,
+                     2, 3);
+  return found;
+}
+
+}  // namespace oscat::data

@@ -1,0 +1,59 @@
+// The two passes over the active file and the steps that work on the case
+// data they produce: value tables, discretization set-up, supplementary
+// objects, objects missing on every variable, zero-variance check.
+//
+// Arrays are the caller's (the driver's workspace blocks). `vars` holds the m
+// dictionary indexes of AnalysisVariables; coded and raw data are n x m,
+// column-major; `cases` holds 2n integers (case numbers, then exclusion flags).
+#pragma once
+
+#include "data/categories.hpp"
+
+namespace oscat::data {
+
+// One host value table per variable. False when the host cannot provide one
+// (an error has been reported); handles already opened stay in `handles`.
+bool open_value_tables(const int* vars, int m, int* handles);
+// Discard and free every opened table (non-zero handle), then close.
+void close_value_tables(int* handles, int m);
+
+// Distinct valid values per variable and how often each occurs; returns n,
+// the number of cases read. `error` is set (and reported) when a table fails
+// or a variable has no valid value.
+int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, bool& error);
+
+// Category codes from the value tables, the values as read, case weights and
+// case numbers.
+void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded,
+                      double* raw, double* w, int* cases);
+
+// Store a category code with every key. `method`, `ncat` and `ncat_eff` are
+// the per-variable settings (defaults are filled in); `scratch` holds
+// 3 * (largest number of distinct values) doubles. Reports the defaults it
+// applied and too-large category counts (warnings) and unknown methods (error).
+// Returns false on an error.
+bool discretization_setup(const int* vars, int m, const int* handles, double* method, int* ncat,
+                          int* ncat_eff, double* scratch);
+
+// EQINTV widths larger than the range of the variable are errors.
+bool equal_interval_check(const int* vars, int m, const int* handles, const double* method);
+
+// Re-read SUPPLEMENTARY OBJECT(...) from token `position`; weight 0 for every
+// case named. False on an error.
+bool supplementary_objects(int position, double* w, const int* cases, int n);
+
+// CATPCA / MCORRESP: objects without a valid code on any active analysis
+// variable get weight 0 (a warning). Returns whether any object was set aside.
+bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var);
+
+// Variables (among the first ma) with zero variance on the objects of a run:
+// flags[j] = 1.0 for each; returns how many.
+int zero_variance(const CategoryBook& b, int ma, double* flags);
+
+// Zero-variance check of one run. On the first run zero variance is an error
+// ("CPR"/"CRG" by `catreg`); in a cross-validation series of CATREG too; in
+// other later runs the variables are only flagged. Returns the count found.
+int zero_variance_check(const CategoryBook& b, const int* vars, int ma, bool first_run,
+                        bool catreg, bool crossval, double* flags);
+
+}  // namespace oscat::data
