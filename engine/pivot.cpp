@@ -35,13 +35,14 @@ void PivotBuilder::BP_PROCEDURE(std::string_view title) {
 }
 
 void PivotBuilder::BP_END_PROCEDURE() {
-  if (table_) {
-    msg_.ASSERT(false, "BP_END_PROCEDURE", "pivot table ended");
-    BP_ABANDON_PIVOT_TABLE();
-  }
   while (headings_open_ > 0) {
     session_.pop_heading();
     --headings_open_;
+  }
+  // Reported after the headings close, so it shows at the procedure's level.
+  if (table_) {
+    msg_.ASSERT(false, "BP_END_PROCEDURE", "pivot table ended");
+    BP_ABANDON_PIVOT_TABLE();
   }
 }
 
