@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 
 #include "host/host.hpp"
 #include "scaling/linalg.hpp"
@@ -11,9 +13,9 @@ namespace oscat::catpca {
 using scaling::SplineBlock;
 namespace sx = syntax;
 
-std::int64_t CPR_WorkSize(int n, int p, int kmax, int max_degree) {
-  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax) * (p + 4) +
-         6LL * p * p + 6LL * p + 5LL * std::max(0, max_degree) + 8;
+std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree) {
+  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax) * p * m +
+         4LL * kmax + 6LL * p * p + 6LL * p + 5LL * std::max(0, max_degree) + 8;
 }
 
 int CPR_Orthonorm(int n, int p, const double* objw, double* Z, double* X, double* root, double* V,
@@ -87,8 +89,8 @@ class Engine {
     work += static_cast<long>(n) * p;
     qwork_ = work;
     work += 2L * K;
-    G_ = work;
-    work += static_cast<long>(K) * p;
+    G_ = work;  // kmax x p x m
+    work += static_cast<long>(K) * p * d.m;
     root_ = work;
     work += p;
     V_ = work;
@@ -128,6 +130,7 @@ class Engine {
   void loading(int j);
   bool quantify(int j, int iter, bool final_pass);
   void variable_step(int j, int iter, bool final_pass, bool fitted_alone);
+  void centroids_all(bool final_pass);
   void pass(int iter, bool final_pass, bool all_alone);
   void fit_and_loss(double& F, double& L, double& Lc, double& Lr) const;
   void accumulate();
@@ -221,10 +224,7 @@ bool Engine::quantify(int j, int iter, bool final_pass) {
 void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) {
   const CategoryAggregates& v = d_.agg[j];
   const int p = d_.p, K = d_.kmax;
-  double* Y = Yj(j);
-  scaling::ZYL_Centroids(codesj(j), d_.n, o_.X, d_.n, d_.objw, v.f, v.K, p, Y, K);
-  for (int s = 0; s < p; ++s)
-    for (int c = v.K; c < K; ++c) Y[c + static_cast<long>(s) * K] = 0.0;
+  double* Y = Yj(j);  // centroids from centroids_all()
   double* eta = etaj(j);
   if (multiple(j)) {
     // Centroids carry sqrt(w_j) so that the fit and the object scores weigh
@@ -273,7 +273,78 @@ void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) 
   o_.vaf[j] = vaf;
 }
 
+// Objects per block of the passes over the data: a block of scores stays in
+// the first-level cache while every variable's codes stream past it.
+constexpr int kBlock = 2048;
+
+// Runs body(lo, hi) on [0, count) split in two halves on two threads when the
+// work is large enough; each half is computed exactly as it would be serially.
+template <class F>
+void split2(int count, long size, F&& body) {
+  if (size >= 400000 && count >= 2) {
+    try {
+      std::thread t([&] { body(0, count / 2); });
+      body(count / 2, count);
+      t.join();
+      return;
+    } catch (const std::system_error&) {
+      // No second thread available: fall through to the serial pass.
+    }
+  }
+  body(0, count);
+}
+
+void Engine::centroids_all(bool final_pass) {
+  const int n = d_.n, p = d_.p, K = d_.kmax;
+  auto wanted = [&](int j) { return final_pass || active(j); };
+  // Split by variable: every centroid is summed in object order either way.
+  split2(d_.m, static_cast<long>(n) * d_.m, [&](int j0, int j1) {
+    for (int j = j0; j < j1; ++j)
+      if (wanted(j))
+        for (long i = 0; i < static_cast<long>(K) * p; ++i) Yj(j)[i] = 0.0;
+    for (int b = 0; b < n; b += kBlock) {
+      const int e = std::min(n, b + kBlock);
+      for (int j = j0; j < j1; ++j) {
+        if (!wanted(j)) continue;
+        const int* codes = codesj(j);
+        const int Kj = d_.agg[j].K;
+        double* Y = Yj(j);
+        if (p == 2) {
+          const double* x0 = o_.X;
+          const double* x1 = o_.X + n;
+          double* y1 = Y + K;
+          for (int i = b; i < e; ++i) {
+            const int c = codes[i];
+            const double w = d_.objw[i];
+            if (c <= 0 || c > Kj || w == 0.0) continue;
+            Y[c - 1] += w * x0[i];
+            y1[c - 1] += w * x1[i];
+          }
+        } else {
+          for (int i = b; i < e; ++i) {
+            const int c = codes[i];
+            const double w = d_.objw[i];
+            if (c <= 0 || c > Kj || w == 0.0) continue;
+            for (int s = 0; s < p; ++s)
+              Y[c - 1 + static_cast<long>(s) * K] += w * o_.X[i + static_cast<long>(s) * n];
+          }
+        }
+      }
+    }
+    for (int j = j0; j < j1; ++j) {
+      if (!wanted(j)) continue;
+      const CategoryAggregates& v = d_.agg[j];
+      double* Y = Yj(j);
+      for (int c = 0; c < v.K; ++c) {
+        const double inv = v.f[c] > 0.0 ? 1.0 / v.f[c] : 0.0;
+        for (int s = 0; s < p; ++s) Y[c + static_cast<long>(s) * K] *= inv;
+      }
+    }
+  });
+}
+
 void Engine::pass(int iter, bool final_pass, bool all_alone) {
+  centroids_all(final_pass);
   for (int j = 0; j < d_.m; ++j) {
     const bool act = active(j);
     if (!act && !final_pass) continue;
@@ -305,42 +376,56 @@ void Engine::fit_and_loss(double& F, double& L, double& Lc, double& Lr) const {
 }
 
 void Engine::accumulate() {
-  const int n = d_.n, p = d_.p, K = d_.kmax;
-  for (long i = 0; i < static_cast<long>(n) * p; ++i) Z_[i] = 0.0;
-  for (int j = 0; j < d_.m; ++j) {
+  const int n = d_.n, p = d_.p, K = d_.kmax, m = d_.m;
+  // Per-category contribution of every variable to the object scores;
+  // categories without active objects contribute nothing (so supplementary
+  // objects only move through categories the active ones define).
+  for (int j = 0; j < m; ++j) {
     if (!active(j)) continue;
     const CategoryAggregates& v = d_.agg[j];
-    // Per-category contribution to the object scores; categories without
-    // active objects contribute nothing (so supplementary objects only move
-    // through categories the active ones define).
     const double* Y = Yj(j);
     const double* q = qj(j);
     const double* a = aj(j);
     const double sw = std::sqrt(v.w);
+    double* G = G_ + static_cast<long>(j) * K * p;
     for (int s = 0; s < p; ++s)
       for (int c = 0; c < v.K; ++c)
-        G_[c + static_cast<long>(s) * K] =
+        G[c + static_cast<long>(s) * K] =
             v.f[c] == 0.0 ? 0.0 : (multiple(j) ? sw * Y[c + static_cast<long>(s) * K] : q[c] * a[s]);
-    const int* codes = codesj(j);
-    if (p == 2) {
-      double* z0 = Z_;
-      double* z1 = Z_ + n;
-      const double* g0 = G_;
-      const double* g1 = G_ + K;
-      for (int i = 0; i < n; ++i) {
-        const int c = codes[i];
-        if (c <= 0 || c > v.K) continue;
-        z0[i] += g0[c - 1];
-        z1[i] += g1[c - 1];
-      }
-    } else {
-      for (int i = 0; i < n; ++i) {
-        const int c = codes[i];
-        if (c <= 0 || c > v.K) continue;
-        for (int s = 0; s < p; ++s) Z_[i + static_cast<long>(s) * n] += G_[c - 1 + static_cast<long>(s) * K];
+  }
+  // Split by object blocks: every row adds its variables in the same order.
+  const int nblocks = (n + kBlock - 1) / kBlock;
+  split2(nblocks, static_cast<long>(n) * m, [&](int b0, int b1) {
+    for (int blk = b0; blk < b1; ++blk) {
+      const int b = blk * kBlock, e = std::min(n, b + kBlock);
+      for (int s = 0; s < p; ++s)
+        for (int i = b; i < e; ++i) Z_[i + static_cast<long>(s) * n] = 0.0;
+      for (int j = 0; j < m; ++j) {
+        if (!active(j)) continue;
+        const int* codes = codesj(j);
+        const int Kj = d_.agg[j].K;
+        const double* G = G_ + static_cast<long>(j) * K * p;
+        if (p == 2) {
+          double* z0 = Z_;
+          double* z1 = Z_ + n;
+          const double* g1 = G + K;
+          for (int i = b; i < e; ++i) {
+            const int c = codes[i];
+            if (c <= 0 || c > Kj) continue;
+            z0[i] += G[c - 1];
+            z1[i] += g1[c - 1];
+          }
+        } else {
+          for (int i = b; i < e; ++i) {
+            const int c = codes[i];
+            if (c <= 0 || c > Kj) continue;
+            for (int s = 0; s < p; ++s)
+              Z_[i + static_cast<long>(s) * n] += G[c - 1 + static_cast<long>(s) * K];
+          }
+        }
       }
     }
-  }
+  });
 }
 
 bool Engine::orthonormalize() {

@@ -89,7 +89,7 @@ struct PrResult {
 
 // Doubles of scratch the engine needs; `max_degree` is the largest spline
 // degree of the variables (0 without splines).
-std::int64_t CPR_WorkSize(int n, int p, int kmax, int max_degree);
+std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree);
 
 // Symmetric orthonormalization Z -> X (both n x p): centre over the active
 // objects, P = Z' W Z, X = Z P^(-1/2). `root` receives sqrt of the eigenvalues

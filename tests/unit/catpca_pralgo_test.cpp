@@ -97,7 +97,7 @@ struct Problem {
     iwork.assign(kmax, 0);
     supponly.assign(m, 0);
     hist.assign(set.maxiter + 2, {});
-    work.assign(CPR_WorkSize(n, p, kmax, maxd), 0.0);
+    work.assign(CPR_WorkSize(n, m, p, kmax, maxd), 0.0);
     arr.X = X.data();
     arr.q = q.data();
     arr.Y = Y.data();
