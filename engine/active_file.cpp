@@ -1,0 +1,361 @@
+#include "engine/active_file.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+namespace oscat::engine {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view rtrim(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// Plain decimal numbers only: no hex, inf or nan, which strtod would accept.
+bool parse_number(std::string_view cell, double& v) {
+  cell = trim(cell);
+  if (cell.empty()) return false;
+  for (char c : cell) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E')) return false;
+  }
+  if (cell.front() == '+') cell.remove_prefix(1);
+  auto [p, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), v);
+  return ec == std::errc{} && p == cell.data() + cell.size() && std::isfinite(v);
+}
+
+// The sidecar writes LO / HI range bounds as -1e308 / 1e308.
+double bound(double v) {
+  if (v <= -1e308) return -std::numeric_limits<double>::infinity();
+  if (v >= 1e308) return std::numeric_limits<double>::infinity();
+  return v;
+}
+
+struct Declared {
+  int width = 0;
+  std::string label;
+  std::vector<std::pair<double, std::string>> labels;
+  std::vector<std::pair<std::string, std::string>> str_labels;
+  host::MissingSpec missing;
+};
+
+// Reads the sidecar into one optional declaration per CSV column.
+bool read_sidecar(std::string_view text, const std::string& source, const CsvTable& table,
+                  std::vector<std::optional<Declared>>& decl, std::string& error) {
+  using nlohmann::json;
+  decl.assign(table.header.size(), std::nullopt);
+  try {
+    json doc = json::parse(text);
+    const json& vars = doc.at("variables");
+    if (!vars.is_array()) throw std::runtime_error("\"variables\" is not a list");
+    for (const json& v : vars) {
+      const std::string name = v.at("name").get<std::string>();
+      auto it = std::find_if(table.header.begin(), table.header.end(),
+                             [&](const std::string& h) { return same_name(h, name); });
+      if (it == table.header.end()) {
+        error = source + " describes variable \"" + name + "\", which the data file does not have";
+        return false;
+      }
+      Declared d;
+      d.width = std::max(v.value("width", 0), 0);
+      d.label = v.value("label", std::string{});
+      if (v.contains("value_labels") && !v["value_labels"].is_null()) {
+        for (const json& pair : v["value_labels"]) {
+          if (!pair.is_array() || pair.size() != 2) throw std::runtime_error("a value label is not a [value, label] pair");
+          if (d.width > 0) {
+            d.str_labels.emplace_back(pair[0].get<std::string>(), pair[1].get<std::string>());
+          } else {
+            d.labels.emplace_back(pair[0].get<double>(), pair[1].get<std::string>());
+          }
+        }
+      }
+      if (v.contains("missing") && !v["missing"].is_null()) {
+        const json& m = v["missing"];
+        if (m.contains("values")) d.missing.values = m["values"].get<std::vector<double>>();
+        if (m.contains("strings")) d.missing.strings = m["strings"].get<std::vector<std::string>>();
+        if (m.contains("range") && !m["range"].is_null()) {
+          auto r = m["range"].get<std::vector<double>>();
+          if (r.size() != 2) throw std::runtime_error("a missing-value range needs two bounds");
+          d.missing.has_range = true;
+          d.missing.lo = bound(r[0]);
+          d.missing.hi = bound(r[1]);
+        }
+      }
+      decl[static_cast<std::size_t>(it - table.header.begin())] = std::move(d);
+    }
+  } catch (const std::exception& e) {
+    error = source + " is not a valid dictionary file: " + e.what();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ActiveFile::load_csv(const std::string& path, std::string& error) {
+  CsvTable table;
+  if (!read_csv(path, table, error)) return false;
+  const std::string sidecar = path + ".dict.json";
+  std::string json_text;
+  std::error_code ec;
+  if (std::filesystem::exists(sidecar, ec)) {
+    std::ifstream in(sidecar, std::ios::binary);
+    std::ostringstream buf;
+    if (!in || !(buf << in.rdbuf())) {
+      error = "cannot read \"" + sidecar + "\"";
+      return false;
+    }
+    json_text = buf.str();
+    if (json_text.empty()) {
+      error = "\"" + sidecar + "\" is empty";
+      return false;
+    }
+  }
+  return load_table(table, json_text, sidecar, error);
+}
+
+bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json, const std::string& source,
+                            std::string& error) {
+  std::vector<std::optional<Declared>> decl(table.header.size());
+  if (!sidecar_json.empty() && !read_sidecar(sidecar_json, source, table, decl, error)) return false;
+
+  const int nrows = static_cast<int>(table.rows.size());
+  std::vector<Column> cols(table.header.size());
+  std::vector<int> widths(table.header.size(), 0);
+  for (std::size_t c = 0; c < table.header.size(); ++c) {
+    Column& col = cols[c];
+    const bool declared_string = decl[c] && decl[c]->width > 0;
+    bool numeric = !declared_string;
+    int bad_row = -1;
+    col.num.assign(static_cast<std::size_t>(nrows), host::SYSMIS);
+    std::size_t longest = 1;
+    for (int r = 0; r < nrows; ++r) {
+      const std::string& cell = table.rows[static_cast<std::size_t>(r)][c];
+      longest = std::max(longest, cell.size());
+      if (!numeric || trim(cell).empty()) continue;
+      if (!parse_number(cell, col.num[static_cast<std::size_t>(r)])) {
+        numeric = false;
+        bad_row = r;
+      }
+    }
+    if (!numeric && decl[c] && !declared_string) {
+      const int line = bad_row < static_cast<int>(table.row_lines.size()) ? table.row_lines[bad_row] : bad_row + 2;
+      error = source + " declares \"" + table.header[c] + "\" numeric, but line " + std::to_string(line) +
+              " holds \"" + table.rows[static_cast<std::size_t>(bad_row)][c] + "\"";
+      return false;
+    }
+    if (!numeric) {
+      col.is_string = true;
+      col.num.clear();
+      col.str.reserve(static_cast<std::size_t>(nrows));
+      for (const auto& row : table.rows) col.str.push_back(row[c]);
+      widths[c] = static_cast<int>(std::max<std::size_t>(longest, declared_string ? decl[c]->width : 1));
+    }
+  }
+
+  // Everything is checked: replace the dictionary and the data.
+  dict_.clear();
+  for (std::size_t c = 0; c < table.header.size(); ++c) {
+    const int index = dict_.add_variable(table.header[c], widths[c]);
+    if (index == 0) {  // parse_csv validated the names; keep going safely anyway
+      error = "invalid variable name \"" + table.header[c] + "\"";
+      dict_.clear();
+      cols_.clear();
+      rows_ = 0;
+      loaded_ = false;
+      generation_ = dict_.generation();
+      return false;
+    }
+    if (!decl[c]) continue;
+    dict_.set_label(index, decl[c]->label);
+    for (auto& [v, l] : decl[c]->labels) dict_.set_value_label(index, v, l);
+    for (auto& [v, l] : decl[c]->str_labels) dict_.set_string_value_label(index, v, l);
+    dict_.set_missing(index, decl[c]->missing);
+  }
+  cols_ = std::move(cols);
+  rows_ = nrows;
+  generation_ = dict_.generation();
+  loaded_ = true;
+  weight_ = filter_ = 0;
+  split_.clear();
+  split_override_.reset();
+  row_ = -1;
+  return true;
+}
+
+void ActiveFile::sync() const {
+  if (generation_ != dict_.generation()) {
+    generation_ = dict_.generation();
+    cols_.clear();
+    rows_ = 0;
+    loaded_ = false;
+    weight_ = filter_ = 0;
+    split_.clear();
+    split_override_.reset();
+  }
+  while (static_cast<int>(cols_.size()) < dict_.size()) {
+    Column col;
+    col.is_string = dict_.DICGET(static_cast<int>(cols_.size()) + 1).is_string();
+    if (col.is_string) {
+      col.str.assign(static_cast<std::size_t>(rows_), std::string{});
+    } else {
+      col.num.assign(static_cast<std::size_t>(rows_), host::SYSMIS);
+    }
+    cols_.push_back(std::move(col));
+  }
+}
+
+bool ActiveFile::numeric_var(int var) const {
+  sync();
+  return var >= 1 && var <= static_cast<int>(cols_.size()) && !cols_[var - 1].is_string;
+}
+
+bool ActiveFile::string_var(int var) const {
+  sync();
+  return var >= 1 && var <= static_cast<int>(cols_.size()) && cols_[var - 1].is_string;
+}
+
+int ActiveFile::rows() const {
+  sync();
+  return rows_;
+}
+
+double ActiveFile::number(int var, int row) const {
+  if (!numeric_var(var) || row < 0 || row >= rows_) return host::SYSMIS;
+  return cols_[var - 1].num[static_cast<std::size_t>(row)];
+}
+
+const std::string& ActiveFile::text(int var, int row) const {
+  static const std::string empty;
+  if (!string_var(var) || row < 0 || row >= rows_) return empty;
+  return cols_[var - 1].str[static_cast<std::size_t>(row)];
+}
+
+bool ActiveFile::set_weight(int var) {
+  if (var != 0 && !numeric_var(var)) return false;
+  weight_ = var;
+  return true;
+}
+
+bool ActiveFile::set_filter(int var) {
+  if (var != 0 && !numeric_var(var) && !string_var(var)) return false;
+  filter_ = var;
+  return true;
+}
+
+int ActiveFile::filter_variable() const {
+  sync();
+  return filter_;
+}
+
+int ActiveFile::weight_variable() const {
+  sync();
+  return weight_;
+}
+
+bool ActiveFile::set_split(std::vector<int> vars) {
+  for (int v : vars) {
+    if (!numeric_var(v) && !string_var(v)) return false;
+  }
+  split_ = std::move(vars);
+  split_override_.reset();
+  return true;
+}
+
+const std::vector<int>& ActiveFile::split_vars() const {
+  sync();
+  return split_;
+}
+
+int ActiveFile::split_count() const {
+  sync();
+  return split_override_ ? *split_override_ : static_cast<int>(split_.size());
+}
+
+void ActiveFile::set_split_count(int n) {
+  sync();
+  if (n == static_cast<int>(split_.size())) {
+    split_override_.reset();
+  } else {
+    split_override_ = n;
+  }
+}
+
+int ActiveFile::XYBEG() {
+  sync();
+  accessing_ = loaded_;
+  return loaded_ ? 1 : 0;
+}
+
+bool ActiveFile::passes(int row) const {
+  if (filter_ != 0) {
+    if (cols_[filter_ - 1].is_string) {
+      std::string_view s = rtrim(cols_[filter_ - 1].str[static_cast<std::size_t>(row)]);
+      if (s.empty() || QAMISS(filter_, s)) return false;
+    } else {
+      double f = cols_[filter_ - 1].num[static_cast<std::size_t>(row)];
+      if (QAMISS(filter_, f) || f == 0) return false;
+    }
+  }
+  if (weight_ != 0) {
+    double w = cols_[weight_ - 1].num[static_cast<std::size_t>(row)];
+    if (QAMISS(weight_, w) || !(w > 0)) return false;
+  }
+  return true;
+}
+
+bool ActiveFile::OBSERV() {
+  sync();
+  while (++row_ < rows_) {
+    if (passes(row_)) return true;
+  }
+  row_ = rows_;
+  return false;
+}
+
+double ActiveFile::value(int var) const { return number(var, row_); }
+
+std::string_view ActiveFile::string_value(int var) const { return rtrim(text(var, row_)); }
+
+double ActiveFile::case_weight() const {
+  const int w = weight_variable();
+  return w == 0 ? 1.0 : number(w, row_);
+}
+
+bool ActiveFile::QLMISS(int var, double v) const {
+  if (host::is_sysmis(v) || var < 1 || var > dict_.size()) return false;
+  const host::MissingSpec& m = dict_.DICGET(var).missing;
+  if (m.has_range && v >= m.lo && v <= m.hi) return true;
+  return std::find(m.values.begin(), m.values.end(), v) != m.values.end();
+}
+
+bool ActiveFile::QAMISS(int var, double v) const { return host::is_sysmis(v) || QLMISS(var, v); }
+
+bool ActiveFile::QAMISS(int var, std::string_view s) const {
+  if (var < 1 || var > dict_.size()) return false;
+  s = rtrim(s);
+  for (const auto& m : dict_.DICGET(var).missing.strings) {
+    if (rtrim(m) == s) return true;
+  }
+  return false;
+}
+
+void ActiveFile::set_value(int var, int case_number, double v) {
+  if (!numeric_var(var) || case_number < 1 || case_number > rows_) return;
+  cols_[var - 1].num[static_cast<std::size_t>(case_number - 1)] = v;
+}
+
+}  // namespace oscat::engine

@@ -1,0 +1,369 @@
+// Dictionary, CSV reading and the active file's case loop.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/active_file.hpp"
+#include "engine/csv.hpp"
+#include "engine/dictionary.hpp"
+
+namespace {
+
+using oscat::engine::ActiveFile;
+using oscat::engine::CsvTable;
+using oscat::engine::DictionaryStore;
+using oscat::engine::parse_csv;
+using oscat::engine::read_csv;
+using oscat::host::SYSMIS;
+
+// ------------------------------------------------------------ dictionary ---
+
+TEST(EngineDictionary, NamesLabelsAndValueLabels) {
+  DictionaryStore d;
+  EXPECT_EQ(d.add_variable("Age", 0), 1);
+  EXPECT_EQ(d.add_variable("city", 8), 2);
+  EXPECT_EQ(d.add_variable("AGE", 0), 0);    // duplicate, any case
+  EXPECT_EQ(d.add_variable("1x", 0), 0);     // invalid
+  EXPECT_EQ(d.add_variable("to", 0), 0);     // reserved
+  EXPECT_EQ(d.add_variable("x.", 0), 0);     // trailing period
+  EXPECT_EQ(d.size(), 2);
+  EXPECT_EQ(d.DICSCH("aGe"), 1);
+  EXPECT_EQ(d.DICSCH("none"), 0);
+  EXPECT_TRUE(d.DICGET(2).is_string());
+  EXPECT_EQ(d.DICGET(2).index, 2);
+  EXPECT_EQ(d.DICGET(7).index, 0);  // out of range: blank, no crash
+
+  EXPECT_EQ(d.VRLABG(1), "Age");
+  d.set_label(1, "Age in years");
+  EXPECT_EQ(d.VRLABG(1), "Age in years");
+
+  d.set_value_label(1, 3, "old");
+  d.set_value_label(1, 1, "young");
+  d.set_value_label(1, 2, "middle");
+  d.set_value_label(1, 3, "older");  // replaces
+  auto labels = d.value_labels(1);
+  ASSERT_EQ(labels.size(), 3u);
+  EXPECT_EQ(labels[0], (std::pair<double, std::string>{1, "young"}));
+  EXPECT_EQ(labels[2], (std::pair<double, std::string>{3, "older"}));
+  EXPECT_EQ(d.VLBLST(1, 2.0), "middle");
+  EXPECT_EQ(d.VLBLST(1, 2.5), "");
+
+  d.set_string_value_label(2, "NY  ", "New York");
+  EXPECT_EQ(d.VLBLST(2, std::string_view("NY")), "New York");
+  EXPECT_EQ(d.VLBLST(2, std::string_view("NY      ")), "New York");
+
+  // Saved variables through the procedure side.
+  auto v = d.DICCLR();
+  EXPECT_EQ(v.width, 0);
+  v.name = "TRA1_1";
+  v.label = "Transformed";
+  const int idx = d.DICPUT(v);
+  EXPECT_EQ(idx, 3);
+  EXPECT_EQ(d.DICPUT(v), 0);
+  int map = d.KOVA_NEWVLMAP();
+  d.KOVA_ADDVLPAIR(map, 2, "two");
+  d.KOVA_ADDVLPAIR(map, 1, "one");
+  d.attach_value_labels(idx, map);
+  EXPECT_EQ(d.value_labels(idx).front().second, "one");
+  EXPECT_EQ(d.VRLABG(idx), "Transformed");
+
+  const auto gen = d.generation();
+  d.clear();
+  EXPECT_EQ(d.size(), 0);
+  EXPECT_NE(d.generation(), gen);
+}
+
+// ------------------------------------------------------------------- CSV ---
+
+TEST(EngineCsv, QuotedFieldsBomCrlfAndTrailingLines) {
+  CsvTable t;
+  std::string err;
+  ASSERT_TRUE(parse_csv("\xEF\xBB\xBFid, name ,note\r\n"
+                        "1,\"Smith, J\",\"said \"\"hi\"\"\"\r\n"
+                        "2,\"two\nlines\",\r\n"
+                        "3,x\"y,\r\n"
+                        "\r\n\n",
+                        t, err))
+      << err;
+  EXPECT_EQ(t.header, (std::vector<std::string>{"id", "name", "note"}));
+  ASSERT_EQ(t.rows.size(), 3u);
+  EXPECT_EQ(t.rows[0][1], "Smith, J");
+  EXPECT_EQ(t.rows[0][2], "said \"hi\"");
+  EXPECT_EQ(t.rows[1][1], "two\nlines");
+  EXPECT_EQ(t.rows[1][2], "");
+  EXPECT_EQ(t.rows[2][1], "x\"y");  // a quote inside an unquoted field is kept
+  EXPECT_EQ(t.row_lines, (std::vector<int>{2, 3, 5}));
+
+  // No final newline; header only.
+  ASSERT_TRUE(parse_csv("a,b\n1,2", t, err));
+  EXPECT_EQ(t.rows.size(), 1u);
+  ASSERT_TRUE(parse_csv("a,b", t, err));
+  EXPECT_TRUE(t.rows.empty());
+  // A single column keeps empty cells inside the data.
+  ASSERT_TRUE(parse_csv("a\n1\n\n3\n", t, err));
+  EXPECT_EQ(t.rows.size(), 3u);
+}
+
+TEST(EngineCsv, ErrorsNameTheLine) {
+  CsvTable t;
+  std::string err;
+  EXPECT_FALSE(parse_csv("a,b,c,d,e\n1,2,3,4,5\n1,2,3,4,5\n1,2,3,4,5\n1,2,3,4,5\n1,2,3,4,5\n1,2,3,4\n", t, err));
+  EXPECT_EQ(err, "line 7 has 4 fields, the header has 5");
+  EXPECT_TRUE(t.header.empty());
+
+  // A quoted newline shifts the line numbers of later rows.
+  EXPECT_FALSE(parse_csv("a,b\n\"x\ny\",1\n1\n", t, err));
+  EXPECT_EQ(err, "line 4 has 1 field, the header has 2");
+
+  EXPECT_FALSE(parse_csv("a,b\n1,\"open\n2,3\n", t, err));
+  EXPECT_NE(err.find("line 2"), std::string::npos);
+  EXPECT_NE(err.find("closing quote"), std::string::npos);
+
+  EXPECT_FALSE(parse_csv("a,b\n\"x\"y,1\n", t, err));
+  EXPECT_NE(err.find("after the closing quote"), std::string::npos);
+
+  EXPECT_FALSE(parse_csv("a,,c\n", t, err));
+  EXPECT_NE(err.find("column 2"), std::string::npos);
+  EXPECT_FALSE(parse_csv("a,b,A\n", t, err));
+  EXPECT_NE(err.find("repeats"), std::string::npos);
+  EXPECT_FALSE(parse_csv("a,2b\n", t, err));
+  EXPECT_NE(err.find("not a valid variable name"), std::string::npos);
+  EXPECT_FALSE(parse_csv(std::string_view("a\n1\n2\0\n", 7), t, err));
+  EXPECT_NE(err.find("NUL"), std::string::npos);
+  EXPECT_NE(err.find("line 3"), std::string::npos);
+  EXPECT_FALSE(parse_csv("\n\n", t, err));
+  EXPECT_NE(err.find("empty"), std::string::npos);
+
+  EXPECT_FALSE(read_csv("/nonexistent/dir/file.csv", t, err));
+  EXPECT_NE(err.find("/nonexistent/dir/file.csv"), std::string::npos);
+  EXPECT_FALSE(read_csv(std::filesystem::temp_directory_path().string(), t, err));
+}
+
+// ----------------------------------------------------------- active file ---
+
+struct TempDir {
+  std::filesystem::path dir;
+  TempDir() {
+    dir = std::filesystem::temp_directory_path() /
+          ("oscat_engine_data_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::string write(const std::string& name, const std::string& content) const {
+    auto p = dir / name;
+    std::ofstream(p, std::ios::binary) << content;
+    return p.string();
+  }
+};
+
+CsvTable table(std::vector<std::string> header, std::vector<std::vector<std::string>> rows) {
+  CsvTable t;
+  t.header = std::move(header);
+  t.rows = std::move(rows);
+  return t;
+}
+
+TEST(EngineActiveFile, TypeInference) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  EXPECT_EQ(f.XYBEG(), 0);  // nothing loaded
+  std::string err;
+  ASSERT_TRUE(f.load_table(table({"num", "txt", "empty", "hexlike", "nanlike", "big"},
+                                 {{" 1.5 ", "a", "", "0x10", "1", "1e5"},
+                                  {"", "longer", "", "2", "nan", "1e999"},
+                                  {"-2e3", "7", "", "3", "2", "2"}}),
+                           "", "", err))
+      << err;
+  ASSERT_EQ(d.size(), 6);
+  EXPECT_EQ(d.DICGET(1).width, 0);
+  EXPECT_EQ(d.DICGET(2).width, 6);   // longest cell
+  EXPECT_EQ(d.DICGET(3).width, 0);   // all empty: numeric, all SYSMIS
+  EXPECT_EQ(d.DICGET(4).width, 4);   // hex is not a number here
+  EXPECT_GT(d.DICGET(5).width, 0);   // nor is nan
+  EXPECT_GT(d.DICGET(6).width, 0);   // nor an overflow
+  EXPECT_DOUBLE_EQ(f.number(1, 0), 1.5);
+  EXPECT_EQ(f.number(1, 1), SYSMIS);
+  EXPECT_DOUBLE_EQ(f.number(1, 2), -2000);
+  EXPECT_EQ(f.number(3, 2), SYSMIS);
+  EXPECT_EQ(f.text(2, 2), "7");
+  EXPECT_EQ(f.number(2, 0), SYSMIS);  // wrong type / range give blanks
+  EXPECT_EQ(f.text(1, 0), "");
+  EXPECT_EQ(f.number(9, 0), SYSMIS);
+  EXPECT_EQ(f.rows(), 3);
+  EXPECT_EQ(f.case_count(), 3);
+  EXPECT_EQ(f.XYBEG(), 1);
+}
+
+TEST(EngineActiveFile, CaseLoopWithWeightAndFilter) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  // w: weight; 9 is user-missing; flt: filter with 0 and a missing value.
+  ASSERT_TRUE(f.load_table(table({"x", "w", "flt", "s"},
+                                 {{"10", "1", "1", "a "},
+                                  {"20", "0", "1", "b"},
+                                  {"30", "", "1", "c"},
+                                  {"40", "-1", "1", "d"},
+                                  {"50", "9", "1", "e"},
+                                  {"60", "2.5", "0", "f"},
+                                  {"70", "3", "", "g"},
+                                  {"80", "4", "5", "h"}}),
+                           R"({"variables":[{"name":"w","width":0,"missing":{"values":[9],"strings":[],"range":null}}]})",
+                           "test", err))
+      << err;
+  auto pass = [&] {
+    std::vector<std::pair<int, double>> seen;  // case number, weight
+    EXPECT_EQ(f.XYBEG(), 1);
+    f.OBINIT();
+    f.OBPINI();
+    while (f.OBSERV()) {
+      seen.emplace_back(f.case_number(), f.case_weight());
+      EXPECT_DOUBLE_EQ(f.value(1), 10.0 * f.case_number());
+    }
+    f.OBPEND();
+    f.XYENDF();
+    return seen;
+  };
+  EXPECT_EQ(pass().size(), 8u);
+  EXPECT_EQ(f.weight_variable(), 0);
+
+  ASSERT_TRUE(f.set_weight(2));
+  EXPECT_EQ(pass(), (std::vector<std::pair<int, double>>{{1, 1}, {6, 2.5}, {7, 3}, {8, 4}}));
+
+  ASSERT_TRUE(f.set_filter(3));
+  EXPECT_EQ(pass(), (std::vector<std::pair<int, double>>{{1, 1}, {8, 4}}));
+
+  ASSERT_TRUE(f.set_weight(0));
+  EXPECT_EQ(pass().size(), 6u);  // only the filter's 0 and missing are dropped
+  EXPECT_FALSE(f.set_weight(4));  // string variable
+  EXPECT_FALSE(f.set_filter(99));
+  EXPECT_EQ(f.filter_variable(), 3);
+
+  // String access is right-trimmed.
+  f.set_filter(0);
+  f.OBPINI();
+  ASSERT_TRUE(f.OBSERV());
+  EXPECT_EQ(f.string_value(4), "a");
+  EXPECT_EQ(f.text(4, 0), "a ");
+}
+
+TEST(EngineActiveFile, MissingValuesAndRanges) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  ASSERT_TRUE(f.load_table(table({"x", "lo", "hi", "s"}, {{"1", "1", "1", "a"}}),
+                           R"({"variables":[
+                               {"name":"x","missing":{"values":[8,9],"strings":[],"range":[-3,-1]}},
+                               {"name":"LO","missing":{"values":[],"range":[-1e308,0]}},
+                               {"name":"hi","missing":{"range":[100,1e308]}},
+                               {"name":"s","width":3,"missing":{"strings":["NA "]}}]})",
+                           "side", err))
+      << err;
+  EXPECT_TRUE(f.QLMISS(1, 9));
+  EXPECT_TRUE(f.QLMISS(1, -3));  // range bounds are inclusive
+  EXPECT_TRUE(f.QLMISS(1, -1));
+  EXPECT_TRUE(f.QLMISS(1, -2.5));
+  EXPECT_FALSE(f.QLMISS(1, -0.5));
+  EXPECT_FALSE(f.QLMISS(1, SYSMIS));
+  EXPECT_TRUE(f.QAMISS(1, SYSMIS));
+  EXPECT_TRUE(f.INMISS(SYSMIS));
+  EXPECT_FALSE(f.INMISS(9));
+  // LO THRU 0 and 100 THRU HI.
+  EXPECT_TRUE(f.QLMISS(2, -1e300));
+  EXPECT_TRUE(f.QLMISS(2, 0));
+  EXPECT_FALSE(f.QLMISS(2, SYSMIS));
+  EXPECT_FALSE(f.QLMISS(2, 0.001));
+  EXPECT_TRUE(f.QLMISS(3, std::numeric_limits<double>::max()));
+  EXPECT_FALSE(f.QLMISS(3, 99.99));
+  // Strings compare right-trimmed; the declared width keeps "s" a string.
+  EXPECT_EQ(d.DICGET(4).width, 3);
+  EXPECT_TRUE(f.QAMISS(4, std::string_view("NA")));
+  EXPECT_TRUE(f.QAMISS(4, std::string_view("NA      ")));
+  EXPECT_FALSE(f.QAMISS(4, std::string_view(" NA")));
+}
+
+TEST(EngineActiveFile, SidecarFromFileAndBadSidecars) {
+  TempDir tmp;
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  const std::string csv = tmp.write("data.csv", "code,grp\n1,1\n2,2\n");
+  tmp.write("data.csv.dict.json", R"({"variables":[
+      {"name":"code","width":4,"label":"Code","value_labels":[["1","one"]],"missing":null},
+      {"name":"grp","width":0,"label":"Group","value_labels":[[2,"two"],[1,"one"]]}]})");
+  ASSERT_TRUE(f.load_csv(csv, err)) << err;
+  EXPECT_EQ(d.DICGET(1).width, 4);  // declared string although the cells look numeric
+  EXPECT_EQ(f.text(1, 1), "2");
+  EXPECT_EQ(d.VRLABG(2), "Group");
+  EXPECT_EQ(d.VLBLST(1, std::string_view("1")), "one");
+  EXPECT_EQ(d.value_labels(2).front(), (std::pair<double, std::string>{1, "one"}));
+
+  // Failed loads keep what was there.
+  auto keeps = [&](const std::string& sidecar, const std::string& expect) {
+    tmp.write("data.csv.dict.json", sidecar);
+    EXPECT_FALSE(f.load_csv(csv, err)) << sidecar;
+    EXPECT_NE(err.find(expect), std::string::npos) << err;
+    EXPECT_EQ(d.size(), 2);
+    EXPECT_EQ(d.DICGET(1).width, 4);
+    EXPECT_EQ(f.rows(), 2);
+  };
+  keeps("{not json", "not a valid dictionary file");
+  keeps(R"({"variables":[{"name":"other"}]})", "\"other\"");
+  keeps(R"({"variables":[{"name":"grp","value_labels":[["x","y"]]}]})", "not a valid dictionary file");
+  tmp.write("data2.csv", "code\nabc\n");
+  tmp.write("data2.csv.dict.json", R"({"variables":[{"name":"code","width":0}]})");
+  EXPECT_FALSE(f.load_csv((tmp.dir / "data2.csv").string(), err));
+  EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+  EXPECT_FALSE(f.load_csv((tmp.dir / "missing.csv").string(), err));
+  EXPECT_EQ(d.size(), 2);
+}
+
+TEST(EngineActiveFile, GrowsWithDictionaryAndSplitOverride) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  ASSERT_TRUE(f.load_table(table({"a", "b"}, {{"1", "2"}, {"3", "4"}, {"5", "6"}}), "", "", err));
+
+  oscat::host::VarInfo v = d.DICCLR();
+  v.name = "SAVED";
+  const int idx = d.DICPUT(v);
+  ASSERT_EQ(idx, 3);
+  EXPECT_EQ(f.number(idx, 0), SYSMIS);
+  f.set_value(idx, 2, 42);
+  f.set_value(idx, 4, 1);  // beyond the file: ignored
+  f.set_value(idx, 0, 1);
+  EXPECT_EQ(f.number(idx, 0), SYSMIS);
+  EXPECT_DOUBLE_EQ(f.number(idx, 1), 42);
+  f.OBPINI();
+  f.OBSERV();
+  f.OBSERV();
+  EXPECT_DOUBLE_EQ(f.value(idx), 42);
+
+  ASSERT_TRUE(f.set_split({2, 1}));
+  EXPECT_FALSE(f.set_split({7}));
+  EXPECT_EQ(f.split_count(), 2);
+  f.set_split_count(0);
+  EXPECT_EQ(f.split_count(), 0);
+  EXPECT_EQ(f.split_vars(), (std::vector<int>{2, 1}));
+  f.set_split_count(2);
+  EXPECT_EQ(f.split_count(), 2);
+
+  // Someone else clears the dictionary: the data go with it.
+  f.set_weight(1);
+  d.clear();
+  EXPECT_EQ(f.rows(), 0);
+  EXPECT_EQ(f.XYBEG(), 0);
+  EXPECT_EQ(f.weight_variable(), 0);
+  EXPECT_EQ(f.split_count(), 0);
+}
+
+}  // namespace
