@@ -1,0 +1,82 @@
+#include "engine/numerics_state.hpp"
+
+#include <csignal>
+#include <string>
+#include <unistd.h>
+
+namespace oscat::engine {
+
+namespace {
+std::atomic<bool> g_interrupt{false};
+
+extern "C" void on_sigint(int) {
+  if (g_interrupt.load()) {
+    // Second Ctrl-C: the user really wants out.
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+    return;
+  }
+  g_interrupt.store(true);
+}
+
+std::uint64_t splitmix64(std::uint64_t& x) {
+  std::uint64_t z = (x += 0x9e3779b97f4a7c15ULL);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  return z ^ (z >> 31);
+}
+
+inline std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+}  // namespace
+
+std::atomic<bool>& interrupt_flag() { return g_interrupt; }
+
+void install_interrupt_handler() {
+  static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+  std::signal(SIGINT, on_sigint);
+}
+
+NumericsState::NumericsState() {
+  set_seed(kDefaultSeed);
+  progress_ = stderr;
+  progress_enabled_ = ::isatty(STDERR_FILENO) == 1;
+}
+
+void NumericsState::set_seed(std::uint64_t seed) {
+  seed_ = seed;
+  std::uint64_t x = seed;
+  for (auto& w : s_) w = splitmix64(x);
+}
+
+std::uint64_t NumericsState::next() {
+  const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
+  const std::uint64_t t = s_[1] << 17;
+  s_[2] ^= s_[0];
+  s_[3] ^= s_[1];
+  s_[1] ^= s_[2];
+  s_[0] ^= s_[3];
+  s_[2] ^= t;
+  s_[3] = rotl(s_[3], 45);
+  return result;
+}
+
+double NumericsState::URAND() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+void NumericsState::ODOMTR(std::string_view text, long counter) {
+  if (!progress_enabled_ || progress_ == nullptr) return;
+  std::string line = "\r" + std::string(text) + " " + std::to_string(counter);
+  std::fputs(line.c_str(), progress_);
+  std::fflush(progress_);
+  progress_shown_ = true;
+}
+
+void NumericsState::end_command() {
+  if (!progress_shown_) return;
+  std::fputs("\r\033[K", progress_);
+  std::fflush(progress_);
+  progress_shown_ = false;
+}
+
+bool NumericsState::ATNJMP() const { return g_interrupt.load(std::memory_order_relaxed); }
+
+}  // namespace oscat::engine
