@@ -1,1 +1,204 @@
-int main() { return 0; }
+// The oscat program: runs syntax files against the procedures of liboscat.so
+// and writes one report (text, HTML or JSON).
+//
+// Exit status: 0 no error was issued, 1 an error was issued by a command,
+// 2 usage errors, unreadable syntax or data files, a missing library, or a
+// report that could not be written.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "engine/engine.hpp"
+#include "engine/numerics_state.hpp"
+#include "engine/render_html.hpp"
+#include "engine/render_json.hpp"
+#include "engine/render_text.hpp"
+#include "host/host.hpp"
+
+#ifndef OSCAT_VERSION
+#define OSCAT_VERSION "0.0.0"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsage = 2;
+
+int fail(const std::string& text) {
+  std::cerr << "oscat: " << text << "\n";
+  return kUsage;
+}
+
+bool read_file(const std::string& path, std::string& out, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = std::strerror(errno);
+    return false;
+  }
+  std::ostringstream s;
+  s << in.rdbuf();
+  if (in.bad()) {
+    error = std::strerror(errno);
+    return false;
+  }
+  out = s.str();
+  return true;
+}
+
+// The library lives next to the program; otherwise the loader's search path.
+void* open_library(std::string& error) {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    fs::path lib = exe.parent_path() / "liboscat.so";
+    if (fs::exists(lib, ec)) {
+      if (void* h = dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+      error = dlerror();
+      return nullptr;
+    }
+  }
+  if (void* h = dlopen("liboscat.so", RTLD_NOW | RTLD_LOCAL)) return h;
+  error = dlerror();
+  return nullptr;
+}
+
+bool write_atomically(const std::string& path, const std::string& text, std::string& error) {
+  std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      error = std::strerror(errno);
+      return false;
+    }
+    out << text;
+    out.close();
+    if (!out) {
+      error = std::strerror(errno);
+      std::remove(tmp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    error = std::strerror(errno);
+    std::remove(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+struct Source {
+  std::string name;
+  std::string text;
+  std::string dir;  // base directory for relative file names
+};
+
+int run(const std::vector<std::string>& files, const std::string& data, const std::string& format,
+        const std::string& output) {
+  std::error_code ec;
+  const std::string cwd = fs::current_path(ec).string();
+
+  // Read every syntax file first: an unreadable one runs nothing.
+  std::vector<Source> sources;
+  bool stdin_used = false;
+  for (const auto& f : files) {
+    Source s;
+    s.name = f;
+    std::string error;
+    if (f == "-") {
+      if (stdin_used) return fail("standard input can be named only once");
+      stdin_used = true;
+      s.text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+      s.dir = cwd;
+    } else {
+      if (fs::is_directory(f, ec)) return fail("cannot read " + f + ": it is a directory");
+      if (!read_file(f, s.text, error)) return fail("cannot read " + f + ": " + error);
+      s.dir = fs::absolute(f, ec).parent_path().string();
+    }
+    sources.push_back(std::move(s));
+  }
+
+  std::string error;
+  void* lib = open_library(error);
+  if (lib == nullptr) return fail("cannot load the procedure library liboscat.so: " + error);
+  using LoadFn = void (*)(oscat::host::Host*);
+  using ProcFn = void (*)(int*);
+  auto load = reinterpret_cast<LoadFn>(dlsym(lib, "oscat_load"));
+  if (load == nullptr) return fail("liboscat.so has no load notification (oscat_load)");
+
+  oscat::engine::Engine engine;
+  load(&engine.host());
+  for (const char* name : {"CATPCA", "CATREG", "MCORRESP", "CORRES", "ANACOR", "HOMALS", "OVERAL", "PRINCL"}) {
+    auto fn = reinterpret_cast<ProcFn>(dlsym(lib, name));
+    if (fn == nullptr) return fail(std::string("liboscat.so does not export ") + name);
+    engine.set_procedure(name, [fn] {
+      int work = 0;  // the work array is the host's; this host keeps it behind GETMEM
+      fn(&work);
+    });
+  }
+  oscat::engine::install_interrupt_handler();
+
+  if (!data.empty()) {
+    if (!engine.load_data(fs::absolute(data, ec).string(), error)) return fail("cannot read " + data + ": " + error);
+  }
+  for (const auto& s : sources) {
+    engine.set_base_dir(s.dir);
+    engine.run_syntax(s.text);
+    if (engine.interrupted()) break;
+  }
+
+  std::string report;
+  if (format == "html") {
+    report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
+  } else if (format == "json") {
+    report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
+  } else {
+    report = oscat::engine::render_text(engine.document());
+  }
+  if (!report.empty() && report.back() != '\n') report += '\n';
+
+  if (output.empty()) {
+    std::cout << report << std::flush;
+    if (!std::cout) return fail("cannot write the report to standard output");
+  } else if (!write_atomically(output, report, error)) {
+    return fail("cannot write " + output + ": " + error);
+  }
+  // The library stays loaded until exit: the engine's host may still be bound.
+  return engine.errors() > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"oscat: optimal scaling for categorical data.\nRuns syntax files and writes one report."};
+  app.set_version_flag("--version", std::string("oscat ") + OSCAT_VERSION);
+  app.require_subcommand(1);
+
+  std::vector<std::string> files;
+  std::string data, format = "text", output;
+  CLI::App* run_cmd = app.add_subcommand("run", "Run syntax files (\"-\" reads standard input) in one session");
+  run_cmd->add_option("files", files, "Syntax files, run in order")->required();
+  run_cmd->add_option("--data", data, "CSV file read as the working data file before the syntax runs");
+  run_cmd->add_option("--format", format, "Report format")->check(CLI::IsMember({"text", "html", "json"}));
+  run_cmd->add_option("--output", output, "Write the report to this file instead of standard output");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int rc = app.exit(e);
+    return rc == 0 ? 0 : kUsage;
+  }
+  return run(files, data, format, output);
+}
