@@ -94,7 +94,7 @@ void get_data(Engine& e) {
     } else if (r.is_name(tok, "FILE")) {
       r.optional_equals();
       Token path = r.next();
-      if (path.kind != TokenKind::String || path.text.empty()) r.expected("a quoted file name", path);
+      if (path.kind != TokenKind::String || path.text.empty()) r.expected("A quoted file name", path);
       else file = path.text;
     } else {
       r.syntax(tok);
@@ -106,7 +106,13 @@ void get_data(Engine& e) {
     return;
   }
   std::string error;
-  if (!e.load_data(e.files().resolve(*file), error)) r.fail("File ^1 cannot be read: ^2.", {*file, error});
+  const std::string path = e.files().resolve(*file);
+  if (!e.load_data(path, error)) {
+    // Say it with the name the user wrote, not the machine's absolute path.
+    for (std::size_t at = error.find(path); at != std::string::npos; at = error.find(path, at + file->size()))
+      error.replace(at, path.size(), *file);
+    r.fail("File ^1 cannot be read: ^2.", {*file, error});
+  }
 }
 
 // ------------------------------------------------------ VARIABLE LABELS ---
@@ -123,7 +129,7 @@ void variable_labels(Engine& e) {
     if (!r.variable(var)) break;
     Token label = r.next();
     if (label.kind != TokenKind::String) {
-      r.expected("a quoted label", label);
+      r.expected("A quoted label", label);
       break;
     }
     labels.emplace_back(var, label.text);
@@ -169,12 +175,12 @@ void value_labels(Engine& e) {
         if (value.kind == TokenKind::Number || value.kind == TokenKind::String)
           r.fail("Invalid value ^1 for ^2.", {Reader::shown(value), r.name(s.vars[0])});
         else
-          r.expected(s.strings ? "a quoted value" : "a value", value);
+          r.expected(s.strings ? "A quoted value" : "A value", value);
         break;
       }
       Token label = r.next();
       if (label.kind != TokenKind::String) {
-        r.expected("a quoted label", label);
+        r.expected("A quoted label", label);
         break;
       }
       if (s.strings) s.text.emplace_back(value.text, label.text);
@@ -200,13 +206,14 @@ void value_labels(Engine& e) {
 
 // ------------------------------------------------------- MISSING VALUES ---
 // Reads the parenthesised list after the variables; the "(" is already read.
-bool missing_list(Reader& r, host::MissingSpec& spec, bool& any_string, bool& any_number) {
+// `first_string` / `first_number` receive the first value of each kind as typed.
+bool missing_list(Reader& r, host::MissingSpec& spec, std::string& first_string, std::string& first_number) {
   const double inf = std::numeric_limits<double>::infinity();
-  auto range_end = [&](double& hi) {
-    Token t = r.next();
+  auto range_end = [&](double& hi, Token& t) {
+    t = r.next();
     if (t.kind == TokenKind::Number) hi = t.value;
     else if (r.is_name(t, "HI") || r.is_name(t, "HIGHEST")) hi = inf;
-    else return r.expected("a number or HI", t);
+    else return r.expected("A number or HI", t);
     return true;
   };
   for (Token tok = r.next();; tok = r.next()) {
@@ -214,17 +221,18 @@ bool missing_list(Reader& r, host::MissingSpec& spec, bool& any_string, bool& an
     if (tok.kind == TokenKind::Comma) continue;
     if (tok.kind == TokenKind::String) {
       spec.strings.push_back(tok.text);
-      any_string = true;
+      if (first_string.empty()) first_string = Reader::shown(tok);
     } else if (tok.kind == TokenKind::Number || r.is_name(tok, "LO") || r.is_name(tok, "LOWEST")) {
-      any_number = true;
+      if (first_number.empty()) first_number = Reader::shown(tok);
       double lo = tok.kind == TokenKind::Number ? tok.value : -inf;
       Token t = r.peek();
       if (r.is_name(t, "THRU")) {
         r.next();
         double hi = 0;
-        if (!range_end(hi)) return false;
+        Token end;
+        if (!range_end(hi, end)) return false;
         if (spec.has_range) return r.fail("Only one range of missing values is allowed.", {});
-        if (lo > hi) return r.fail("Invalid range ^1 THRU ^2.", {Reader::shown(tok), hi == inf ? "HI" : std::to_string(hi)});
+        if (lo > hi) return r.fail("Invalid range ^1 THRU ^2.", {Reader::shown(tok), Reader::shown(end)});
         spec.has_range = true;
         spec.lo = lo;
         spec.hi = hi;
@@ -258,12 +266,12 @@ void missing_values(Engine& e) {
       break;
     }
     host::MissingSpec spec;
-    bool any_string = false, any_number = false;
-    if (!missing_list(r, spec, any_string, any_number)) break;
+    std::string first_string, first_number;
+    if (!missing_list(r, spec, first_string, first_number)) break;
     for (int v : vars) {
       bool str = e.dictionary().DICGET(v).is_string();
-      if ((str && any_number) || (!str && any_string)) {
-        r.fail("Invalid value ^1 for ^2.", {str ? "a number" : "a quoted string", r.name(v)});
+      if ((str && !first_number.empty()) || (!str && !first_string.empty())) {
+        r.fail("Invalid value ^1 for ^2.", {str ? first_number : first_string, r.name(v)});
         break;
       }
       if (str) {
@@ -357,7 +365,7 @@ void save(Engine& e) {
     }
     r.optional_equals();
     Token path = r.next();
-    if (path.kind != TokenKind::String || path.text.empty()) r.expected("a quoted file name", path);
+    if (path.kind != TokenKind::String || path.text.empty()) r.expected("A quoted file name", path);
     else file = path.text;
   }
   if (!r.ok()) return;
@@ -432,7 +440,7 @@ void title(Engine& e) {
   Reader r(e);
   Token tok = r.next();
   if (tok.kind != TokenKind::String) {
-    r.expected("a quoted title", tok);
+    r.expected("A quoted title", tok);
     return;
   }
   if (r.expect_end()) e.set_title(tok.text);
