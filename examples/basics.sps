@@ -11,3 +11,6 @@ VALUE LABELS agegrp 1 '18-34' 2 '35-54' 3 '55 and over'
 MISSING VALUES satisf (9) / agegrp (LO THRU 0).
 WEIGHT BY wt.
 SET SEED=20240611.
+* A procedure sees all of it: labels name the rows and columns, the missing
+  answers are left out and the counts are weighted.
+CORRESPONDENCE TABLE=agegrp(1,3) BY satisf(1,5) /DIMENSION=1 /PRINT=TABLE.
