@@ -1,0 +1,34 @@
+// Tables and charts of a CATPCA / MULTIPLE CORRESPONDENCE solution.
+#pragma once
+
+#include "catpca/pralgo.hpp"
+#include "catpca/results.hpp"
+#include "driver/run_context.hpp"
+
+namespace oscat::catpca {
+
+struct OutputInput {
+  driver::RunContext* ctx = nullptr;
+  const char* pre = "CPR";       // key prefix of the procedure
+  bool mca = false;
+  const CategoryAggregates* agg = nullptr;  // m_a variables
+  const int* codes = nullptr;    // n x m_a category indexes (1-based, 0 none)
+  const int* multiple = nullptr; // m_a flags
+  const int* suppl = nullptr;    // m_a flags
+  const int* suppl_only = nullptr;
+  const double* lambda = nullptr;
+  const HistoryRow* history = nullptr;
+  const PrResult* res = nullptr;
+  const Shown* shown = nullptr;
+  double N = 0;                  // active object weight
+  // Orthogonal rotation (null when none): rotated loadings (p x m) and the
+  // p x p transformation, with the footnote naming the method.
+  const double* rotated = nullptr;
+  const double* transform = nullptr;
+  host::Msg rotation_note = 0;
+};
+
+// Every requested table and chart, in the order of the output.
+void CPR_Output(const OutputInput& in);
+
+}  // namespace oscat::catpca
