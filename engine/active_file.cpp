@@ -129,6 +129,23 @@ bool ActiveFile::load_csv(const std::string& path, std::string& error) {
 
 bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json, const std::string& source,
                             std::string& error) {
+  // Tables built by hand have not been through parse_csv's checks; nothing
+  // below may index past a row or leave the dictionary half replaced.
+  for (std::size_t c = 0; c < table.header.size(); ++c) {
+    bool repeated = false;
+    for (std::size_t k = 0; k < c; ++k) repeated = repeated || same_name(table.header[k], table.header[c]);
+    if (!is_valid_variable_name(table.header[c]) || repeated) {
+      error = "invalid or repeated variable name \"" + table.header[c] + "\"";
+      return false;
+    }
+  }
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    if (table.rows[r].size() != table.header.size()) {
+      error = "row " + std::to_string(r + 1) + " has " + std::to_string(table.rows[r].size()) +
+              " fields, the header has " + std::to_string(table.header.size());
+      return false;
+    }
+  }
   std::vector<std::optional<Declared>> decl(table.header.size());
   if (!sidecar_json.empty() && !read_sidecar(sidecar_json, source, table, decl, error)) return false;
 
@@ -169,16 +186,7 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
   // Everything is checked: replace the dictionary and the data.
   dict_.clear();
   for (std::size_t c = 0; c < table.header.size(); ++c) {
-    const int index = dict_.add_variable(table.header[c], widths[c]);
-    if (index == 0) {  // parse_csv validated the names; keep going safely anyway
-      error = "invalid variable name \"" + table.header[c] + "\"";
-      dict_.clear();
-      cols_.clear();
-      rows_ = 0;
-      loaded_ = false;
-      generation_ = dict_.generation();
-      return false;
-    }
+    const int index = dict_.add_variable(table.header[c], widths[c]);  // names checked above
     if (!decl[c]) continue;
     dict_.set_label(index, decl[c]->label);
     for (auto& [v, l] : decl[c]->labels) dict_.set_value_label(index, v, l);

@@ -2,6 +2,7 @@
 // settings, and the case loop the procedures run through host::Cases.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -201,6 +201,13 @@ TEST(EngineActiveFile, TypeInference) {
   EXPECT_EQ(f.rows(), 3);
   EXPECT_EQ(f.case_count(), 3);
   EXPECT_EQ(f.XYBEG(), 1);
+
+  // Hand-built tables are checked too, and a failure keeps the file.
+  EXPECT_FALSE(f.load_table(table({"a", "b"}, {{"1", "2"}, {"3"}}), "", "", err));
+  EXPECT_NE(err.find("row 2"), std::string::npos);
+  EXPECT_FALSE(f.load_table(table({"a", "A"}, {}), "", "", err));
+  EXPECT_EQ(d.size(), 6);
+  EXPECT_EQ(f.rows(), 3);
 }
 
 TEST(EngineActiveFile, CaseLoopWithWeightAndFilter) {
