@@ -184,7 +184,9 @@ void parse_missing(CommandSettings& s) {
     std::vector<int> list;
     std::string bad;
     if (read_list(s, c, list, bad) == 1) {
-      report1("CPR Undefined ^1 Var.", "MISSING");
+      // A keyword right after a list ("a EXTRACAT") lacks its parenthesis.
+      if (!list.empty() && H().dict.DICSCH(bad) == 0) missing_lpar("MISSING");
+      else report1("CPR Undefined ^1 Var.", "MISSING");
       break;
     }
     t = c.next();
