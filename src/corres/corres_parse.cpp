@@ -1,6 +1,7 @@
 // CORRESPONDENCE command syntax: subcommands, defaults and the checks made
 // after the last subcommand.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -184,7 +185,10 @@ bool Parser::table() {
     const std::string name = H().dict.DICGET(var).name;
     (row ? s_.row_var : s_.col_var) = var;
     (row ? s_.row_name : s_.col_name) = name;
-    (row ? s_.row_eqname : s_.col_eqname) = name;
+    // Names are compared with the upper-cased tokens of EQUAL and SUPPLEMENTARY.
+    std::string upper = name;
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    (row ? s_.row_eqname : s_.col_eqname) = upper;
     next();
     if (t_.kind != TokenKind::LParen) {
       report("Missing left parenthesis.", 3, 3);
