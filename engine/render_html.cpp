@@ -33,18 +33,19 @@ details.syntax pre { background:#f3f5f7; border:1px solid var(--rule); padding:8
 section.heading { border-left:3px solid var(--rule); padding-left:14px; margin:14px 0; }
 section.heading > h3 { font-size:15px; margin:6px 0 10px; }
 .item { margin:14px 0 20px; }
-table.pivot { border-collapse:collapse; font-size:13px; font-variant-numeric:tabular-nums; }
+table.pivot { border-collapse:collapse; font-size:13px; font-variant-numeric:tabular-nums; border-bottom:2px solid #7b8894; }
+table.pivot + table.pivot { margin-top:16px; }
 table.pivot caption { caption-side:top; text-align:left; font-weight:600; font-size:14px; padding:0 0 6px; }
 table.pivot th, table.pivot td { padding:3px 10px; vertical-align:top; }
 table.pivot thead th { background:var(--head); font-weight:600; text-align:center; border-bottom:1px solid var(--rule); }
 table.pivot thead th.group { border-bottom:1px solid #9aa7b4; }
+table.pivot thead th.blank, table.pivot thead th.corner { border-bottom:none; }
 table.pivot thead th.rowdim { text-align:left; vertical-align:bottom; }
 table.pivot thead tr:last-child th { border-bottom:2px solid #7b8894; }
 table.pivot tbody th { text-align:left; font-weight:500; background:#fafbfc; border-right:1px solid var(--rule); }
 table.pivot tbody td { text-align:right; white-space:nowrap; }
 table.pivot tbody td.text { text-align:left; white-space:normal; }
 table.pivot tbody tr.boundary > * { border-top:1px solid var(--rule); }
-table.pivot tbody tr:last-child > * { border-bottom:2px solid #7b8894; }
 table.pivot sup, .footnotes sup { color:var(--accent); font-size:10px; margin-left:1px; }
 .layer { color:var(--muted); font-size:12px; margin:6px 0 2px; }
 .footnotes { font-size:12px; color:var(--muted); margin-top:4px; }
@@ -105,7 +106,8 @@ void table_html(std::string& out, const Table& t) {
       }
       for (const auto& s : L.header[r]) {
         bool group = s.group && !s.label.text.empty();
-        out += std::string("<th") + (group ? " class=\"group\"" : "") + span_attr("colspan", s.count) + ">" +
+        bool blank = s.label.text.empty() && r + 1 < nh;
+        out += std::string("<th") + (group ? " class=\"group\"" : blank ? " class=\"blank\"" : "") + span_attr("colspan", s.count) + ">" +
                text_html(s.label) + "</th>";
       }
       out += "</tr>\n";

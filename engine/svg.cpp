@@ -340,6 +340,10 @@ PlotFrame frame_for(const Chart& c, double left, double top, double width, doubl
     xr.hi = cats.empty() ? 0.5 : static_cast<double>(cats.size()) - 0.5;
   } else {
     pad(xr);
+    // Labels are written to the right of their points: leave them room.
+    bool labelled = false;
+    for (const auto& e : elements_of(c)) labelled = labelled || (e.label_max > 0 && valid_col(c, e.label_col));
+    if (labelled) xr.hi += 0.12 * (xr.hi - xr.lo);
   }
   pad(yr);
   if (c.same_ratio && !f.categorical_x) {
