@@ -59,7 +59,7 @@ void WorkspaceArena::SHOMEM() {
   if (!note_) return;
   auto [lim, lim_unit] = MEMALU(static_cast<double>(limit_));
   auto [use, use_unit] = MEMALU(static_cast<double>(used_));
-  note_("Workspace available: ^1 ^2, in use: ^3 ^4.", {lim, lim_unit, use, use_unit});
+  note_("Workspace limit ^1 ^2; in use ^3 ^4.", {lim, lim_unit, use, use_unit});
 }
 
 std::size_t WorkspaceArena::release_all() {

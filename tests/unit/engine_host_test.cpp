@@ -48,15 +48,6 @@ struct TempDir {
   }
 };
 
-// Every message the run produced, as "severity:text".
-std::vector<std::string> messages(const Engine& e) {
-  std::vector<std::string> out;
-  for (const auto& c : e.document().commands)
-    for (const auto& item : c.items)
-      if (const auto* m = std::get_if<Message>(&item)) out.push_back(std::to_string(m->severity) + ":" + m->text.text);
-  return out;
-}
-
 // A token stream over a fixed list of tokens, for the file specifications.
 class ListTokens : public host::Tokens {
  public:
@@ -552,4 +543,27 @@ TEST(EngineWords, CommandWordMatching) {
   EXPECT_TRUE(command_word_matches("CORRESPO", "CORRESPONDENCE"));
   EXPECT_FALSE(command_word_matches("CORRESP", "CORRESPONDENCE"));
   EXPECT_TRUE(command_word_matches("PRINCALS", "PRINCALS"));
+}
+
+TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
+  int calls = 0;
+  e.set_procedure("HOMALS", [&] {
+    ++calls;
+    EXPECT_FALSE(e.host().num.ATNJMP());
+    interrupt_flag().store(true);  // as the SIGINT handler does
+    EXPECT_TRUE(e.host().num.ATNJMP());
+    e.host().workspace.SHOMEM();
+  });
+  e.run_syntax("HOMALS sex grp.\nHOMALS sex grp.\nVARIABLE LABELS id 'never'.\n");
+  interrupt_flag().store(false);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(e.interrupted());
+  EXPECT_EQ(e.dictionary().DICGET(var("id")).label, "");
+  auto msgs = reported(e);
+  ASSERT_EQ(msgs.size(), 2u);
+  EXPECT_EQ(msgs[0].severity, 1);
+  EXPECT_EQ(msgs[0].text.key, "Workspace limit ^1 ^2; in use ^3 ^4.");
+  EXPECT_EQ(msgs[0].text.params, (std::vector<std::string>{"1", "GB", "0", "bytes"}));
+  EXPECT_EQ(msgs[1].severity, 3);
+  EXPECT_EQ(e.errors(), 1);
 }
