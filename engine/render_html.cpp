@@ -26,6 +26,9 @@ nav.outline .sev-error > a { color:#a61b1b; }
 main { flex:1; min-width:0; padding:18px 28px 40px; }
 section.command { background:#fff; border:1px solid var(--rule); border-radius:6px; padding:14px 22px 18px; margin-bottom:22px; }
 section.command > h2 { margin:0 0 6px; font-size:18px; color:#1f3b57; }
+section.command.empty { padding:6px 22px; margin-bottom:8px; }
+section.command.empty > h2 { font-size:14px; margin:0; display:inline-block; margin-right:12px; }
+section.command.empty details.syntax { display:inline-block; margin:0; }
 section.command > h2 .proc { font-weight:400; color:var(--muted); margin-left:8px; }
 details.syntax { margin:4px 0 12px; }
 details.syntax summary { cursor:pointer; color:var(--muted); font-size:12px; }
@@ -211,7 +214,9 @@ std::string render_html(const Document& doc, std::string_view title) {
   for (std::size_t i = 0; i < doc.commands.size(); ++i) {
     const auto& c = doc.commands[i];
     std::string id = "c" + std::to_string(i + 1);
-    out += "<section class=\"command\" id=\"" + id + "\">\n<h2>" + esc(c.name.empty() ? "Output" : c.name);
+    const bool empty = c.items.empty() && c.notes.empty();
+    out += std::string("<section class=\"command") + (empty ? " empty" : "") + "\" id=\"" + id + "\">\n<h2>" +
+           esc(c.name.empty() ? "Output" : c.name);
     if (!c.procedure_title.empty()) out += "<span class=\"proc\">" + esc(c.procedure_title) + "</span>";
     out += "</h2>\n";
     if (!c.syntax.empty())

@@ -263,7 +263,24 @@ std::string with_marks(const LayoutText& t) {
 }
 
 // Word wrap to `width` code points; words longer than a line are split.
+std::vector<std::string> wrap_line(const std::string& s, std::size_t width);
+
+// Line breaks in a text are kept; each line is wrapped on its own.
 std::vector<std::string> wrap(const std::string& s, std::size_t width) {
+  if (s.find('\n') == std::string::npos) return wrap_line(s, width);
+  std::vector<std::string> out;
+  std::size_t pos = 0;
+  for (;;) {
+    std::size_t nl = s.find('\n', pos);
+    for (auto& l : wrap_line(s.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos), width))
+      out.push_back(std::move(l));
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
+  }
+  return out;
+}
+
+std::vector<std::string> wrap_line(const std::string& s, std::size_t width) {
   std::vector<std::string> lines;
   if (width == 0) width = 1;
   std::string cur;
@@ -364,8 +381,13 @@ std::string render_table(const Table& t) {
     return cols;
   };
 
+  bool header_text = false;
+  for (const auto& c : L.corner) header_text = header_text || !c.empty();
+  for (const auto& hr : L.header)
+    for (const auto& s : hr) header_text = header_text || !s.label.text.empty();
   auto emit_header = [&]() {
     rtrim_append(out, heavy);
+    if (!header_text) return;  // every heading hidden: no empty header lines
     if (L.header.empty()) {
       bool any = false;
       for (const auto& c : L.corner) any = any || !c.empty();
@@ -524,6 +546,11 @@ std::string render_text(const Document& doc) {
     if (!cmd.name.empty() || !cmd.procedure_title.empty()) {
       std::string head = cmd.name;
       if (!cmd.procedure_title.empty()) head += (head.empty() ? "" : ": ") + cmd.procedure_title;
+      // A command that produced nothing gets one line, not a banner.
+      if (cmd.items.empty() && cmd.notes.empty()) {
+        out += "> " + head + "\n\n";
+        continue;
+      }
       out += bar + "\n" + head + "\n" + bar + "\n\n";
     }
     render_items(out, cmd.items, 0);

@@ -262,6 +262,33 @@ TEST(RenderText, WideLabelsWrapAndColumnsStayCapped) {
   EXPECT_EQ(out.find(std::string(40, 'x')), std::string::npos);  // the long label was broken
 }
 
+TEST(RenderText, QuietCommandsAndHiddenHeadings) {
+  // A one-column list whose headings are all hidden (like a credit table).
+  Table t;
+  t.title = T("Credit");
+  Dimension r;
+  r.label = T("Line");
+  r.label_hidden = true;
+  r.leaves = {{T("1"), {}}, {T("2"), {}}};
+  Dimension c;
+  c.label = T("Text");
+  c.axis = host::Axis::Column;
+  c.label_hidden = true;
+  c.leaves = {{T(""), {}}};
+  t.dims = {r, c};
+  Cell a;
+  a.text = T("oscat project\nsecond line");
+  t.cells[{0, 0}] = a;
+  Document doc{{CommandOutput{"GET DATA", "GET DATA /FILE='x'.", "", {}, {}}, CommandOutput{"X", "", "", {t}, {}}}};
+  std::string out = render_text(doc);
+  EXPECT_EQ(out.rfind("> GET DATA\n\n", 0), 0u) << out;
+  // Title, rule, rows: no empty header line and no header rule under the top rule.
+  EXPECT_NE(out.find("Credit\n=====" ), std::string::npos) << out;
+  EXPECT_EQ(out.find("=\n-"), std::string::npos) << out;
+  EXPECT_NE(out.find("oscat project\n"), std::string::npos) << out;  // a line break in a cell is kept
+  EXPECT_NE(out.find("second line\n"), std::string::npos) << out;
+}
+
 TEST(RenderJson, ValuesAreExactAndStructured) {
   auto j = nlohmann::json::parse(render_json(rich_document(), "0.1.0"));
   EXPECT_EQ(j["oscat"], "0.1.0");
