@@ -213,13 +213,21 @@ void summary_table(const View& v) {
   const double M = v.M;
   double Lt = 0, Lmt = 0, Lvt = 0;
   auto pct = [](double x, double W) { return W > 0 ? 100.0 * x / W : host::SYSMIS; };
-  for (int s = 0; s <= p; ++s) {
-    const bool total = s == p;
-    const int row = pv.BP_CELL_IN_CATEGORY(rows, total ? key(pk(v.in, "Summary Total")) : num(s + 1));
-    const double l = total ? Lt : v.in.lambda[s];
-    const double a = CPR_CronbachAlpha(M, l);
-    pv.BP_SET_VALUE(CellRef{{row, cA}}, a, kGen);
-    if (total) pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Total Cronbach based on sum."));
+  // Multiple correspondence: the eigenvalues of the dimensions add up to
+  // more than the number of variables, so the alpha and the percentage of
+  // the total would mislead; they are shown for the mean eigenvalue instead.
+  const int extra = v.in.mca ? 2 : 1;
+  for (int s = 0; s < p + extra; ++s) {
+    const bool total = s == p, mean = s == p + 1;
+    const int row = pv.BP_CELL_IN_CATEGORY(
+        rows, mean ? key("CPR Summary Mean") : total ? key(pk(v.in, "Summary Total")) : num(s + 1));
+    const double l = mean ? Lt / p : total ? Lt : v.in.lambda[s];
+    const bool ratios = !(total && v.in.mca);
+    if (ratios) {
+      pv.BP_SET_VALUE(CellRef{{row, cA}}, CPR_CronbachAlpha(M, l), kGen);
+      if (total) pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Total Cronbach based on sum."));
+      if (mean) pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Total Cronbach based on mean."));
+    }
     if (split) {
       const double xm = total ? Lmt : lm[s], xv = total ? Lvt : lv[s];
       pv.BP_SET_VALUE(CellRef{{row, cMt}}, xm, kGen);
@@ -229,8 +237,8 @@ void summary_table(const View& v) {
     }
     pv.BP_SET_VALUE(CellRef{{row, cT}}, l, kGen);
     if (v.in.mca) pv.BP_SET_VALUE(CellRef{{row, cIn}}, M > 0 ? l / M : host::SYSMIS, kGen);
-    pv.BP_SET_VALUE(CellRef{{row, cP}}, pct(l, M), kGen);
-    if (!total) {
+    if (ratios) pv.BP_SET_VALUE(CellRef{{row, cP}}, pct(l, M), kGen);
+    if (s < p) {
       Lt += l;
       Lmt += lm[s];
       Lvt += lv[s];
