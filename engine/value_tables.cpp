@@ -33,6 +33,10 @@ double* ValueTableStore::TMGETV(int table, std::string_view key, bool insert, bo
   // String keys are blank padded, as the host's string values are.
   std::string k(key.substr(0, std::min(key.size(), t->key_len)));
   k.resize(t->key_len, ' ');
+  // -0 and 0 are one value: give them one key. (These 8 bytes, ending in
+  // 0x80 after seven NULs, are no text a string variable can hold.)
+  static const std::string negative_zero = host::numeric_key(-0.0);
+  if (k == negative_zero) k = host::numeric_key(0.0);
   auto it = t->index.find(k);
   if (it != t->index.end()) return &t->values[it->second];
   if (!insert) return nullptr;

@@ -158,6 +158,12 @@ TEST(ValueTables, InsertLookupSortNumericAndLookupAfterSort) {
   }
   EXPECT_EQ(vt.TMPOIN(t), 4);
   bool is_new = true;
+  // -0 finds the entry of 0 and vice versa.
+  EXPECT_TRUE(*vt.TMGETV(t, host::numeric_key(-0.0), true, is_new) == 0 && is_new);
+  EXPECT_NE(vt.TMGETV(t, host::numeric_key(0.0), false, is_new), nullptr);
+  EXPECT_EQ(vt.TMPOIN(t), 5);
+  vt.TMDSCP(t);
+  for (double v : values) *vt.TMGETV(t, host::numeric_key(v), true, is_new) += 1;
   EXPECT_EQ(vt.TMGETV(t, host::numeric_key(99), false, is_new), nullptr);
   EXPECT_FALSE(is_new);
 
