@@ -13,6 +13,21 @@ constexpr int kMaxSweeps = 50;
 inline double sign_of(double a, double b) { return b >= 0 ? std::fabs(a) : -std::fabs(a); }
 inline double pythag(double a, double b) { return std::hypot(a, b); }
 
+// Dot product with four independent sums: a single running sum is bound by
+// the latency of the additions, and the decomposition is mostly dot products.
+inline double dot(const double* x, const double* y, int n) {
+  double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    s0 += x[k] * y[k];
+    s1 += x[k + 1] * y[k + 1];
+    s2 += x[k + 2] * y[k + 2];
+    s3 += x[k + 3] * y[k + 3];
+  }
+  for (; k < n; ++k) s0 += x[k] * y[k];
+  return (s0 + s1) + (s2 + s3);
+}
+
 // Whether to accumulate all vectors through the sweeps rather than solve for
 // the few wanted ones afterwards.
 bool full_mode(int n, int nvec) { return nvec > 0 && (n <= 16 || 4 * nvec > n); }
@@ -21,15 +36,27 @@ bool full_mode(int n, int nvec) { return nvec > 0 && (n <= 16 || 4 * nvec > n); 
 // e[i] the superdiagonal element (i-1, i) (e[0] = 0), the left reflectors
 // sit below the diagonal of a and the right ones to the right of the
 // superdiagonal. Returns the norm used by the convergence test.
-double bidiagonalize(int m, int n, double* a, int lda, double* w, double* e, double* tmp) {
+//
+// One sweep over the trailing columns per step: each column receives the
+// right reflection of the previous step, then the left reflection of this
+// step, and contributes to the product needed by this step's right
+// reflection while it is in cache. tmp, wacc: m scratch; rvf: n scratch.
+// Built for wide vector units too when the processor has them.
+__attribute__((target_clones("arch=haswell", "default")))
+double bidiagonalize(int m, int n, double* a, int lda, double* w, double* e, double* tmp, double* wacc,
+                     double* rvf) {
   auto A = [&](int r, int c) -> double& { return a[static_cast<std::size_t>(c) * lda + r]; };
   double g = 0, scale = 0, anorm = 0;
+  bool pending = false;  // a right reflection (tmp, rvf) still to be applied to columns
   for (int i = 0; i < n; ++i) {
     const int l = i + 1;
     e[i] = scale * g;
-    g = scale = 0;
-    double s = 0;
     double* ci = &A(0, i);
+    if (pending)
+      for (int r = i; r < m; ++r) ci[r] += tmp[r] * rvf[i];
+    g = scale = 0;
+    double s = 0, h = 0;
+    bool left = false;
     for (int k = i; k < m; ++k) scale += std::fabs(ci[k]);
     if (scale != 0) {
       for (int k = i; k < m; ++k) {
@@ -39,21 +66,61 @@ double bidiagonalize(int m, int n, double* a, int lda, double* w, double* e, dou
       if (s >= kTiny) {
         const double f = ci[i];
         g = -sign_of(std::sqrt(s), f);
-        const double h = f * g - s;
+        h = f * g - s;
         ci[i] = f - g;
-        for (int j = l; j < n; ++j) {
-          double* cj = &A(0, j);
-          double t = 0;
-          for (int k = i; k < m; ++k) t += ci[k] * cj[k];
-          const double fac = t / h;
-          for (int k = i; k < m; ++k) cj[k] += fac * ci[k];
-        }
+        left = true;
       }
-      for (int k = i; k < m; ++k) ci[k] *= scale;
     }
+    const bool right_follows = i != n - 1;
+    if (right_follows)
+      for (int r = l; r < m; ++r) wacc[r] = 0;
+    for (int j = l; j < n; ++j) {
+      double* cj = &A(0, j);
+      // Right reflection of the previous step fused with this step's dot product.
+      double fac = 0;
+      if (pending && left) {
+        const double f = rvf[j];
+        double d0 = 0, d1 = 0;
+        int r = i;
+        for (; r + 2 <= m; r += 2) {
+          cj[r] += tmp[r] * f;
+          cj[r + 1] += tmp[r + 1] * f;
+          d0 += ci[r] * cj[r];
+          d1 += ci[r + 1] * cj[r + 1];
+        }
+        for (; r < m; ++r) {
+          cj[r] += tmp[r] * f;
+          d0 += ci[r] * cj[r];
+        }
+        fac = (d0 + d1) / h;
+      } else if (pending) {
+        const double f = rvf[j];
+        for (int r = i; r < m; ++r) cj[r] += tmp[r] * f;
+      } else if (left) {
+        fac = dot(ci + i, cj + i, m - i) / h;
+      }
+      // Left reflection fused with the product for this step's right reflection.
+      if (left) cj[i] += fac * ci[i];
+      if (right_follows) {
+        const double aij = cj[i];
+        if (left) {
+          for (int r = l; r < m; ++r) {
+            cj[r] += fac * ci[r];
+            wacc[r] += cj[r] * aij;
+          }
+        } else {
+          for (int r = l; r < m; ++r) wacc[r] += cj[r] * aij;
+        }
+      } else if (left) {
+        for (int r = l; r < m; ++r) cj[r] += fac * ci[r];
+      }
+    }
+    if (scale != 0)
+      for (int k = i; k < m; ++k) ci[k] *= scale;
     w[i] = scale * g;
     g = s = scale = 0;
-    if (i != n - 1) {
+    pending = false;
+    if (right_follows) {
       for (int k = l; k < n; ++k) scale += std::fabs(A(i, k));
       if (scale != 0) {
         for (int k = l; k < n; ++k) {
@@ -63,21 +130,14 @@ double bidiagonalize(int m, int n, double* a, int lda, double* w, double* e, dou
         if (s >= kTiny) {
           const double f = A(i, l);
           g = -sign_of(std::sqrt(s), f);
-          const double h = f * g - s;
+          h = f * g - s;
           A(i, l) = f - g;
-          // Row update done column by column: tmp = A(l:, l:) * row_i, then a
-          // rank-one correction; both sweep contiguous columns.
-          for (int j = l; j < m; ++j) tmp[j] = 0;
-          for (int k = l; k < n; ++k) {
-            const double aik = A(i, k);
-            const double* ck = &A(0, k);
-            for (int j = l; j < m; ++j) tmp[j] += ck[j] * aik;
-          }
-          for (int k = l; k < n; ++k) {
-            const double fac = A(i, k) / h;
-            double* ck = &A(0, k);
-            for (int j = l; j < m; ++j) ck[j] += tmp[j] * fac;
-          }
+          // tmp = A(l:, l:) v for the reflector v (the scaled row with its
+          // first element shifted by -g), from the product gathered above.
+          const double* cl = &A(0, l);
+          for (int r = l; r < m; ++r) tmp[r] = wacc[r] / scale - g * cl[r];
+          for (int k = l; k < n; ++k) rvf[k] = A(i, k) / h;
+          pending = true;
         }
         for (int k = l; k < n; ++k) A(i, k) *= scale;
       }
@@ -243,8 +303,7 @@ void accumulate_left(int m, int n, double* a, int lda, const double* d) {
       g = 1.0 / g;
       for (int j = l; j < n; ++j) {
         double* cj = &A(0, j);
-        double s = 0;
-        for (int k = l; k < m; ++k) s += ci[k] * cj[k];
+        const double s = dot(ci + l, cj + l, m - l);
         const double f = (s / ci[i]) * g;
         for (int k = i; k < m; ++k) cj[k] += f * ci[k];
       }
@@ -313,7 +372,7 @@ double norm2(int n, const double* x) {
 
 std::size_t svd_work_size(int m, int n, int nvec) {
   const std::size_t M = static_cast<std::size_t>(m), N = static_cast<std::size_t>(n);
-  std::size_t size = N + M + 2 * N;  // e, row-update scratch, kept diagonal and superdiagonal
+  std::size_t size = N + 2 * M + 3 * N;  // e, two row-update scratch, kept diagonal and superdiagonal, rvf
   if (full_mode(n, nvec)) return size + N * N;
   if (nvec > 0) size += 2 * N * static_cast<std::size_t>(nvec) + 2 * N + 12 * N;
   return size;
@@ -325,8 +384,10 @@ int CPR_PXS_SVDCMP(int m, int n, double* a, int lda, double* w, int nvec, double
   double* tmp = e + n;
   double* dkeep = tmp + m;
   double* ekeep = dkeep + n;
-  double* rest = ekeep + n;
-  const double anorm = bidiagonalize(m, n, a, lda, w, e, tmp);
+  double* wacc = ekeep + n;
+  double* rvf = wacc + m;
+  double* rest = rvf + n;
+  const double anorm = bidiagonalize(m, n, a, lda, w, e, tmp, wacc, rvf);
   std::copy(w, w + n, dkeep);
   std::copy(e, e + n, ekeep);
 
@@ -403,9 +464,7 @@ int CPR_PXS_SVDCMP(int m, int n, double* a, int lda, double* w, int nvec, double
       const double* ci = a + static_cast<std::size_t>(i) * lda;
       const double h = ci[i] * dkeep[i];
       if (h == 0) continue;
-      double s = 0;
-      for (int r = i; r < m; ++r) s += ci[r] * uk[r];
-      const double f = s / h;
+      const double f = dot(ci + i, uk + i, m - i) / h;
       for (int r = i; r < m; ++r) uk[r] += f * ci[r];
     }
     // Right reflectors (row i, columns i+1..n-1).
