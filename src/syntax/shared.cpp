@@ -74,6 +74,107 @@ bool paren_list(const CommandSettings& s, Cursor& c, const char* sub_name, std::
   return true;
 }
 
+// Skips a parenthesised group whose "(" was read, nested groups included.
+// False when the subcommand ends first (the terminator is left to be read).
+bool skip_group(Cursor& c) {
+  for (int depth = 1; depth > 0;) {
+    Token x = c.next();
+    if (ends(x)) {
+      missing_rpar("PLOT");
+      c.back();
+      return false;
+    }
+    if (x.kind == TokenKind::LParen) ++depth;
+    else if (x.kind == TokenKind::RParen) --depth;
+  }
+  return true;
+}
+
+// A LOADING or CENTROID sub-keyword (`sub` 1 or 2 in kLoadSub) where a
+// variable name could stand: a variable of that name wins.
+int sub_keyword(const Token& t) {
+  int sub = match(t, kLoadSub);
+  return sub != 0 && H().dict.DICSCH(t.text) == 0 ? sub : 0;
+}
+
+// Inside of a LOADING(...) or CENTROID(...) group of plot keyword `kw`, its
+// "(" read: variable names up to ")". Faults inside the group are reported
+// and skipped; false only when the subcommand has to be abandoned.
+bool read_group(const CommandSettings& s, Cursor& c, const std::string& kw, int sub,
+                std::vector<int>& out) {
+  const char* not_name = sub == 1 ? "CPR ^1 load not varname." : "CPR ^1 centr not varname.";
+  for (;;) {
+    Token x = c.next();
+    if (x.kind == TokenKind::RParen) return true;
+    if (ends(x)) {
+      missing_rpar("PLOT");
+      c.back();
+      return false;
+    }
+    if (x.kind == TokenKind::Comma) continue;
+    if (x.kind == TokenKind::LParen) {
+      if (sub == 1) report("CPR Unexp par in PLOT LOAD.");
+      else report1("ZYL unexp left par in ^1.", "PLOT");
+      if (!skip_group(c)) return false;
+      continue;
+    }
+    if (x.kind != TokenKind::Name) {
+      report1(not_name, shown(x));
+      continue;
+    }
+    if (int inner = sub_keyword(x)) {
+      // Groups do not nest.
+      report1(inner == 2 ? "CPR unexp centr with PLOT Kwd ^1." : "CPR unexp load with PLOT Kwd ^1.", kw);
+      if (c.peek().kind == TokenKind::LParen) {
+        c.next();
+        if (!skip_group(c)) return false;
+      }
+      continue;
+    }
+    c.back();
+    std::string bad;
+    if (read_list(s, c, out, bad) == 1) {
+      // The list stops on the name it could not take; a sub-keyword there is
+      // handled by the next round.
+      if (sub_keyword(c.peek()) != 0) continue;
+      report1("CPR Undefined ^1 Var.", "PLOT");
+      c.skip_subcommand();
+      return false;
+    }
+  }
+}
+
+// Optional dimension count "(n)" inside a TRANS or RESID list, its "(" read.
+// The count must be a positive integer within the solution's dimensions.
+bool dim_count(const CommandSettings& s, Cursor& c, const std::string& kw) {
+  Token v = c.next();
+  if (ends(v)) {
+    report1("CPR Invalid dim PLOT ^1.", kw);
+    missing_rpar("PLOT");
+    c.back();
+    return false;
+  }
+  if (v.kind == TokenKind::LParen) {
+    report1("CPR Invalid dim PLOT ^1.", kw);
+    c.back();
+    return skip_group(c);
+  }
+  Token r = v.kind == TokenKind::RParen ? v : c.next();
+  if (v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1 &&
+      r.kind == TokenKind::RParen) {
+    if (v.value > s.dim.p) report1("CPR plotdim too high ^1.", kw);
+    return true;
+  }
+  report1("CPR Invalid dim PLOT ^1.", kw);
+  if (r.kind == TokenKind::RParen) return true;
+  if (ends(r)) {
+    missing_rpar("PLOT");
+    c.back();
+    return false;
+  }
+  return skip_group(c);
+}
+
 // Optional label size "(n)" after a plot keyword's list.
 void label_size(Cursor& c, PlotRequest& p) {
   if (c.peek().kind != TokenKind::LParen) return;
@@ -510,9 +611,13 @@ void parse_plot(CommandSettings& s) {
       continue;
     }
     c.next();
-    // Items: variable lists, and LOADING(...)/CENTROID(...) groups for
-    // LOADING, BIPLOT and TRIPLOT.
+    // Items: variable lists, LOADING(...)/CENTROID(...) groups for LOADING,
+    // BIPLOT, TRIPLOT and PROJCENT, and a dimension count "(n)" after the
+    // variables of TRANS and RESID (CATPCA, MCORRESP).
+    const bool groups = name == "LOADING" || name == "BIPLOT" || name == "TRIPLOT" || name == "PROJCENT";
+    const bool dims = pca && (name == "TRANS" || name == "RESID");
     bool bad = false;
+    bool had_vars = false;
     for (;;) {
       Token x = c.next();
       if (x.kind == TokenKind::RParen) break;
@@ -523,17 +628,29 @@ void parse_plot(CommandSettings& s) {
         break;
       }
       if (x.kind == TokenKind::Comma) continue;
-      int sub = match(x, kLoadSub);
-      if (sub != 0 && H().dict.DICSCH(x.text) == 0 &&
-          (name == "LOADING" || name == "BIPLOT" || name == "TRIPLOT" || name == "PROJCENT")) {
+      int sub = sub_keyword(x);
+      if (sub == 2 && !groups) {
+        report1("CPR unexp centr with PLOT Kwd ^1.", name);
+        if (c.peek().kind == TokenKind::LParen) {
+          c.next();
+          if (!skip_group(c)) {
+            bad = true;
+            break;
+          }
+        }
+        continue;
+      }
+      if (sub != 0 && groups) {
         if (name == "LOADING" && sub == 1) {
           report1("CPR unexp load with PLOT Kwd ^1.", name);
         }
         std::vector<int> list;
-        bool had = false;
-        if (!paren_list(s, c, "PLOT", list, had)) {
-          bad = true;
-          break;
+        if (c.peek().kind == TokenKind::LParen) {
+          c.next();
+          if (!read_group(s, c, name, sub, list)) {
+            bad = true;
+            break;
+          }
         }
         for (int v : list) {
           bool mn = v < s.vars.m_a && s.vars.levels[static_cast<std::size_t>(v)].mlevel == MNOMINAL;
@@ -548,24 +665,50 @@ void parse_plot(CommandSettings& s) {
         continue;
       }
       if (x.kind == TokenKind::LParen) {
+        // A nested parenthesis: the dimension count of TRANS and RESID; the
+        // loading and discrimination lists are plain lists, the fault is
+        // skipped there.
+        if (dims && had_vars) {
+          if (!dim_count(s, c, name)) {
+            bad = true;
+            break;
+          }
+          continue;
+        }
+        if (name == "LOADING" || name == "DISCRI") {
+          report(name == "LOADING" ? "CPR Unexp par in PLOT LOAD." : "MCOR Unexp par in PLOT DISCRIM.");
+          if (!skip_group(c)) {
+            bad = true;
+            break;
+          }
+          continue;
+        }
         report1("ZYL unexp left par in ^1.", "PLOT");
         c.skip_subcommand();
         bad = true;
         break;
       }
       if (x.kind != TokenKind::Name) {
-        report1("CPR unexp dim spec ^1.", name);
+        if (name == "LOADING") report1("CPR ^1 load not varname.", shown(x));
+        else if (name == "PROJCENT") report1("CPR ^1 centr not varname.", shown(x));
+        else report1("CPR unexp dim spec ^1.", name);
         continue;
       }
       c.back();
       std::vector<int> list;
       std::string badname;
       if (read_list(s, c, list, badname) == 1) {
-        report1("CPR Undefined ^1 Var.", "PLOT");
-        c.skip_subcommand();
-        bad = true;
-        break;
+        // The list stops on the name it could not take; a sub-keyword there
+        // is taken by the next round.
+        int next_sub = sub_keyword(c.peek());
+        if (next_sub == 0 || (next_sub == 1 && !groups)) {
+          report1("CPR Undefined ^1 Var.", "PLOT");
+          c.skip_subcommand();
+          bad = true;
+          break;
+        }
       }
+      had_vars = had_vars || !list.empty();
       for (int v : list) {
         if (v >= s.vars.m_a && name != "OBJECT") report1("CPR Non ANA var PLOT kwd ^1.", name);
         if (name == "LOADING" && v < s.vars.m_a &&
