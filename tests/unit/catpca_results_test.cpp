@@ -214,9 +214,10 @@ TEST(CatpcaResults, DimensionCapCountsCategoriesAndObjects) {
   EXPECT_EQ(CPR_DimensionCap(3, three.data(), m3.data(), a3.data(), 100), 6);
   // ... and never more than the active objects minus one.
   EXPECT_EQ(CPR_DimensionCap(3, three.data(), m3.data(), a3.data(), 4.5), 3);
-  // A supplementary variable does not count.
+  // A supplementary variable does not count: two active variables remain,
+  // and the smaller contribution (2 categories less 1) bounds the solution.
   a3 = {1, 0, 1};
-  EXPECT_EQ(CPR_DimensionCap(3, three.data(), m3.data(), a3.data(), 100), 5);
+  EXPECT_EQ(CPR_DimensionCap(3, three.data(), m3.data(), a3.data(), 100), 1);
 }
 
 // Principal normalization: standardized scores, loadings are correlations of
