@@ -1,3 +1,4 @@
+#include <cctype>
 #include "engine/render_text.hpp"
 
 #include <algorithm>
@@ -533,6 +534,32 @@ void render_item(std::string& out, const Item& item, int depth) {
   out += "\n";
 }
 
+// The command as one line: whitespace collapsed, cut at 100 characters.
+std::string echo_line(const std::string& syntax) {
+  std::string line;
+  bool space = false;
+  for (char ch : syntax) {
+    const bool ws = ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r';
+    if (ws) {
+      space = !line.empty();
+      continue;
+    }
+    if (space) line += ' ';
+    space = false;
+    line += ch;
+  }
+  if (text_width(line) > 100) line = cut_text(line, 97) + "...";
+  return line;
+}
+
+// "CORRESPONDENCE" and "Correspondence" say the same; show it once.
+bool same_words(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
 void render_items(std::string& out, const std::vector<Item>& items, int depth) {
   for (const auto& item : items) render_item(out, item, depth);
 }
@@ -545,10 +572,12 @@ std::string render_text(const Document& doc) {
   for (const auto& cmd : doc.commands) {
     if (!cmd.name.empty() || !cmd.procedure_title.empty()) {
       std::string head = cmd.name;
-      if (!cmd.procedure_title.empty()) head += (head.empty() ? "" : ": ") + cmd.procedure_title;
-      // A command that produced nothing gets one line, not a banner.
+      if (!cmd.procedure_title.empty() && !same_words(cmd.name, cmd.procedure_title))
+        head += (head.empty() ? "" : ": ") + cmd.procedure_title;
+      // A command that produced nothing gets one line, not a banner: the
+      // command itself, so the reader sees what was done.
       if (cmd.items.empty() && cmd.notes.empty()) {
-        out += "> " + head + "\n\n";
+        out += "> " + echo_line(cmd.syntax.empty() ? head : cmd.syntax) + "\n\n";
         continue;
       }
       out += bar + "\n" + head + "\n" + bar + "\n\n";

@@ -281,7 +281,7 @@ TEST(RenderText, QuietCommandsAndHiddenHeadings) {
   t.cells[{0, 0}] = a;
   Document doc{{CommandOutput{"GET DATA", "GET DATA /FILE='x'.", "", {}, {}}, CommandOutput{"X", "", "", {t}, {}}}};
   std::string out = render_text(doc);
-  EXPECT_EQ(out.rfind("> GET DATA\n\n", 0), 0u) << out;
+  EXPECT_EQ(out.rfind("> GET DATA /FILE='x'.\n\n", 0), 0u) << out;  // the command itself, on one line
   // Title, rule, rows: no empty header line and no header rule under the top rule.
   EXPECT_NE(out.find("Credit\n=====" ), std::string::npos) << out;
   EXPECT_EQ(out.find("=\n-"), std::string::npos) << out;

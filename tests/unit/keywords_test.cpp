@@ -19,6 +19,18 @@ TEST(Keywords, EightCharacterRules) {
   EXPECT_EQ(QABMCH("MATRIXO", table), 0);
 }
 
+TEST(Keywords, ShortFieldsTakeLongerWordsButExactMatchesWin) {
+  const char* const plot[] = {"TRANS", "RESID", "OBJECT", "DISCRI", "NONE"};
+  EXPECT_EQ(QABMCH("DISCRIM", plot), 4);       // the word begins with the short field
+  EXPECT_EQ(QABMCH("DISCRIMINATION", plot), 4);
+  EXPECT_EQ(QABMCH("DISC", plot), 0);          // too short to be the field
+  const char* const print[] = {"DESCRIP", "COEFF", "CORR", "OCORR", "R", "QUANT", "REGU", "NONE"};
+  EXPECT_EQ(QABMCH("REGU", print), 7);         // exact match beats the earlier "R"
+  EXPECT_EQ(QABMCH("R", print), 5);
+  EXPECT_EQ(QABMCH("CORR", print), 3);
+  EXPECT_EQ(QABMCH("DESCRIPTIVES", print), 1);
+}
+
 TEST(Numerics, TailProbabilities) {
   // Chi-square with 2 df has survival exp(-x/2).
   EXPECT_NEAR(oscat::host::SIGCHI(3.0, 2), std::exp(-1.5), 1e-14);
