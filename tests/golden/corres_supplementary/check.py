@@ -3,22 +3,15 @@
 # the transition formula (symmetrical: row = profile . column scores / lambda).
 import json
 import sys
+import os
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from golden_check import grid, find
 
 report = json.load(open(sys.argv[1]))
 summ = [it for c in report["commands"] for it in c["items"] if it["type"] == "table" and it["title"]["key"] == "Summary"]
 rowp = [it for c in report["commands"] for it in c["items"] if it["type"] == "table" and it["title"]["key"] == "Overview Row Points"]
 colp = [it for c in report["commands"] for it in c["items"] if it["type"] == "table" and it["title"]["key"] == "Overview Column Points"]
 assert len(summ) == 2 and len(rowp) == 2 and len(colp) == 2
-
-
-def grid(t):
-    cells = {tuple(c["categories"]): c.get("value") for c in t["cells"]}
-    cols = [[p.get("key") or p["text"] for p in cat["path"]] for cat in t["dimensions"][1]["categories"]]
-    return cells, cols
-
-
-def find(cols, *path):
-    return [i for i, p in enumerate(cols) if p[-len(path):] == list(path)][0]
 
 
 lam = []

@@ -1,0 +1,49 @@
+# Helpers shared by the golden cases' check.py scripts: reading tables out of
+# the JSON report and the small linear algebra that independent reference
+# values need (no third-party packages on a fresh machine).
+import math
+
+def jacobi(a):
+    n = len(a); a = [r[:] for r in a]
+    for _ in range(100):
+        off = sum(a[i][j] ** 2 for i in range(n) for j in range(n) if i != j)
+        if off < 1e-30: break
+        for p in range(n):
+            for q in range(p + 1, n):
+                if abs(a[p][q]) < 1e-300: continue
+                th = (a[q][q] - a[p][p]) / (2 * a[p][q])
+                t = (1 if th >= 0 else -1) / (abs(th) + math.sqrt(th * th + 1))
+                c = 1 / math.sqrt(t * t + 1); s = t * c
+                for k in range(n):
+                    akp, akq = a[k][p], a[k][q]
+                    a[k][p], a[k][q] = c * akp - s * akq, s * akp + c * akq
+                for k in range(n):
+                    apk, aqk = a[p][k], a[q][k]
+                    a[p][k], a[q][k] = c * apk - s * aqk, s * apk + c * aqk
+    return sorted((a[i][i] for i in range(n)), reverse=True)
+
+
+def corr(x, y):
+    mx, my = sum(x) / len(x), sum(y) / len(y)
+    sxy = sum((a - mx) * (b - my) for a, b in zip(x, y))
+    sxx = sum((a - mx) ** 2 for a in x); syy = sum((b - my) ** 2 for b in y)
+    return sxy / math.sqrt(sxx * syy)
+
+
+def table(report, key):
+    ts = [it for c in report["commands"] for it in c["items"]
+          if it["type"] == "table" and it["title"]["key"] == key]
+    assert len(ts) == 1, (key, len(ts))
+    t = ts[0]
+    cells = {tuple(c["categories"]): c["value"] for c in t["cells"]}
+    return t, cells
+
+
+def grid(t):
+    cells = {tuple(c["categories"]): c.get("value") for c in t["cells"]}
+    cols = [[p.get("key") or p["text"] for p in cat["path"]] for cat in t["dimensions"][1]["categories"]]
+    return cells, cols
+
+
+def find(cols, *path):
+    return [i for i, p in enumerate(cols) if p[-len(path):] == list(path)][0]
