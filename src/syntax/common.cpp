@@ -109,4 +109,23 @@ std::vector<int> named_files(const CommandSettings& s) {
   return f;
 }
 
+void parse_positive_int(int pos, std::string_view subcommand, std::string_view invalid_key,
+                        std::string_view multiple_key, int& out) {
+  if (pos == 0) return;
+  if (pos < 0) {
+    mult_subcommand(subcommand);
+    return;
+  }
+  Cursor c;
+  int count = 0;
+  for (Token t = c.start(pos); !ends(t); t = c.next()) {
+    ++count;
+    if (t.kind == TokenKind::Number && host::QDINT(t.value) && t.value >= 1)
+      out = static_cast<int>(t.value);
+    else
+      report(invalid_key);
+  }
+  if (count > 1) report(multiple_key);
+}
+
 }  // namespace oscat::syntax::detail

@@ -102,4 +102,10 @@ bool CRG_ParsePenaltyList(Cursor& c, double start, double stop, double step,
 // Handles of files already named on the command (for "used more than once").
 std::vector<int> named_files(const CommandSettings& s);
 
+// A subcommand that holds one positive integer (DIMENSION, MAXITER): at
+// position `pos`, each value is checked, the last valid one is kept in `out`
+// and more than one value is reported.
+void parse_positive_int(int pos, std::string_view subcommand, std::string_view invalid_key,
+                        std::string_view multiple_key, int& out);
+
 }  // namespace oscat::syntax::detail

@@ -16,22 +16,8 @@ const char* const kKaiser[] = {"KAISER", "NOKAISER"};
 }  // namespace
 
 void parse_dimension(CommandSettings& s) {
-  int pos = s.positions[sub::DIMENSION];
-  if (pos == 0) return;
-  if (pos < 0) {
-    mult_subcommand("DIMENSION");
-    return;
-  }
-  Cursor c;
-  int count = 0;
-  for (Token t = c.start(pos); !ends(t); t = c.next()) {
-    ++count;
-    if (t.kind == TokenKind::Number && host::QDINT(t.value) && t.value >= 1)
-      s.dim.p = static_cast<int>(t.value);
-    else
-      report("CPR Invalid value DIME.");
-  }
-  if (count > 1) report("CPR Mult Val DIME.");
+  parse_positive_int(s.positions[sub::DIMENSION], "DIMENSION", "CPR Invalid value DIME.", "CPR Mult Val DIME.",
+                     s.dim.p);
 }
 
 void parse_configuration(CommandSettings& s) {

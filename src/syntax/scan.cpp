@@ -354,22 +354,8 @@ void parse_analysis(CommandSettings& s) {
 }
 
 void parse_maxiter(CommandSettings& s) {
-  int pos = s.positions[sub::MAXITER];
-  if (pos == 0) return;
-  if (pos < 0) {
-    mult_subcommand("MAXITER");
-    return;
-  }
-  Cursor c;
-  int count = 0;
-  for (Token t = c.start(pos); !ends(t); t = c.next()) {
-    ++count;
-    if (t.kind == TokenKind::Number && host::QDINT(t.value) && t.value >= 1)
-      s.iter.maxiter = static_cast<int>(t.value);
-    else
-      report("CPR Invalid value MAXI.");
-  }
-  if (count > 1) report("CPR Mult Val MAXI.");
+  parse_positive_int(s.positions[sub::MAXITER], "MAXITER", "CPR Invalid value MAXI.", "CPR Mult Val MAXI.",
+                     s.iter.maxiter);
 }
 
 void parse_crititer(CommandSettings& s) {
