@@ -59,7 +59,7 @@ struct ScalingLevelRecord {
 };
 
 // One entry per subcommand number (index 1..sub::MAX; index 0 unused).
-// 0 absent; > 0 token position of the first token of the specification;
+// 0 absent; > 0 token position of the first token after the keyword;
 // < 0 given more than once.
 struct SubcommandPositions {
   std::array<int, sub::MAX + 1> pos{};
