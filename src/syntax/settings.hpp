@@ -127,6 +127,7 @@ struct PlotRequest {
   std::vector<int> centroid_vars;  // LOADING(CENTROID(...)), PROJCENT(var)
   bool loading_vars_given = false; // LOADING(...) / BIPLOT(LOADING(...)) named variables
   int label_size = 20;             // label length (0 .. 20)
+  int dims = 0;                    // TRANS/RESID (var (n)): dimensions to plot; 0 = all
 };
 
 // Ellipse groups: 0 loadings (LDELLARE, in MCORRESP DMELLARE), 1 categories

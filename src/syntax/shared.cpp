@@ -146,7 +146,7 @@ bool read_group(const CommandSettings& s, Cursor& c, const std::string& kw, int 
 
 // Optional dimension count "(n)" inside a TRANS or RESID list, its "(" read.
 // The count must be a positive integer within the solution's dimensions.
-bool dim_count(const CommandSettings& s, Cursor& c, const std::string& kw) {
+bool dim_count(const CommandSettings& s, Cursor& c, const std::string& kw, int& dims) {
   Token v = c.next();
   if (ends(v)) {
     report1("CPR Invalid dim PLOT ^1.", kw);
@@ -163,6 +163,7 @@ bool dim_count(const CommandSettings& s, Cursor& c, const std::string& kw) {
   if (v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1 &&
       r.kind == TokenKind::RParen) {
     if (v.value > s.dim.p) report1("CPR plotdim too high ^1.", kw);
+    else dims = static_cast<int>(v.value);
     return true;
   }
   report1("CPR Invalid dim PLOT ^1.", kw);
@@ -669,7 +670,7 @@ void parse_plot(CommandSettings& s) {
         // loading and discrimination lists are plain lists, the fault is
         // skipped there.
         if (dims && had_vars) {
-          if (!dim_count(s, c, name)) {
+          if (!dim_count(s, c, name, req->dims)) {
             bad = true;
             break;
           }

@@ -86,6 +86,9 @@ TEST(SyntaxPlotLists, DimensionCountOfTransAndResid) {
   EXPECT_EQ(ok.s.plot.trans.vars, (std::vector<int>{0, 1}));
   EXPECT_EQ(ok.s.plot.trans.label_size, 5);  // the count is no label size
   EXPECT_TRUE(ok.s.plot.resid.on);
+  EXPECT_EQ(ok.s.plot.trans.dims, 2);  // the count is kept for the plots
+  EXPECT_EQ(ok.s.plot.resid.dims, 1);
+  EXPECT_EQ(h.run(K::Catpca, kMix + "/PLOT = TRANS(a)").s.plot.trans.dims, 0);
   for (const char* bad : {"0", "-1", "1.5", "x", "", "2 3", "(2)"}) {
     auto r = h.run(K::Catpca, kMix + "/PLOT = TRANS(a (" + bad + ")) OBJECT");
     EXPECT_TRUE(r.has("CPR Invalid dim PLOT ^1.", "TRANS")) << bad;
