@@ -37,6 +37,26 @@ inline double at(const double* m, int ld, int i, int j) { return m[static_cast<s
 const Format kCorr = host::BP_CORRELATION_FORMAT();
 const Format kGen = host::BP_GENSTAT_FORMAT();
 
+// Weighted counts are written with one number of decimals for the whole table
+// (the fewest, up to 3, that show every cell exactly), so a column never mixes
+// "1" with "1.100".
+int count_decimals(const Analysis& a) {
+  int d = 0;
+  auto need = [&](double v) {
+    if (!std::isfinite(v)) return;
+    for (double scale = std::pow(10.0, d); d < 3; scale *= 10.0) {
+      const double x = v * scale;
+      if (std::fabs(x - std::round(x)) <= 1e-9 * std::max(1.0, std::fabs(x))) return;
+      ++d;
+    }
+  };
+  for (long k = 0; k < static_cast<long>(a.I) * a.J; ++k) need(a.F0[k]);
+  for (int i = 0; i < a.I; ++i) need(a.r0[i]);
+  for (int j = 0; j < a.J; ++j) need(a.c0[j]);
+  need(a.N);
+  return d;
+}
+
 std::string number_text(double v) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.15g", v);
@@ -129,7 +149,7 @@ void Output::correspondence_table(int d) {
     if (flag(a.supcol, j)) p.BP_ANNOTATE_CATEGORY(cd, cid[j], key("Supplementary column"));
   }
   const int cm = p.BP_CELL_IN_CATEGORY(cd, key("Active Margin"));
-  const Format f = allint_ ? host::BP_N_FORMAT() : kGen;
+  const Format f = allint_ ? host::BP_N_FORMAT() : host::BP_FIXED_FORMAT(count_decimals(a));
   for (int i = 0; i < a.I; ++i) {
     for (int j = 0; j < a.J; ++j)
       if (!(flag(a.suprow, i) && flag(a.supcol, j))) p.BP_SET_VALUE(CellRef{{rid[i], cid[j]}}, at(a.F0, a.I, i, j), f);
