@@ -293,34 +293,32 @@ void Parser::normalization() {
     }
   } else {
     const int k = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kKeywords) : 0;
-    switch (k) {
-      case K_DEFAULT:
-      case K_SYMMETRI:
-        s_.alpha = 0;
-        s_.principal = false;
-        s_.norm_key = "Symmetrical normalization";
-        s_.norm_short = "60206";
-        break;
-      case K_RPRINCIP:
-        s_.alpha = 1;
-        s_.principal = false;
-        s_.norm_key = "Row Principal normalization";
-        s_.norm_short = "60208";
-        break;
-      case K_CPRINCIP:
-        s_.alpha = -1;
-        s_.principal = false;
-        s_.norm_key = "Column Principal normalization";
-        s_.norm_short = "60209";
-        break;
-      case K_PRINCIPA:
-        s_.alpha = 0;
-        s_.principal = true;
-        s_.norm_key = "Principal normalization";
-        s_.norm_short = "60210";
-        break;
-      default:
-        report("Invalid NORMALIZATION keyword.", 3, 2);
+    // Each normalization keyword: alpha, the principal flag, its caption key
+    // and the catalogue number of its short chart name.
+    struct Norm {
+      int keyword;
+      double alpha;
+      bool principal;
+      const char* key;
+      const char* short_name;
+    };
+    static const Norm kNorms[] = {
+        {K_DEFAULT, 0, false, "Symmetrical normalization", "60206"},
+        {K_SYMMETRI, 0, false, "Symmetrical normalization", "60206"},
+        {K_RPRINCIP, 1, false, "Row Principal normalization", "60208"},
+        {K_CPRINCIP, -1, false, "Column Principal normalization", "60209"},
+        {K_PRINCIPA, 0, true, "Principal normalization", "60210"},
+    };
+    const Norm* norm = nullptr;
+    for (const Norm& n : kNorms)
+      if (n.keyword == k) norm = &n;
+    if (norm == nullptr) {
+      report("Invalid NORMALIZATION keyword.", 3, 2);
+    } else {
+      s_.alpha = norm->alpha;
+      s_.principal = norm->principal;
+      s_.norm_key = norm->key;
+      s_.norm_short = norm->short_name;
     }
   }
   for (next(); !ends(t_); next()) report("Normalization reassignment.", 3, 2);
