@@ -9,6 +9,7 @@
 #include "catpca/output.hpp"
 #include "catpca/pralgo.hpp"
 #include "catpca/results.hpp"
+#include "catpca/rotation.hpp"
 #include "catpca/solution.hpp"
 #include "driver/analysis.hpp"
 #include "host/host.hpp"
@@ -27,7 +28,7 @@ enum : int {
   kX, kQ, kY, kA, kVaf, kEta, kLambda, kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff,
   kHistory, kSupplOnly, kWork, kIWork,
   kShownX, kShownA, kShownQ, kShownY, kShownVafc, kShownVafv,
-  kRotRows, kRotated, kRotT, kRotWork,
+  kRotRows, kRotLast = kRotRows + catpca::kRotationSlots - 1,
   kLast
 };
 static_assert(kLast <= WorkspaceRegistry::kSlots, "analysis slots exceed the registry");
@@ -231,81 +232,24 @@ bool run_catpca_analysis(RunContext& ctx) {
   fin.fixed_scores = s.config.fixed();
   catpca::CPR_Shown(fin, shown);
 
-  // Orthomax rotation of the shown loadings; the scores and centroids follow
-  // the same orthogonal transformation.
-  double* rotated = nullptr;
-  double* T = nullptr;
-  Msg note = 0;
-  const int rot = s.rotation.method();
-  if (rot != sx::ROT_NONE && !mca) {
-    int singles = 0;
-    long r = 0;
-    for (int j = 0; j < m; ++j)
-      if (active[static_cast<std::size_t>(j)] && !multiple[static_cast<std::size_t>(j)]) {
-        ++singles;
-        r += std::max(1L, static_cast<long>(agg[static_cast<std::size_t>(j)].w));
-      }
-    if (singles < 2) {
-      report(singles == 0 ? "CPR rot and no single var" : "CPR rot and 1 single var", 2);
-    } else if (rot == sx::ROT_OBLIMIN || rot == sx::ROT_PROMAX) {
-      report("CPR Oblique rotation not available.", 2);
-    } else {
-      double* L = ws.get<double>(kRotRows, static_cast<std::size_t>(r) * p);
-      rotated = ws.get<double>(kRotated, static_cast<std::size_t>(p) * m);
-      T = ws.get<double>(kRotT, static_cast<std::size_t>(p) * p);
-      double* rw = ws.get<double>(kRotWork, 2 * static_cast<std::size_t>(r) + p);
-      if (ws.failed()) return false;
-      long row = 0;
-      for (int j = 0; j < m; ++j) {
-        if (!active[static_cast<std::size_t>(j)] || multiple[static_cast<std::size_t>(j)]) continue;
-        const long copies = std::max(1L, static_cast<long>(agg[static_cast<std::size_t>(j)].w));
-        for (long k = 0; k < copies; ++k, ++row)
-          for (int t = 0; t < p; ++t) L[row + t * r] = shown.A[t + static_cast<long>(j) * p];
-      }
-      const double gamma = rot == sx::ROT_VARIMAX ? 1.0 : rot == sx::ROT_EQUAMAX ? p / 2.0 : 0.0;
-      const int iters = catpca::CPR_Orthomax(static_cast<int>(r), p, L, static_cast<int>(r), gamma,
-                                             rot == sx::ROT_QUARTIMAX, s.rotation.kaiser, T, rw, rw + r);
-      s.rotation.v[2] = iters;
-      // rotated = A' T per variable; multiple nominal rows stay empty.
-      for (int j = 0; j < m; ++j)
-        for (int t = 0; t < p; ++t) {
-          double x = 0;
-          const double* a = shown.A + static_cast<long>(j) * p;
-          if (a[0] == host::SYSMIS) {
-            rotated[t + static_cast<long>(j) * p] = host::SYSMIS;
-            continue;
-          }
-          for (int u = 0; u < p; ++u) x += a[u] * T[u + t * p];
-          rotated[t + static_cast<long>(j) * p] = x;
-        }
-      auto rotate_rows = [&](double* Z, long rows, long ld) {
-        std::vector<double> tmp(static_cast<std::size_t>(p));
-        for (long i = 0; i < rows; ++i) {
-          if (Z[i] == host::SYSMIS) continue;
-          for (int t = 0; t < p; ++t) {
-            double x = 0;
-            for (int u = 0; u < p; ++u) x += Z[i + u * ld] * T[u + t * p];
-            tmp[static_cast<std::size_t>(t)] = x;
-          }
-          for (int t = 0; t < p; ++t) Z[i + t * ld] = tmp[static_cast<std::size_t>(t)];
-        }
-      };
-      rotate_rows(shown.X, n, n);
-      for (int j = 0; j < m; ++j) rotate_rows(shown.Y + static_cast<long>(j) * kmax * p, kmax, kmax);
-      const char* base = rot == sx::ROT_VARIMAX ? "CPR vari" : rot == sx::ROT_EQUAMAX ? "CPR equa" : "CPR quar";
-      std::string k = std::string(base) + (s.rotation.kaiser ? "" : " NoKais");
-      auto& msg = h.msg;
-      const Msg c = msg.BP_BEGIN_COMPSTRING(key(k + (iters >= 0 ? " ^1" : " failed ^1 ^2")));
-      msg.BP_ADD_PARAMETER(c, msg.BP_IVALUE(iters >= 0 ? iters : -iters));
-      if (iters < 0) msg.BP_ADD_PARAMETER(c, msg.BP_IVALUE(25));
-      note = msg.BP_END_COMPSTRING(c);
-    }
+  // Rotation of the shown loadings; scores and centroids follow.
+  catpca::RotationResult rot;
+  if (s.rotation.method() != sx::ROT_NONE && !mca) {
+    catpca::RotationRequest rq;
+    rq.method = s.rotation.method();
+    rq.param = s.rotation.v[1];
+    rq.kaiser = s.rotation.kaiser;
+    rq.agg = agg.data();
+    rq.active = active.data();
+    rq.multiple = multiple.data();
+    if (!catpca::CPR_RotateShown(rq, shown, ws, kRotRows, rot)) return false;
+    if (rot.done) s.rotation.v[2] = rot.iterations;
   }
 
   catpca::OutputInput o;
-  o.rotated = rotated;
-  o.transform = T;
-  o.rotation_note = note;
+  o.rotated = rot.rotated;
+  o.transform = rot.T;
+  o.rotation_note = rot.note;
   o.ctx = &ctx;
   o.pre = pre;
   o.mca = mca;

@@ -1,0 +1,221 @@
+// Quantifications, object scores and the correlation tables.
+#include <cmath>
+
+#include "catpca/output_view.hpp"
+#include "data/summary.hpp"
+#include "scaling/linalg.hpp"
+
+namespace oscat::catpca::out {
+
+// --------------------------------------------------------- quantifications ---
+static void quantification_table(const View& v, int j) {
+  auto& h = H();
+  auto& pv = h.pivot;
+  const int var = v.var(j);
+  const auto labels = category_labels(v, j);
+  const CategoryAggregates& a = v.in.agg[j];
+  pv.BP_BEGIN_PIVOT_TABLE(key("Quantifications"), kIdQuant);
+  const int rows = pv.BP_CATEGORY_DIMENSION(pv.BP_VARIABLE(var), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const int cF = pv.BP_CELL_IN_CATEGORY(cols, key(v.weighted ? "Weighted Frequency" : "Frequency"));
+  int cQ = -1, cY = -1, cV = -1;
+  if (v.in.mca) {
+    pv.BP_BEGIN_GROUP(cols, key("Points"));
+    pv.BP_BEGIN_GROUP(cols, key("Coordinates"));
+    cY = dimension_cells(cols, v.p);
+    pv.BP_END_GROUP(cols);
+    pv.BP_END_GROUP(cols);
+  } else {
+    if (!v.multiple(j)) cQ = pv.BP_CELL_IN_CATEGORY(cols, key("Quantification"));
+    pv.BP_BEGIN_GROUP(cols, key("CPR Centroid Coord."));
+    pv.BP_BEGIN_GROUP(cols, key("Dimension"));
+    cY = dimension_cells(cols, v.p);
+    pv.BP_END_GROUP(cols);
+    pv.BP_END_GROUP(cols);
+    if (!v.multiple(j)) {
+      pv.BP_BEGIN_GROUP(cols, key("CPR Line Coord."));
+      pv.BP_BEGIN_GROUP(cols, key("Dimension"));
+      cV = dimension_cells(cols, v.p);
+      pv.BP_END_GROUP(cols);
+      pv.BP_END_GROUP(cols);
+    }
+    pv.BP_ANNOTATE(data::ZYL_AnnOSLevel(v.s.vars.levels[static_cast<std::size_t>(j)]));
+  }
+  if (a.w != 1) pv.BP_ANNOTATE(composite("Weight is ^1.", {h.msg.BP_LRVALUE(a.w)}));
+  if (!v.active(j) && !v.fixed()) pv.BP_ANNOTATE(key("Supplementary variable."));
+  const host::Format ff = v.weighted ? host::BP_GENSTAT_FORMAT() : host::BP_N_FORMAT();
+  for (int c = 0; c < a.K; ++c) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, labels[static_cast<std::size_t>(c)]);
+    pv.BP_SET_VALUE(CellRef{{row, cF}}, a.f[c], ff);
+    const bool only_suppl = a.f[c] == 0 && v.in.suppl_only != nullptr && v.in.suppl_only[j] &&
+                            (v.multiple(j) ? v.Y(j, c, 0) == host::SYSMIS : v.q(j, c) == host::SYSMIS);
+    if (only_suppl) pv.BP_ANNOTATE_CATEGORY(rows, row, key("Category used by supplementary objects only."));
+    if (cQ >= 0) pv.BP_SET_VALUE(CellRef{{row, cQ}}, v.q(j, c), kGen);
+    for (int s = 0; s < v.p; ++s) {
+      pv.BP_SET_VALUE(CellRef{{row, cY + s}}, v.Y(j, c, s), kGen);
+      if (cV >= 0) {
+        const double qc = v.q(j, c);
+        pv.BP_SET_VALUE(CellRef{{row, cV + s}}, qc == host::SYSMIS ? host::SYSMIS : qc * v.A(j, s), kGen);
+      }
+    }
+  }
+  const double* miss = v.ctx.book.miss + 3 * j;
+  if (miss[0] + miss[1] + miss[2] > 0 && !v.ctx.book.extra[j]) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
+    pv.BP_SET_VALUE(CellRef{{row, cF}}, miss[0] + miss[1] + miss[2], ff);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void quantification_tables(const View& v) {
+  std::vector<int> list = v.s.print.quant_vars;
+  if (list.empty())
+    for (int j = 0; j < v.m; ++j) list.push_back(j);
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_HEADING(key("Quantifications"));
+  for (int j : list)
+    if (j >= 0 && j < v.m) quantification_table(v, j);
+  pv.BP_END_HEADING();
+}
+// ---------------------------------------------------------- object scores ---
+Msg object_label(const View& v, int i, int lab, const std::vector<Msg>& labels) {
+  if (lab < 0) return num(v.ctx.cases[i]);
+  const double code = v.ctx.coded[i + static_cast<long>(lab) * v.n];
+  const auto& book = v.ctx.book;
+  const double* vals = book.values + static_cast<long>(lab) * book.cap;
+  const double* it = std::lower_bound(vals, vals + book.count[lab], code);
+  if (it == vals + book.count[lab] || *it != code) return lit(".");
+  return labels[static_cast<std::size_t>(it - vals)];
+}
+
+void object_table(const View& v, const double* X) {
+  auto& pv = H().pivot;
+  const int lab = v.s.print.object_label_var;
+  std::vector<Msg> labels;
+  if (lab >= 0 && lab < v.s.vars.m) labels = category_labels(v, lab);
+  pv.BP_BEGIN_PIVOT_TABLE(key("Object Scores"), kIdObjects);
+  const int rows = pv.BP_CATEGORY_DIMENSION(lab >= 0 ? pv.BP_VARIABLE(v.var(lab)) : key("Case Number"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Dimension"), Axis::Column);
+  int cw = -1;
+  if (v.weighted) cw = pv.BP_CELL_IN_CATEGORY(cols, key("Object Weight"));
+  const int c0 = dimension_cells(cols, v.p);
+  for (int i = 0; i < v.n; ++i) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, object_label(v, i, lab, labels));
+    if (v.ctx.w[i] == 0) pv.BP_ANNOTATE_CATEGORY(rows, row, key("Supplementary object."));
+    if (cw >= 0) pv.BP_SET_VALUE(CellRef{{row, cw}}, v.ctx.w[i], host::BP_GENSTAT_FORMAT());
+    for (int s = 0; s < v.p; ++s) pv.BP_SET_VALUE(CellRef{{row, c0 + s}}, X[i + static_cast<long>(s) * v.n], kGen);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+// ------------------------------------------------------------ correlations ---
+// Values of object i on variable j for the correlation tables: the category
+// value (original) or its quantification (transformed; multiple nominal in
+// dimension `layer`). SYSMIS when the object has no category.
+static double corr_value(const View& v, int i, int j, bool transformed, int layer) {
+  const int c = v.in.codes[i + static_cast<long>(j) * v.n];
+  if (c <= 0) return host::SYSMIS;
+  if (!transformed) return v.in.agg[j].x[c - 1];
+  return v.multiple(j) ? v.Y(j, c - 1, layer) : v.q(j, c - 1);
+}
+
+void correlation_table(const View& v, bool transformed) {
+  auto& h = H();
+  auto& pv = h.pivot;
+  const int m = v.m;
+  bool any_mult = false;
+  for (int j = 0; j < m; ++j) any_mult = any_mult || (v.multiple(j) && (v.active(j) || v.fixed()));
+  const int layers = transformed && any_mult && v.p > 1 ? v.p : 1;
+  pv.BP_BEGIN_PIVOT_TABLE(key(transformed ? "CPR Transformed Correlations" : "CPR Original Correlations"),
+                          transformed ? 8 : 13);
+  const int rows = pv.BP_POSITION_DIMENSION(key("Variables"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Variables2"), Axis::Column);
+  const int lay = layers > 1 ? pv.BP_CATEGORY_DIMENSION(key("Dimension"), Axis::Layer) : -1;
+  std::vector<int> rid(static_cast<std::size_t>(m)), cid(static_cast<std::size_t>(m));
+  for (int j = 0; j < m; ++j) {
+    rid[static_cast<std::size_t>(j)] = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARINDEX(v.var(j)));
+    if (!v.active(j) || v.fixed()) pv.BP_ANNOTATE_CATEGORY(rows, rid[static_cast<std::size_t>(j)], key("Supplementary variable."));
+  }
+  for (int j = 0; j < m; ++j) cid[static_cast<std::size_t>(j)] = pv.BP_CELL_IN_CATEGORY(cols, pv.BP_VARINDEX(v.var(j)));
+  const int ceig = pv.BP_CELL_IN_CATEGORY(cols, key("Eigenvalue"));
+  // Rows of the eigenvalue block follow the matrix rows.
+  std::vector<int> erow;
+  bool any_w = false;
+  int kept = 0;
+  for (int j = 0; j < m; ++j) {
+    any_w = any_w || v.weight(j) > 1;
+    if (v.active(j) || v.fixed()) ++kept;
+  }
+  pv.BP_BEGIN_GROUP(rows, key("Dimension"));
+  for (int k = 0; k < kept; ++k) erow.push_back(pv.BP_CELL_IN_CATEGORY(rows, num(k + 1)));
+  pv.BP_END_GROUP(rows);
+  const bool removed = kept < m;
+  if (any_w && !removed) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Weighted."));
+  else if (removed && !any_w) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Excl suppl variable."));
+  else if (removed && any_w) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Weighted and Excl suppl variable."));
+  std::vector<double> mean(static_cast<std::size_t>(m)), R(static_cast<std::size_t>(m) * m), E, d, e;
+  for (int l = 0; l < layers; ++l) {
+    const int lid = lay >= 0 ? pv.BP_CELL_IN_CATEGORY(lay, num(l + 1)) : -1;
+    auto cell = [&](int r, int c) {
+      CellRef ref{{r, c}};
+      if (lid >= 0) ref.categories.push_back(lid);
+      return ref;
+    };
+    for (int j = 0; j < m; ++j) {
+      double sw = 0, sx = 0;
+      for (int i = 0; i < v.n; ++i) {
+        const double x = corr_value(v, i, j, transformed, l);
+        if (x == host::SYSMIS || v.ctx.w[i] == 0) continue;
+        sw += v.ctx.w[i];
+        sx += v.ctx.w[i] * x;
+      }
+      mean[static_cast<std::size_t>(j)] = sw > 0 ? sx / sw : 0.0;
+    }
+    for (int j = 0; j < m; ++j)
+      for (int k = j; k < m; ++k) {
+        double cp = 0, ssj = 0, ssk = 0;
+        for (int i = 0; i < v.n; ++i) {
+          const double wi = v.ctx.w[i];
+          const double a = corr_value(v, i, j, transformed, l), b = corr_value(v, i, k, transformed, l);
+          if (wi == 0 || a == host::SYSMIS || b == host::SYSMIS) continue;
+          const double u = a - mean[static_cast<std::size_t>(j)], w2 = b - mean[static_cast<std::size_t>(k)];
+          cp += wi * u * w2;
+          ssj += wi * u * u;
+          ssk += wi * w2 * w2;
+        }
+        const double r = j == k ? 1.0 : (ssj <= 2.23e-16 || ssk <= 2.23e-16 ? 0.0 : cp / std::sqrt(ssj * ssk));
+        R[j + static_cast<std::size_t>(k) * m] = R[k + static_cast<std::size_t>(j) * m] = r;
+      }
+    for (int j = 0; j < m; ++j) {
+      if (transformed && v.multiple(j) && !v.in.mca)
+        pv.BP_ANNOTATE_CATEGORY(rows, rid[static_cast<std::size_t>(j)], composite("CPR Quant applicable dimension.", {num(l + 1)}));
+      for (int k = 0; k < m; ++k)
+        pv.BP_SET_VALUE(cell(rid[static_cast<std::size_t>(j)], cid[static_cast<std::size_t>(k)]),
+                        R[j + static_cast<std::size_t>(k) * m], host::BP_CORRELATION_FORMAT());
+    }
+    // Eigenvalues of the active (weighted) matrix.
+    std::vector<int> idx;
+    for (int j = 0; j < m; ++j)
+      if (v.active(j) || v.fixed()) idx.push_back(j);
+    const int mk = static_cast<int>(idx.size());
+    E.assign(static_cast<std::size_t>(mk) * mk, 0.0);
+    d.assign(static_cast<std::size_t>(mk), 0.0);
+    e.assign(static_cast<std::size_t>(mk), 0.0);
+    for (int a = 0; a < mk; ++a)
+      for (int b = 0; b < mk; ++b) {
+        const int j = idx[static_cast<std::size_t>(a)], k = idx[static_cast<std::size_t>(b)];
+        double r = R[j + static_cast<std::size_t>(k) * m];
+        if (any_w) r = j == k ? v.weight(j) : r * std::sqrt(v.weight(j) * v.weight(k));
+        E[a + static_cast<std::size_t>(b) * mk] = r;
+      }
+    if (mk > 0 && scaling::SymEigen(mk, E.data(), mk, d.data(), e.data()) != 0) {
+      pv.BP_ABANDON_PIVOT_TABLE();
+      h.msg.BP_ERROR(key("No rotation can be found."), 2, 3);
+      return;
+    }
+    for (int a = 0; a < mk; ++a)
+      pv.BP_SET_VALUE(cell(erow[static_cast<std::size_t>(a)], ceig), d[static_cast<std::size_t>(a)], host::BP_GENSTAT_FORMAT());
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+}  // namespace oscat::catpca::out
