@@ -20,6 +20,9 @@ const Entry kEntries[] = {
 #include "engine/catalogue/data.inc"
 #include "engine/catalogue/scaling.inc"
 #include "engine/catalogue/catpca.inc"
+#include "engine/catalogue/catpca_rotation.inc"
+#include "engine/catalogue/catpca_objects.inc"
+#include "engine/catalogue/catpca_plots.inc"
 #include "engine/catalogue/older.inc"
     {nullptr, nullptr}};
 
