@@ -722,8 +722,11 @@ void parse_plot(CommandSettings& s) {
     }
     if (bad) break;
     if (name == "PROJCENT") {
-      // The first variable is the multiple nominal one whose centroids are projected.
-      if (req->vars.empty()) {
+      // The multiple nominal variable whose centroids are projected is named
+      // by CENTROID(var) or, without that group, is the first of the list.
+      if (!req->centroid_vars.empty()) {
+        if (req->vars.empty()) report("CPR no single var no plot PROJCENTR.");
+      } else if (req->vars.empty()) {
         report("CPR no var no plot PROJCENTR.");
         req->on = false;
       } else {

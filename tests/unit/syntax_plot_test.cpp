@@ -107,3 +107,22 @@ TEST(SyntaxPlotLists, DimensionCountOfTransAndResid) {
   EXPECT_TRUE(h.run(K::Catreg, "VARIABLES = a b c /ANALYSIS = a WITH b c /PLOT = TRANS(b (1))")
                   .has("ZYL unexp left par in ^1.", "PLOT"));
 }
+
+TEST(SyntaxPlotLists, ProjcentCentroidGroupKeepsItsVariable) {
+  Harness h;
+  // CENTROID(a) names the projected variable; b c are the vectors.
+  auto g = h.run(K::Catpca, kMix + "/PLOT = PROJCENT(CENTROID(a) b c)");
+  EXPECT_EQ(g.errors(), 0);
+  EXPECT_TRUE(g.s.plot.projcent.on);
+  EXPECT_EQ(g.s.plot.projcent.centroid_vars, std::vector<int>{0});
+  EXPECT_EQ(g.s.plot.projcent.vars, kBC);
+
+  // The group without vectors to project on.
+  auto e = h.run(K::Catpca, kMix + "/PLOT = PROJCENT(CENTROID(a))");
+  EXPECT_TRUE(e.has("CPR no single var no plot PROJCENTR."));
+  EXPECT_EQ(e.s.plot.projcent.centroid_vars, std::vector<int>{0});
+
+  // A single variable in the group is refused.
+  auto s = h.run(K::Catpca, kMix + "/PLOT = PROJCENT(CENTROID(b) c)");
+  EXPECT_TRUE(s.has("CPR PLOT CENTR var is not MNOM."));
+}
