@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catpca/configuration.hpp"
 #include "catpca/output.hpp"
 #include "catpca/pralgo.hpp"
 #include "catpca/results.hpp"
@@ -29,6 +30,7 @@ enum : int {
   kHistory, kSupplOnly, kWork, kIWork,
   kShownX, kShownA, kShownQ, kShownY, kShownVafc, kShownVafv,
   kRotRows, kRotLast = kRotRows + catpca::kRotationSlots - 1,
+  kConfX, kConfExcl, kConfW, kConfFreq,
   kLast
 };
 static_assert(kLast <= WorkspaceRegistry::kSlots, "analysis slots exceed the registry");
@@ -64,18 +66,53 @@ bool run_catpca_analysis(RunContext& ctx) {
   if (ctx.sample > 0) return true;
   if (s.resample.method != 0 && ctx.final_pass)
     report("CPR Bootstrap not available.", 2);
-  if (s.config.mode != 0) {
-    // Configuration files are not read yet: a FIXED analysis cannot be
-    // replaced by a free one, an INITIAL start can.
-    if (s.config.fixed()) {
-      report("CPR Configuration not available.", 3);
-      return false;
-    }
-    if (ctx.final_pass) report("CPR Configuration ignored.", 2);
-  }
 
   const int n = ctx.n, m = ctx.m_a;
   const auto& book = ctx.book;
+
+  // Configuration file: read once (first run) with the requested number of
+  // dimensions; a later cap on p uses its first columns. Rows belong to the
+  // active objects in case order. Supplementary objects (and objects missing
+  // on every variable) take no row: with INITIAL they start at 0 and get
+  // their scores from the quantifications like any supplementary object;
+  // FIXED admits no supplementary objects. A row with every value missing
+  // takes its object out of the analysis: its weight and its category counts
+  // go.
+  const double* conf_X = nullptr;
+  const int* conf_excl = nullptr;
+  const double* objw = ctx.w;  // object weights of the analysis
+  double* conf_freq = nullptr;
+  if (s.config.mode != 0) {
+    if (ctx.first_run) {
+      const int preq = s.dim.p;
+      double* cx = ws.get<double>(kConfX, static_cast<std::size_t>(n) * preq);
+      int* ce = ws.get<int>(kConfExcl, n);
+      if (ws.failed()) return false;
+      if (!catpca::CPR_ReadConfiguration(s.config.file, n, preq, ctx.w, cx, ce).ok) return false;
+    }
+    conf_X = static_cast<const double*>(ws.block(kConfX));
+    conf_excl = static_cast<const int*>(ws.block(kConfExcl));
+    bool any = false;
+    for (int i = 0; i < n && !any; ++i) any = conf_excl[i] != 0;
+    if (any) {
+      double* w = ws.get<double>(kConfW, n);
+      conf_freq = ws.get<double>(kConfFreq, static_cast<std::size_t>(book.cap) * m);
+      if (ws.failed()) return false;
+      for (int i = 0; i < n; ++i) w[i] = conf_excl[i] ? 0.0 : ctx.w[i];
+      for (long k = 0; k < static_cast<long>(book.cap) * m; ++k) conf_freq[k] = book.freq[k];
+      for (int j = 0; j < m; ++j) {
+        const double* vals = book.values + static_cast<long>(j) * book.cap;
+        double* f = conf_freq + static_cast<long>(j) * book.cap;
+        for (int i = 0; i < n; ++i) {
+          if (!conf_excl[i]) continue;
+          const int c = category_of(vals, book.count[j], ctx.coded[i + static_cast<long>(j) * n]);
+          if (c > 0) f[c - 1] = std::max(0.0, f[c - 1] - ctx.w[i]);
+        }
+      }
+      objw = w;
+    }
+  }
+
   std::vector<catpca::CategoryAggregates> agg(static_cast<std::size_t>(m));
   std::vector<sx::ScalingLevelRecord> lev(s.vars.levels.begin(), s.vars.levels.begin() + m);
   std::vector<int> suppl(static_cast<std::size_t>(m), 0), multiple(static_cast<std::size_t>(m), 0),
@@ -86,7 +123,7 @@ bool run_catpca_analysis(RunContext& ctx) {
     auto& v = agg[uj];
     v.K = book.count[j];
     v.x = book.values + static_cast<long>(j) * book.cap;
-    v.f = book.freq + static_cast<long>(j) * book.cap;
+    v.f = (conf_freq != nullptr ? conf_freq : book.freq) + static_cast<long>(j) * book.cap;
     v.w = uj < s.vars.weights.size() ? s.vars.weights[uj] : 1.0;
     v.miss = ctx.missing_code != nullptr ? ctx.missing_code[j] : 2;
     for (int c = 0; c < v.active(); ++c) {
@@ -102,7 +139,11 @@ bool run_catpca_analysis(RunContext& ctx) {
     active[uj] = suppl[uj] ? 0 : 1;
   }
   double N = 0;
-  for (int i = 0; i < n; ++i) N += ctx.w[i];
+  for (int i = 0; i < n; ++i) N += objw[i];
+  if (conf_freq != nullptr && N < 3) {
+    report("Invalid CPR maximum observations.", 3);
+    return false;
+  }
 
   // Dimension cap (once: later runs see the settled p).
   if (ctx.first_run) {
@@ -177,7 +218,7 @@ bool run_catpca_analysis(RunContext& ctx) {
   d.p = p;
   d.kmax = kmax;
   d.codes = codes;
-  d.objw = ctx.w;
+  d.objw = objw;
   d.weighted = h.cases.weight_variable() != 0;
   d.lev = lev.data();
   d.suppl = suppl.data();
@@ -192,8 +233,21 @@ bool run_catpca_analysis(RunContext& ctx) {
   set.main_analysis = ctx.final_pass;
   // Scores with unit weighted sum of squares become standardized ones.
   set.xscale = N > 0 ? std::sqrt(N) : 1.0;
+  set.config = s.config.mode;
+  if (conf_X != nullptr) {
+    // The engine's scores have unit sum of squares; a fixed configuration is
+    // taken as shown scores (standardized), so it is brought to that scale
+    // and restored afterwards.
+    const double f = s.config.fixed() ? 1.0 / set.xscale : 1.0;
+    for (long k = 0; k < static_cast<long>(np); ++k) arr.X[k] = conf_X[k] * f;
+    for (int i = 0; i < n; ++i)
+      if (conf_excl[i])
+        for (int t = 0; t < p; ++t) arr.X[i + static_cast<long>(t) * n] = 0.0;
+  }
   catpca::PrResult res;
   catpca::CPR_PrAlgo(d, set, arr, work, iwork, res);
+  if (s.config.fixed() && conf_X != nullptr)
+    for (long k = 0; k < static_cast<long>(np); ++k) arr.X[k] = conf_X[k];
   if (res.interrupted) return true;  // the driver sees the flag and closes
   if (res.error != 0) {
     if (res.error == 2) report("CPR No usable start.", 3);
@@ -263,6 +317,9 @@ bool run_catpca_analysis(RunContext& ctx) {
   o.res = &res;
   o.shown = &shown;
   o.N = N;
+  o.objw = objw;
+  o.conf_excluded = conf_excl;
+  o.e_obj = s.config.fixed() ? 0.0 : s.norm.v[1];
   catpca::CPR_Output(o);
   return !h.msg.error_flag();
 }

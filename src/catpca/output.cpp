@@ -326,6 +326,7 @@ void CPR_Output(const OutputInput& in) {
     rotation_table(v, in.transform, in.rotation_note);
   }
   if (pr.object) object_table(v, in.shown->X);
+  if (pr.object && in.mca) object_contributions_table(v, in.shown->X);
   if (pr.ocorr) correlation_table(v, false);
   if (pr.corr && !H().msg.error_flag()) correlation_table(v, true);
   charts(v);

@@ -21,6 +21,15 @@ struct OutputInput {
   const PrResult* res = nullptr;
   const Shown* shown = nullptr;
   double N = 0;                  // active object weight
+  // Object weights of the analysis (n): ctx->w, with the objects that a
+  // configuration file left out set to 0. `conf_excluded` (n, may be null)
+  // marks those objects.
+  const double* objw = nullptr;
+  const int* conf_excluded = nullptr;
+  // Normalization exponent of the object scores (0 with a fixed configuration,
+  // whose scores are not rescaled): the MULTIPLE CORRESPONDENCE contributions
+  // undo it.
+  double e_obj = 0;
   // Orthogonal rotation (null when none): rotated loadings (p x m) and the
   // p x p transformation, with the footnote naming the method.
   const double* rotated = nullptr;

@@ -7,6 +7,86 @@
 
 namespace oscat::catpca::out {
 
+// ---------------------------------------------------------- contributions ---
+// MULTIPLE CORRESPONDENCE is the correspondence analysis of the indicator
+// matrix; its point statistics follow from that: a category c of variable j
+// has mass w_j f_c / T (T the weighted count of all active cells), inertia
+// w_j / M - mass, and with y* the centroid of the standardized scores, the
+// contributions w_j f_c y*^2 / (lambda_s N) of the point to dimension s and
+// w_j f_c y*^2 / (M inertia N) of dimension s to the point. An object has mass
+// w_i / N and inertia mass ((N / M) sum_j w_j / f_(c_ij) - 1); its
+// contributions are mass x*^2 and mass x*^2 (lambda_s / M) / inertia.
+namespace {
+
+struct Contrib {
+  double T = 0;                // weighted count of the active cells
+  std::vector<double> std;     // p: factor from shown to standardized coordinates
+  bool weighted = false;       // object or variable weights in force
+};
+
+Contrib contrib_setup(const View& v) {
+  Contrib c;
+  for (int j = 0; j < v.m; ++j) {
+    if (!v.active(j)) continue;
+    const CategoryAggregates& a = v.in.agg[j];
+    for (int k = 0; k < a.active(); ++k) c.T += a.w * a.f[k];
+  }
+  c.std.assign(static_cast<std::size_t>(v.p), 1.0);
+  for (int s = 0; s < v.p; ++s) {
+    const double l = v.in.lambda[s];
+    // The normalization scaled dimension s of the scores by lambda^(e_obj/2).
+    if (l > 0 && v.in.e_obj != 0) c.std[static_cast<std::size_t>(s)] = 1.0 / std::pow(l, v.in.e_obj / 2);
+  }
+  c.weighted = v.weighted || v.any_weight();
+  return c;
+}
+
+struct ContribCols {
+  int mass = -1, inertia = -1, point = -1, dim = -1, total = -1;
+};
+
+// Mass, Inertia, "Of Point to Inertia of Dimension" 1..p, "Of Dimension to
+// Inertia of Point" 1..p and Total, in the open group of `cols`.
+ContribCols contrib_columns(int cols, int p) {
+  auto& pv = H().pivot;
+  ContribCols c;
+  c.mass = pv.BP_CELL_IN_CATEGORY(cols, key("Mass"));
+  c.inertia = pv.BP_CELL_IN_CATEGORY(cols, key("Inertia"));
+  pv.BP_BEGIN_GROUP(cols, key("Contribution"));
+  pv.BP_BEGIN_GROUP(cols, key("Of Point to Inertia of Dimension"));
+  c.point = dimension_cells(cols, p);
+  pv.BP_END_GROUP(cols);
+  pv.BP_BEGIN_GROUP(cols, key("Of Dimension to Inertia of Point"));
+  c.dim = dimension_cells(cols, p);
+  c.total = pv.BP_CELL_IN_CATEGORY(cols, key("Total"));
+  pv.BP_END_GROUP(cols);
+  pv.BP_END_GROUP(cols);
+  return c;
+}
+
+const host::Format kContr = host::BP_FIXED_FORMAT(3);
+
+// One point: mass, inertia and the squared standardized coordinates times
+// the point's weight share (wf2[s] = share * y*^2) give its row.
+void contrib_row(const View& v, const ContribCols& c, int row, double mass, double inertia,
+                 const double* wf2) {
+  auto& pv = H().pivot;
+  pv.BP_SET_VALUE(CellRef{{row, c.mass}}, mass, kContr);
+  pv.BP_SET_VALUE(CellRef{{row, c.inertia}}, inertia, kContr);
+  double total = 0;
+  for (int s = 0; s < v.p; ++s) {
+    const double l = v.in.lambda[s];
+    const double pt = l > 1e-8 ? wf2[s] / l : 0.0;
+    const double dm = inertia > 0 ? wf2[s] / (v.M * inertia) : host::SYSMIS;
+    pv.BP_SET_VALUE(CellRef{{row, c.point + s}}, pt, kContr);
+    pv.BP_SET_VALUE(CellRef{{row, c.dim + s}}, dm, kContr);
+    if (dm != host::SYSMIS) total += dm;
+  }
+  pv.BP_SET_VALUE(CellRef{{row, c.total}}, inertia > 0 ? total : host::SYSMIS, kContr);
+}
+
+}  // namespace
+
 // --------------------------------------------------------- quantifications ---
 static void quantification_table(const View& v, int j) {
   auto& h = H();
@@ -19,11 +99,24 @@ static void quantification_table(const View& v, int j) {
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   const int cF = pv.BP_CELL_IN_CATEGORY(cols, key(v.weighted ? "Weighted Frequency" : "Frequency"));
   int cQ = -1, cY = -1, cV = -1;
+  // Contributions of the categories of active variables (MULTIPLE
+  // CORRESPONDENCE with PRINT QUANT): supplementary variables have no share
+  // in the inertia.
+  const bool contr = v.in.mca && v.active(j);
+  ContribCols cc;
+  Contrib ct;
   if (v.in.mca) {
     pv.BP_BEGIN_GROUP(cols, key("Points"));
     pv.BP_BEGIN_GROUP(cols, key("Coordinates"));
     cY = dimension_cells(cols, v.p);
     pv.BP_END_GROUP(cols);
+    if (contr) {
+      ct = contrib_setup(v);
+      pv.BP_BEGIN_GROUP(cols, key("Contributions"));
+      cc = contrib_columns(cols, v.p);
+      pv.BP_END_GROUP(cols);
+      if (ct.weighted) pv.BP_ANNOTATE(key("MCOR QuantContr total weighted."));
+    }
     pv.BP_END_GROUP(cols);
   } else {
     if (!v.multiple(j)) cQ = pv.BP_CELL_IN_CATEGORY(cols, key("Quantification"));
@@ -44,6 +137,8 @@ static void quantification_table(const View& v, int j) {
   if (a.w != 1) pv.BP_ANNOTATE(composite("Weight is ^1.", {h.msg.BP_LRVALUE(a.w)}));
   if (!v.active(j) && !v.fixed()) pv.BP_ANNOTATE(key("Supplementary variable."));
   const host::Format ff = v.weighted ? host::BP_GENSTAT_FORMAT() : host::BP_N_FORMAT();
+  std::vector<double> tot(static_cast<std::size_t>(v.p), 0.0);
+  double tot_mass = 0, tot_inertia = 0;
   for (int c = 0; c < a.K; ++c) {
     const int row = pv.BP_CELL_IN_CATEGORY(rows, labels[static_cast<std::size_t>(c)]);
     pv.BP_SET_VALUE(CellRef{{row, cF}}, a.f[c], ff);
@@ -58,11 +153,36 @@ static void quantification_table(const View& v, int j) {
         pv.BP_SET_VALUE(CellRef{{row, cV + s}}, qc == host::SYSMIS ? host::SYSMIS : qc * v.A(j, s), kGen);
       }
     }
+    if (contr && c < a.active()) {
+      const double mass = ct.T > 0 ? a.w * a.f[c] / ct.T : 0.0;
+      const double inertia = a.f[c] > 0 ? a.w / v.M - mass : 0.0;
+      std::vector<double> wf2(static_cast<std::size_t>(v.p));
+      for (int s = 0; s < v.p; ++s) {
+        const double y = v.Y(j, c, s);
+        const double ys = y == host::SYSMIS ? 0.0 : y * ct.std[static_cast<std::size_t>(s)];
+        wf2[static_cast<std::size_t>(s)] = v.in.N > 0 ? a.w * a.f[c] * ys * ys / v.in.N : 0.0;
+      }
+      contrib_row(v, cc, row, mass, inertia, wf2.data());
+      for (int s = 0; s < v.p; ++s) tot[static_cast<std::size_t>(s)] += wf2[static_cast<std::size_t>(s)];
+      tot_mass += mass;
+      if (a.f[c] > 0) tot_inertia += inertia;
+    }
   }
   const double* miss = v.ctx.book.miss + 3 * j;
   if (miss[0] + miss[1] + miss[2] > 0 && !v.ctx.book.extra[j]) {
     const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
     pv.BP_SET_VALUE(CellRef{{row, cF}}, miss[0] + miss[1] + miss[2], ff);
+  }
+  if (contr) {
+    // The variable's share: its categories' masses and inertias, and its
+    // contribution to each dimension (its discrimination measure over lambda).
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Active Total"));
+    pv.BP_SET_VALUE(CellRef{{row, cc.mass}}, tot_mass, kContr);
+    pv.BP_SET_VALUE(CellRef{{row, cc.inertia}}, tot_inertia, kContr);
+    for (int s = 0; s < v.p; ++s) {
+      const double l = v.in.lambda[s];
+      pv.BP_SET_VALUE(CellRef{{row, cc.point + s}}, l > 1e-8 ? tot[static_cast<std::size_t>(s)] / l : 0.0, kContr);
+    }
   }
   pv.BP_END_PIVOT_TABLE();
 }
@@ -88,6 +208,44 @@ Msg object_label(const View& v, int i, int lab, const std::vector<Msg>& labels) 
   return labels[static_cast<std::size_t>(it - vals)];
 }
 
+// Object states for the object tables.
+enum class ObjState { Active, Supplementary, Excluded };
+
+static double object_weight(const View& v, int i) { return v.in.objw != nullptr ? v.in.objw[i] : v.ctx.w[i]; }
+
+// Excluded: left out by the configuration file, or without a category on
+// any active variable (no data to place it: it has no score).
+static ObjState object_state(const View& v, int i) {
+  if (v.in.conf_excluded != nullptr && v.in.conf_excluded[i]) return ObjState::Excluded;
+  if (object_weight(v, i) > 0) return ObjState::Active;
+  for (int j = 0; j < v.m; ++j)
+    if (v.active(j) && v.in.codes[i + static_cast<long>(j) * v.n] > 0) return ObjState::Supplementary;
+  return ObjState::Excluded;
+}
+
+// Row of object i with its footnotes; the case number labels it unless a
+// variable does.
+static int object_row(const View& v, int rows, int i, int lab, const std::vector<Msg>& labels) {
+  auto& pv = H().pivot;
+  const int row = pv.BP_CELL_IN_CATEGORY(rows, object_label(v, i, lab, labels));
+  switch (object_state(v, i)) {
+    case ObjState::Excluded:
+      pv.BP_ANNOTATE_CATEGORY(rows, row, key(lab < 0 ? "Excluded case (case number)." : "Excluded case."));
+      break;
+    case ObjState::Supplementary: {
+      pv.BP_ANNOTATE_CATEGORY(rows, row, key("Supplementary object."));
+      bool gap = false;
+      for (int j = 0; j < v.m && !gap; ++j)
+        gap = v.active(j) && v.in.codes[i + static_cast<long>(j) * v.n] <= 0;
+      if (gap) pv.BP_ANNOTATE_CATEGORY(rows, row, key("CPR Suppl. object sysmis."));
+      break;
+    }
+    case ObjState::Active:
+      break;
+  }
+  return row;
+}
+
 void object_table(const View& v, const double* X) {
   auto& pv = H().pivot;
   const int lab = v.s.print.object_label_var;
@@ -100,10 +258,60 @@ void object_table(const View& v, const double* X) {
   if (v.weighted) cw = pv.BP_CELL_IN_CATEGORY(cols, key("Object Weight"));
   const int c0 = dimension_cells(cols, v.p);
   for (int i = 0; i < v.n; ++i) {
-    const int row = pv.BP_CELL_IN_CATEGORY(rows, object_label(v, i, lab, labels));
-    if (v.ctx.w[i] == 0) pv.BP_ANNOTATE_CATEGORY(rows, row, key("Supplementary object."));
-    if (cw >= 0) pv.BP_SET_VALUE(CellRef{{row, cw}}, v.ctx.w[i], host::BP_GENSTAT_FORMAT());
-    for (int s = 0; s < v.p; ++s) pv.BP_SET_VALUE(CellRef{{row, c0 + s}}, X[i + static_cast<long>(s) * v.n], kGen);
+    const int row = object_row(v, rows, i, lab, labels);
+    const bool excluded = object_state(v, i) == ObjState::Excluded;
+    // The weight in the analysis: 0 for supplementary and excluded objects.
+    if (cw >= 0) pv.BP_SET_VALUE(CellRef{{row, cw}}, object_weight(v, i), host::BP_GENSTAT_FORMAT());
+    for (int s = 0; s < v.p; ++s)
+      pv.BP_SET_VALUE(CellRef{{row, c0 + s}}, excluded ? host::SYSMIS : X[i + static_cast<long>(s) * v.n], kGen);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void object_contributions_table(const View& v, const double* X) {
+  auto& pv = H().pivot;
+  const int lab = v.s.print.object_label_var;
+  std::vector<Msg> labels;
+  if (lab >= 0 && lab < v.s.vars.m) labels = category_labels(v, lab);
+  const Contrib ct = contrib_setup(v);
+  pv.BP_BEGIN_PIVOT_TABLE(key("Object Contributions"), kIdObjects);
+  const int rows = pv.BP_CATEGORY_DIMENSION(lab >= 0 ? pv.BP_VARIABLE(v.var(lab)) : key("Case Number"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const ContribCols cc = contrib_columns(cols, v.p);
+  if (ct.weighted) pv.BP_ANNOTATE(key("MCOR ObjContr total weighted."));
+  const double N = v.in.N;
+  std::vector<double> wf2(static_cast<std::size_t>(v.p)), tot(static_cast<std::size_t>(v.p), 0.0);
+  double tot_mass = 0, tot_inertia = 0;
+  for (int i = 0; i < v.n; ++i) {
+    const int row = object_row(v, rows, i, lab, labels);
+    const double wi = object_weight(v, i);
+    // Supplementary and excluded objects carry no mass: their cells stay empty.
+    if (object_state(v, i) != ObjState::Active || !(N > 0)) continue;
+    const double mass = wi / N;
+    double inv = 0;
+    for (int j = 0; j < v.m; ++j) {
+      if (!v.active(j)) continue;
+      const int c = v.in.codes[i + static_cast<long>(j) * v.n];
+      const CategoryAggregates& a = v.in.agg[j];
+      if (c > 0 && c <= a.K && a.f[c - 1] > 0) inv += a.w / a.f[c - 1];
+    }
+    const double inertia = mass * (N / v.M * inv - 1.0);
+    for (int s = 0; s < v.p; ++s) {
+      const double xs = X[i + static_cast<long>(s) * v.n] * ct.std[static_cast<std::size_t>(s)];
+      wf2[static_cast<std::size_t>(s)] = mass * xs * xs * v.in.lambda[s];
+      tot[static_cast<std::size_t>(s)] += wf2[static_cast<std::size_t>(s)];
+    }
+    contrib_row(v, cc, row, mass, inertia, wf2.data());
+    tot_mass += mass;
+    tot_inertia += inertia;
+  }
+  const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Active Total"));
+  pv.BP_SET_VALUE(CellRef{{row, cc.mass}}, tot_mass, kContr);
+  pv.BP_SET_VALUE(CellRef{{row, cc.inertia}}, tot_inertia, kContr);
+  for (int s = 0; s < v.p; ++s) {
+    const double l = v.in.lambda[s];
+    pv.BP_SET_VALUE(CellRef{{row, cc.point + s}}, l > 1e-8 ? tot[static_cast<std::size_t>(s)] / l : 0.0, kContr);
   }
   pv.BP_END_PIVOT_TABLE();
 }
@@ -164,9 +372,9 @@ void correlation_table(const View& v, bool transformed) {
       double sw = 0, sx = 0;
       for (int i = 0; i < v.n; ++i) {
         const double x = corr_value(v, i, j, transformed, l);
-        if (x == host::SYSMIS || v.ctx.w[i] == 0) continue;
-        sw += v.ctx.w[i];
-        sx += v.ctx.w[i] * x;
+        if (x == host::SYSMIS || object_weight(v, i) == 0) continue;
+        sw += object_weight(v, i);
+        sx += object_weight(v, i) * x;
       }
       mean[static_cast<std::size_t>(j)] = sw > 0 ? sx / sw : 0.0;
     }
@@ -174,7 +382,7 @@ void correlation_table(const View& v, bool transformed) {
       for (int k = j; k < m; ++k) {
         double cp = 0, ssj = 0, ssk = 0;
         for (int i = 0; i < v.n; ++i) {
-          const double wi = v.ctx.w[i];
+          const double wi = object_weight(v, i);
           const double a = corr_value(v, i, j, transformed, l), b = corr_value(v, i, k, transformed, l);
           if (wi == 0 || a == host::SYSMIS || b == host::SYSMIS) continue;
           const double u = a - mean[static_cast<std::size_t>(j)], w2 = b - mean[static_cast<std::size_t>(k)];

@@ -94,6 +94,8 @@ void rotation_table(const View& v, const double* T, Msg note);
 // Category and object tables (output_objects.cpp).
 void quantification_tables(const View& v);
 void object_table(const View& v, const double* X);
+// MULTIPLE CORRESPONDENCE: mass, inertia and contributions of the objects.
+void object_contributions_table(const View& v, const double* X);
 void correlation_table(const View& v, bool transformed);
 // Charts (output_charts.cpp).
 void charts(const View& v);

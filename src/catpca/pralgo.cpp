@@ -669,7 +669,12 @@ void Engine::run() {
   for (int j = 0; j < m; ++j)
     if (!multiple(j) && fixed_numeric(j)) set_standard(j);
 
-  if (any_spline) {
+  if (s_.config == 1) {
+    // A given start: fit every variable to it alone first, so that the first
+    // iteration starts from loadings that belong to these scores (a start
+    // that is already a solution then stays one).
+    pass(0, false, true);
+  } else if (any_spline) {
     // Initial quantification pass: splines need more sweeps from their start.
     pass(0, false, false);
     accumulate();

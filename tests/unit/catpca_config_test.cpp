@@ -1,0 +1,204 @@
+// Start and fixed configurations of the CATPCA engine: a solution given back
+// as the start stays the solution, and variables fitted to fixed scores are
+// the variables of the analysis that produced those scores.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "catpca/pralgo.hpp"
+
+using namespace oscat::catpca;
+namespace sx = oscat::syntax;
+
+namespace {
+
+// Mixed-level data from two latent factors; `config` and `start` select the
+// engine's mode and its given scores.
+struct Analysis {
+  int n, m, p, kmax = 0;
+  std::vector<int> codes, K, suppl;
+  std::vector<double> objw;
+  std::vector<std::vector<double>> xv, fv;
+  std::vector<ScalingLevelRecord> lev;
+  std::vector<CategoryAggregates> agg;
+  std::vector<double> X, q, Y, A, vaf, eta, lambda, basis, D, coef, coef_save, work;
+  std::vector<int> col, cof, iwork, supponly;
+  std::vector<HistoryRow> hist;
+  PrSettings set;
+  PrResult res;
+
+  Analysis(int n_, std::vector<int> ks, std::vector<int> levels, int p_ = 2) : n(n_), m(static_cast<int>(ks.size())), p(p_), K(std::move(ks)) {
+    std::mt19937 gen(11);
+    std::normal_distribution<double> N01;
+    codes.assign(static_cast<std::size_t>(n) * m, 0);
+    for (int i = 0; i < n; ++i) {
+      const double f1 = N01(gen), f2 = N01(gen);
+      for (int j = 0; j < m; ++j) {
+        const double z = (j % 2 ? f1 : 0.5 * f1 + 0.85 * f2) * 0.7 + 0.7 * N01(gen);
+        const double u = 0.5 * (1 + std::erf(z / std::sqrt(2.0)));
+        // Nominal variables get a bent cut so that their order is not the latent one.
+        const double b = levels[static_cast<std::size_t>(j)] == sx::NOMINAL ? std::fabs(2 * u - 1) : u;
+        codes[i + static_cast<std::size_t>(j) * n] = std::min(K[j], 1 + static_cast<int>(b * K[j]));
+      }
+    }
+    objw.assign(n, 1.0);
+    suppl.assign(m, 0);
+    for (int l : levels) lev.push_back({l, 0, 0, 0});
+    set.crititer = 1e-12;
+    set.maxiter = 2000;
+  }
+
+  void aggregate() {
+    xv.assign(m, {});
+    fv.assign(m, {});
+    agg.assign(m, {});
+    kmax = *std::max_element(K.begin(), K.end());
+    for (int j = 0; j < m; ++j) {
+      xv[j].resize(K[j]);
+      fv[j].assign(K[j], 0.0);
+      for (int c = 0; c < K[j]; ++c) xv[j][c] = c + 1;
+      for (int i = 0; i < n; ++i) {
+        const int c = codes[i + static_cast<std::size_t>(j) * n];
+        if (c > 0) fv[j][c - 1] += objw[i];
+      }
+      CategoryAggregates& v = agg[j];
+      v.K = K[j];
+      v.x = xv[j].data();
+      v.f = fv[j].data();
+      for (int c = 0; c < K[j]; ++c) {
+        v.N += fv[j][c];
+        v.xbar += fv[j][c] * xv[j][c];
+      }
+      v.xbar /= v.N;
+      for (int c = 0; c < K[j]; ++c) v.S += fv[j][c] * (xv[j][c] - v.xbar) * (xv[j][c] - v.xbar);
+    }
+  }
+
+  void run(int proc = 1, int config = 0, const std::vector<double>* start = nullptr) {
+    aggregate();
+    X.assign(static_cast<std::size_t>(n) * p, 0.0);
+    if (start != nullptr) X = *start;
+    q.assign(static_cast<std::size_t>(kmax) * m, 0.0);
+    Y.assign(static_cast<std::size_t>(kmax) * p * m, 0.0);
+    A.assign(static_cast<std::size_t>(p) * m, 0.0);
+    vaf.assign(m, 0.0);
+    eta.assign(static_cast<std::size_t>(p) * m, 0.0);
+    lambda.assign(p, 0.0);
+    basis.assign(kmax, 0.0);
+    D.assign(1, 0.0);
+    coef.assign(m + 1, 0.0);
+    coef_save = coef;
+    col.assign(m, -1);
+    cof.assign(m, -1);
+    iwork.assign(kmax, 0);
+    supponly.assign(m, 0);
+    hist.assign(set.maxiter + 2, {});
+    work.assign(CPR_WorkSize(n, m, p, kmax, 0), 0.0);
+    PrArrays arr;
+    arr.X = X.data();
+    arr.q = q.data();
+    arr.Y = Y.data();
+    arr.A = A.data();
+    arr.vaf = vaf.data();
+    arr.eta = eta.data();
+    arr.lambda = lambda.data();
+    arr.basis = basis.data();
+    arr.D = D.data();
+    arr.coef = coef.data();
+    arr.coef_save = coef_save.data();
+    arr.col_offset = col.data();
+    arr.coef_offset = cof.data();
+    arr.history = hist.data();
+    arr.suppl_only = supponly.data();
+    PrData d;
+    d.n = n;
+    d.m = m;
+    d.p = p;
+    d.kmax = kmax;
+    d.codes = codes.data();
+    d.objw = objw.data();
+    d.lev = lev.data();
+    d.suppl = suppl.data();
+    d.agg = agg.data();
+    d.proc = proc;
+    set.config = config;
+    CPR_PrAlgo(d, set, arr, work.data(), iwork.data(), res);
+  }
+};
+
+void expect_same_variables(const Analysis& a, const Analysis& b, double tol) {
+  for (std::size_t i = 0; i < a.A.size(); ++i) EXPECT_NEAR(a.A[i], b.A[i], tol) << "loading " << i;
+  for (std::size_t i = 0; i < a.q.size(); ++i) EXPECT_NEAR(a.q[i], b.q[i], tol) << "quantification " << i;
+  for (std::size_t i = 0; i < a.eta.size(); ++i) EXPECT_NEAR(a.eta[i], b.eta[i], tol) << "eta " << i;
+  for (std::size_t i = 0; i < a.lambda.size(); ++i) EXPECT_NEAR(a.lambda[i], b.lambda[i], tol);
+}
+
+const std::vector<int> kLevels = {sx::ORDINAL, sx::NOMINAL, sx::NUMERICAL, sx::MNOMINAL, sx::ORDINAL};
+const std::vector<int> kCats = {5, 4, 5, 3, 6};
+
+}  // namespace
+
+TEST(CatpcaConfiguration, InitialFromTheSolutionConvergesAtOnceToIt) {
+  Analysis freerun(150, kCats, kLevels);
+  freerun.run();
+  ASSERT_EQ(freerun.res.error, 0);
+  ASSERT_EQ(freerun.res.status, CPR_CONVERGED);
+  ASSERT_GT(freerun.res.iterations, 5);  // the freerun run had work to do
+
+  // Scaled as the output shows them: the start's scale does not matter.
+  std::vector<double> start = freerun.X;
+  for (double& x : start) x *= std::sqrt(150.0);
+  Analysis init(150, kCats, kLevels);
+  init.run(1, 1, &start);
+  ASSERT_EQ(init.res.error, 0);
+  EXPECT_EQ(init.res.status, CPR_CONVERGED);
+  EXPECT_LE(init.res.iterations, 2);
+  EXPECT_FALSE(init.res.has_prerun);  // a given start replaces the numerical pre-run
+  expect_same_variables(freerun, init, 1e-6);
+  for (std::size_t i = 0; i < freerun.X.size(); ++i) ASSERT_NEAR(init.X[i], freerun.X[i], 1e-6);
+  EXPECT_NEAR(init.res.fit, freerun.res.fit, 1e-9);
+}
+
+TEST(CatpcaConfiguration, FixedScoresReproduceTheFreeAnalysisAndStayFixed) {
+  Analysis freerun(150, kCats, kLevels);
+  freerun.run();
+  ASSERT_EQ(freerun.res.status, CPR_CONVERGED);
+
+  Analysis fixed(150, kCats, kLevels);
+  fixed.run(1, 2, &freerun.X);
+  ASSERT_EQ(fixed.res.error, 0);
+  expect_same_variables(freerun, fixed, 1e-6);
+  EXPECT_NEAR(fixed.res.fit, freerun.res.fit, 1e-8);
+  // The scores are the configuration, untouched.
+  for (std::size_t i = 0; i < freerun.X.size(); ++i) ASSERT_EQ(fixed.X[i], freerun.X[i]);
+  EXPECT_EQ(fixed.res.iterations, 0);
+}
+
+TEST(CatpcaConfiguration, FixedScoresInMultipleCorrespondenceGiveCategoryMeans) {
+  // Arbitrary fixed scores: the centroids are the category means, whatever
+  // the scores are.
+  Analysis r(60, {3, 4, 2}, {sx::MNOMINAL, sx::MNOMINAL, sx::MNOMINAL});
+  std::vector<double> X(120);
+  for (int i = 0; i < 60; ++i) {
+    X[i] = std::sin(0.3 * i);
+    X[i + 60] = std::cos(0.7 * i) * 0.5;
+  }
+  r.run(3, 2, &X);
+  ASSERT_EQ(r.res.error, 0);
+  for (int j = 0; j < 3; ++j)
+    for (int c = 0; c < r.K[j]; ++c)
+      for (int s = 0; s < 2; ++s) {
+        double sum = 0, cnt = 0;
+        for (int i = 0; i < 60; ++i)
+          if (r.codes[i + j * 60] == c + 1) {
+            sum += X[i + s * 60];
+            cnt += 1;
+          }
+        ASSERT_GT(cnt, 0);
+        EXPECT_NEAR(r.Y[c + s * r.kmax + j * r.kmax * 2], sum / cnt, 1e-12);
+      }
+  for (std::size_t i = 0; i < X.size(); ++i) ASSERT_EQ(r.X[i], X[i]);
+}
