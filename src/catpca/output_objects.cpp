@@ -316,14 +316,101 @@ void object_contributions_table(const View& v, const double* X) {
   pv.BP_END_PIVOT_TABLE();
 }
 // ------------------------------------------------------------ correlations ---
-// Values of object i on variable j for the correlation tables: the category
+// Stand-ins for passive missing values (treatments 1 to 3), which take no
+// part in the fit but do in the correlation tables. Original table: the mode
+// (treatments 1 and 2) or the category drawn for the object (3). Transformed
+// table: the quantification of a category made of the objects with a missing
+// value, found like the others from their object scores (1), of the modal
+// category (2) or of the drawn category (3).
+struct Passive {
+  int code = 0;                 // 0: not passive
+  bool used = false;            // an active object has a missing value
+  int mode_cat = -1;            // 0-based category of the mode
+  std::vector<double> missing;  // per layer: quantification of the missing category
+};
+
+static int category_at(const View& v, int j, double value) {
+  const double* x = v.in.agg[j].x;
+  const double* e = x + v.in.agg[j].K;
+  const double* it = std::lower_bound(x, e, value);
+  return it != e && *it == value ? static_cast<int>(it - x) : -1;
+}
+
+// Quantification of the category formed by the objects in `members`: their
+// weighted mean object scores, carried to the quantification scale by the
+// least-squares map from the centroids of the variable's categories to their
+// quantifications (exact for nominal variables, where quantifications are
+// projected centroids).
+static double missing_single(const View& v, int j, const std::vector<double>& ybar) {
+  const int p = v.p;
+  std::vector<double> a(static_cast<std::size_t>(p) * p, 0.0), b(static_cast<std::size_t>(p), 0.0);
+  std::vector<int> piv(static_cast<std::size_t>(p));
+  const auto& g = v.in.agg[j];
+  for (int c = 0; c < g.K; ++c) {
+    if (!(g.f[c] > 0) || v.q(j, c) == host::SYSMIS || v.Y(j, c, 0) == host::SYSMIS) continue;
+    for (int s = 0; s < p; ++s) {
+      b[static_cast<std::size_t>(s)] += g.f[c] * v.Y(j, c, s) * v.q(j, c);
+      for (int t = 0; t < p; ++t) a[s + static_cast<std::size_t>(t) * p] += g.f[c] * v.Y(j, c, s) * v.Y(j, c, t);
+    }
+  }
+  if (scaling::LuDecomp(p, a.data(), p, piv.data()) != 0) return 0.0;
+  scaling::LuSolve(p, a.data(), p, piv.data(), b.data());
+  double q = 0;
+  for (int s = 0; s < p; ++s) q += ybar[static_cast<std::size_t>(s)] * b[static_cast<std::size_t>(s)];
+  return q;
+}
+
+static std::vector<Passive> passive_stand_ins(const View& v, bool transformed, int layers) {
+  std::vector<Passive> out(static_cast<std::size_t>(v.m));
+  for (int j = 0; j < v.m; ++j) {
+    Passive& ps = out[static_cast<std::size_t>(j)];
+    const int code = v.ctx.missing_code != nullptr ? v.ctx.missing_code[j] : 0;
+    if (code < sx::MISS_PASSIVE_EXTRACAT || code > sx::MISS_PASSIVE_RANDOM) continue;
+    ps.code = code;
+    std::vector<double> ybar(static_cast<std::size_t>(v.p), 0.0);
+    double sw = 0;
+    for (int i = 0; i < v.n; ++i) {
+      const double w = object_weight(v, i);
+      if (w == 0 || v.in.codes[i + static_cast<long>(j) * v.n] > 0) continue;
+      ps.used = true;
+      sw += w;
+      for (int s = 0; s < v.p; ++s) ybar[static_cast<std::size_t>(s)] += w * v.X(i, s);
+    }
+    if (v.ctx.book.mode != nullptr) ps.mode_cat = category_at(v, j, v.ctx.book.mode[j]);
+    if (!transformed || code != sx::MISS_PASSIVE_EXTRACAT || !(sw > 0)) continue;
+    for (auto& y : ybar) y /= sw;
+    for (int l = 0; l < layers; ++l)
+      ps.missing.push_back(v.multiple(j) ? ybar[static_cast<std::size_t>(std::min(l, v.p - 1))]
+                                         : missing_single(v, j, ybar));
+  }
+  return out;
+}
+
+// Value of object i on variable j for the correlation tables: the category
 // value (original) or its quantification (transformed; multiple nominal in
-// dimension `layer`). SYSMIS when the object has no category.
-static double corr_value(const View& v, int i, int j, bool transformed, int layer) {
-  const int c = v.in.codes[i + static_cast<long>(j) * v.n];
-  if (c <= 0) return host::SYSMIS;
-  if (!transformed) return v.in.agg[j].x[c - 1];
-  return v.multiple(j) ? v.Y(j, c - 1, layer) : v.q(j, c - 1);
+// dimension `layer`). SYSMIS when the object has no value.
+static double corr_value(const View& v, const std::vector<Passive>& pas, int i, int j, bool transformed,
+                         int layer) {
+  int c = v.in.codes[i + static_cast<long>(j) * v.n] - 1;
+  if (c < 0) {
+    const Passive& ps = pas[static_cast<std::size_t>(j)];
+    if (ps.code == 0) return host::SYSMIS;
+    if (ps.code == sx::MISS_PASSIVE_RANDOM) {
+      const double d = v.ctx.draw != nullptr ? v.ctx.draw[i + static_cast<long>(j) * v.n] : 0.0;
+      if (!(d > 0)) return host::SYSMIS;
+      if (!transformed) return d;
+      c = category_at(v, j, d);
+    } else if (!transformed) {
+      return v.ctx.book.mode != nullptr ? v.ctx.book.mode[j] : host::SYSMIS;
+    } else if (ps.code == sx::MISS_PASSIVE_EXTRACAT) {
+      return ps.missing.empty() ? host::SYSMIS : ps.missing[static_cast<std::size_t>(layer)];
+    } else {
+      c = ps.mode_cat;
+    }
+    if (c < 0) return host::SYSMIS;
+  }
+  if (!transformed) return v.in.agg[j].x[c];
+  return v.multiple(j) ? v.Y(j, c, layer) : v.q(j, c);
 }
 
 void correlation_table(const View& v, bool transformed) {
@@ -360,8 +447,28 @@ void correlation_table(const View& v, bool transformed) {
   if (any_w && !removed) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Weighted."));
   else if (removed && !any_w) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Excl suppl variable."));
   else if (removed && any_w) pv.BP_ANNOTATE_CATEGORY(cols, ceig, key("CPR Weighted and Excl suppl variable."));
+  const std::vector<Passive> pas = passive_stand_ins(v, transformed, layers);
+  bool imputed = false, drawn = false;
+  for (int j = 0; j < m; ++j) {
+    const Passive& ps = pas[static_cast<std::size_t>(j)];
+    if (!ps.used) continue;
+    (ps.code == sx::MISS_PASSIVE_RANDOM ? drawn : imputed) = true;
+    if (transformed)
+      pv.BP_ANNOTATE_CATEGORY(rows, rid[static_cast<std::size_t>(j)],
+                              key(ps.code == sx::MISS_PASSIVE_EXTRACAT ? "CPR EXTR Passive imputed."
+                                  : ps.code == sx::MISS_PASSIVE_MODE   ? "CPR MODE Passive imputed."
+                                                                       : "CPR RAND Passive imputed."));
+  }
+  if (!transformed && imputed) pv.BP_ANNOTATE(key("CPR Missing values in OCorr."));
+  if (!transformed && drawn) pv.BP_ANNOTATE(key("CPR Miss val in OCorr RAND."));
   std::vector<double> mean(static_cast<std::size_t>(m)), R(static_cast<std::size_t>(m) * m), E, d, e;
+  std::vector<double> val(static_cast<std::size_t>(v.n) * m);
+  auto at = [&](int i, int j) { return val[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * v.n]; };
   for (int l = 0; l < layers; ++l) {
+    for (int j = 0; j < m; ++j)
+      for (int i = 0; i < v.n; ++i)
+        val[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * v.n] =
+            object_weight(v, i) == 0 ? host::SYSMIS : corr_value(v, pas, i, j, transformed, l);
     const int lid = lay >= 0 ? pv.BP_CELL_IN_CATEGORY(lay, num(l + 1)) : -1;
     auto cell = [&](int r, int c) {
       CellRef ref{{r, c}};
@@ -371,8 +478,8 @@ void correlation_table(const View& v, bool transformed) {
     for (int j = 0; j < m; ++j) {
       double sw = 0, sx = 0;
       for (int i = 0; i < v.n; ++i) {
-        const double x = corr_value(v, i, j, transformed, l);
-        if (x == host::SYSMIS || object_weight(v, i) == 0) continue;
+        const double x = at(i, j);
+        if (x == host::SYSMIS) continue;
         sw += object_weight(v, i);
         sx += object_weight(v, i) * x;
       }
@@ -383,8 +490,8 @@ void correlation_table(const View& v, bool transformed) {
         double cp = 0, ssj = 0, ssk = 0;
         for (int i = 0; i < v.n; ++i) {
           const double wi = object_weight(v, i);
-          const double a = corr_value(v, i, j, transformed, l), b = corr_value(v, i, k, transformed, l);
-          if (wi == 0 || a == host::SYSMIS || b == host::SYSMIS) continue;
+          const double a = at(i, j), b = at(i, k);
+          if (a == host::SYSMIS || b == host::SYSMIS) continue;
           const double u = a - mean[static_cast<std::size_t>(j)], w2 = b - mean[static_cast<std::size_t>(k)];
           cp += wi * u * w2;
           ssj += wi * u * u;

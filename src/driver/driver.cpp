@@ -134,7 +134,7 @@ bool prepare_data(RunContext& c, WorkspaceRegistry& ws, const int* ndistinct, in
   c.status = ws.get<int>(kStatus, n);
   double* valid = ws.get<double>(kValidPerVar, m);
   int* issue = ws.get<int>(kIssues, m);
-  if (pca && s.print.corr) c.draw = ws.get<double>(kDraw, static_cast<std::size_t>(n) * m);
+  if (pca && (s.print.corr || s.print.ocorr)) c.draw = ws.get<double>(kDraw, static_cast<std::size_t>(n) * m);
   if (failed(ws)) return false;
   data::category_bookkeeping(c.coded, n, m, c.w, c.original, tmp);
   data::category_bookkeeping(c.coded, n, m, c.w, c.book, tmp);  // the treatment extends this copy
