@@ -14,4 +14,5 @@ VALUE LABELS holiday 1 'City trip' 2 'Beach' 3 'Walking' 4 'Cruise'
 MULTIPLE CORRESPONDENCE VARIABLES=holiday transport newspaper agegrp
   /ANALYSIS=holiday transport newspaper agegrp
   /DIMENSION=2
-  /PRINT=DISCRIM QUANT(agegrp).
+  /PRINT=DISCRIM QUANT(agegrp)
+  /PLOT=DISCRIM JOINTCAT(holiday transport newspaper agegrp).
