@@ -94,20 +94,20 @@ void check_oblique_identities(int r, int p, const Mat& A, const Mat& P, const Ma
   }
 }
 
-struct Run {
+struct Rotated {
   Mat P, T, Phi, h2;
   int iters;
 };
 
-Run oblimin(int r, int p, const Mat& A, double delta, bool kaiser) {
-  Run o{A, Mat(p * p), Mat(p * p), Mat(r), 0};
+Rotated oblimin(int r, int p, const Mat& A, double delta, bool kaiser) {
+  Rotated o{A, Mat(p * p), Mat(p * p), Mat(r), 0};
   Mat work(static_cast<std::size_t>(CPR_ObliqueWorkSize(r, p)));
   o.iters = CPR_Oblimin(r, p, o.P.data(), r, delta, kaiser, o.T.data(), o.Phi.data(), o.h2.data(), work.data());
   return o;
 }
 
-Run promax(int r, int p, const Mat& A, double kappa, bool kaiser) {
-  Run o{A, Mat(p * p), Mat(p * p), Mat(r), 0};
+Rotated promax(int r, int p, const Mat& A, double kappa, bool kaiser) {
+  Rotated o{A, Mat(p * p), Mat(p * p), Mat(r), 0};
   Mat work(static_cast<std::size_t>(CPR_ObliqueWorkSize(r, p)));
   std::vector<int> piv(p);
   o.iters = CPR_Promax(r, p, o.P.data(), r, kappa, kaiser, o.T.data(), o.Phi.data(), o.h2.data(), work.data(),
@@ -134,7 +134,7 @@ TEST(CatpcaRotation, QuartiminRecoversPerfectSimpleStructure) {
   Mat P0;
   const Mat A = simple_structure(r, p, T0, &P0);
   for (bool kaiser : {true, false}) {
-    const Run o = oblimin(r, p, A, 0.0, kaiser);
+    const Rotated o = oblimin(r, p, A, 0.0, kaiser);
     EXPECT_GT(o.iters, 0) << kaiser;
     check_oblique_identities(r, p, A, o.P, o.T, o.Phi, o.h2);
     EXPECT_LT(CPR_ObliminCriterion(r, p, o.P.data(), r, 0.0), 1e-4);
@@ -164,7 +164,7 @@ TEST(CatpcaRotation, ObliminIsStationaryUnderTheObliqueConstraint) {
   const Mat A = noisy(r, p);
   for (double delta : {0.0, -0.5, 0.3})
     for (bool kaiser : {false, true}) {
-      const Run o = oblimin(r, p, A, delta, kaiser);
+      const Rotated o = oblimin(r, p, A, delta, kaiser);
       check_oblique_identities(r, p, A, o.P, o.T, o.Phi, o.h2);
       const Mat B = kaiser ? kaiser_rows(r, p, A) : A;
       auto crit_at = [&](const Mat& T) {
@@ -201,7 +201,7 @@ TEST(CatpcaRotation, ObliminMatchesBruteForceInTwoDimensions) {
   // (a, b) cannot do better than the pairwise iterations.
   const int r = 8, p = 2;
   const Mat A = noisy(r, p);
-  const Run o = oblimin(r, p, A, 0.0, false);
+  const Rotated o = oblimin(r, p, A, 0.0, false);
   const double ours = CPR_ObliminCriterion(r, p, o.P.data(), r, 0.0);
   double best = 1e300;
   const double pi = 3.14159265358979323846;
@@ -224,7 +224,7 @@ TEST(CatpcaRotation, PromaxKappaOneIsVarimax) {
   Mat V = A, T(p * p), h2(r), work(r);
   const int vi = CPR_Orthomax(r, p, V.data(), r, 1.0, false, true, T.data(), h2.data(), work.data());
   for (bool kaiser : {true, false}) {
-    const Run o = promax(r, p, A, 1.0, kaiser);
+    const Rotated o = promax(r, p, A, 1.0, kaiser);
     EXPECT_EQ(o.iters, vi);
     for (std::size_t k = 0; k < V.size(); ++k) EXPECT_NEAR(o.P[k], V[k], 1e-9);
     for (int s = 0; s < p; ++s)
@@ -243,7 +243,7 @@ TEST(CatpcaRotation, PromaxIsObliqueAndSimplerThanVarimax) {
   Mat V = A, T(p * p), h2(r), work(r);
   CPR_Orthomax(r, p, V.data(), r, 1.0, false, true, T.data(), h2.data(), work.data());
   for (bool kaiser : {true, false}) {
-    const Run o = promax(r, p, A, 4.0, kaiser);
+    const Rotated o = promax(r, p, A, 4.0, kaiser);
     ASSERT_GT(o.iters, 0);
     check_oblique_identities(r, p, A, o.P, o.T, o.Phi, o.h2);
     EXPECT_LT(CPR_ObliminCriterion(r, p, o.P.data(), r, 0.0), CPR_ObliminCriterion(r, p, V.data(), r, 0.0));
@@ -255,7 +255,7 @@ TEST(CatpcaRotation, PromaxReportsBreakdown) {
   // A zero column: the cross products are singular, nothing can be fitted.
   const int r = 4, p = 2;
   const Mat A = {0.5, 0.6, 0.7, 0.8, 0, 0, 0, 0};
-  const Run o = promax(r, p, A, 4.0, false);
+  const Rotated o = promax(r, p, A, 4.0, false);
   EXPECT_EQ(o.iters, 0);
 }
 
