@@ -296,14 +296,17 @@ bool run_catpca_analysis(RunContext& ctx) {
     rq.agg = agg.data();
     rq.active = active.data();
     rq.multiple = multiple.data();
+    rq.objw = objw;
     if (!catpca::CPR_RotateShown(rq, shown, ws, kRotRows, rot)) return false;
     if (rot.done) s.rotation.v[2] = rot.iterations;
+    if (rot.dropped) s.rotation.v = {0, 0, 0};
   }
 
   catpca::OutputInput o;
-  o.rotated = rot.rotated;
-  o.transform = rot.T;
+  o.rotated = rot.done ? rot.rotated : nullptr;
+  o.transform = rot.done ? rot.T : nullptr;
   o.rotation_note = rot.note;
+  o.rotation = rot.done ? &rot : nullptr;
   o.ctx = &ctx;
   o.pre = pre;
   o.mca = mca;

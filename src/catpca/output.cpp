@@ -105,21 +105,29 @@ void history_table(const View& v) {
 }
 
 // ---------------------------------------------------------- model summary ---
-void summary_table(const View& v) {
+void summary_table(const View& v, const RotationResult* rot) {
   auto& pv = H().pivot;
   const int p = v.p;
   double Wm = 0, Wv = 0;
-  std::vector<double> lm(p, 0.0), lv(p, 0.0);
+  std::vector<double> lm(p, 0.0), lv(p, 0.0), rm(p, 0.0), rv(p, 0.0);
   for (int j = 0; j < v.m; ++j) {
     if (!v.active(j)) continue;
     (v.multiple(j) ? Wm : Wv) += v.weight(j);
     for (int s = 0; s < p; ++s) {
+      const long js = s + static_cast<long>(j) * p;
       if (v.multiple(j)) lm[s] += v.vafc(j, s);
       else lv[s] += v.vafv(j, s);
+      if (rot != nullptr) (v.multiple(j) ? rm[s] : rv[s]) += v.multiple(j) ? rot->vafc[js] : rot->vafv[js];
     }
   }
   const bool split = !v.in.mca && Wm > 0 && Wv > 0;
-  pv.BP_BEGIN_PIVOT_TABLE(key("Model Summary"), kIdSummary);
+  // A rotation keeps the total variance accounted for, so the total row shows
+  // the unrotated totals: after an orthogonal rotation they are the sums of
+  // the rotated dimensions, after an oblique one they are not (the oblique
+  // components overlap), which the total row then says.
+  const bool oblique = rot != nullptr && rot->oblique;
+  pv.BP_BEGIN_PIVOT_TABLE(key(rot != nullptr ? "Model Summary Rotation" : "Model Summary"), kIdSummary);
+  if (rot != nullptr && rot->summary_note != 0) pv.BP_ANNOTATE(rot->summary_note);
   const int rows = pv.BP_POSITION_DIMENSION(key("Dimension"), Axis::Row);
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("Cronbach's Alpha"));
@@ -150,15 +158,19 @@ void summary_table(const View& v) {
     const bool total = s == p, mean = s == p + 1;
     const int row = pv.BP_CELL_IN_CATEGORY(
         rows, mean ? key("CPR Summary Mean") : total ? key(pk(v.in, "Summary Total")) : num(s + 1));
-    const double l = mean ? Lt / p : total ? Lt : v.in.lambda[s];
+    const double l = mean ? Lt / p : total ? Lt : rot != nullptr ? rot->lambda[s] : v.in.lambda[s];
     const bool ratios = !(total && v.in.mca);
+    if (total && oblique) pv.BP_ANNOTATE_CATEGORY(rows, row, key("CPR SUMM Total and % is not sum."));
     if (ratios) {
-      pv.BP_SET_VALUE(CellRef{{row, cA}}, CPR_CronbachAlpha(M, l), kGen);
+      const double alpha =
+          oblique && s < p ? CPR_CronbachAlphaOblique(M, l, rot->sigma[s]) : CPR_CronbachAlpha(M, l);
+      pv.BP_SET_VALUE(CellRef{{row, cA}}, alpha, kGen);
       if (total) pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Total Cronbach based on sum."));
       if (mean) pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Total Cronbach based on mean."));
     }
     if (split) {
-      const double xm = total ? Lmt : lm[s], xv = total ? Lvt : lv[s];
+      const double xm = total ? Lmt : rot != nullptr ? rm[s] : lm[s];
+      const double xv = total ? Lvt : rot != nullptr ? rv[s] : lv[s];
       pv.BP_SET_VALUE(CellRef{{row, cMt}}, xm, kGen);
       pv.BP_SET_VALUE(CellRef{{row, cMp}}, pct(xm, Wm), kGen);
       pv.BP_SET_VALUE(CellRef{{row, cVt}}, xv, kGen);
@@ -168,7 +180,7 @@ void summary_table(const View& v) {
     if (v.in.mca) pv.BP_SET_VALUE(CellRef{{row, cIn}}, M > 0 ? l / M : host::SYSMIS, kGen);
     if (ratios) pv.BP_SET_VALUE(CellRef{{row, cP}}, pct(l, M), kGen);
     if (s < p) {
-      Lt += l;
+      Lt += v.in.lambda[s];
       Lmt += lm[s];
       Lvt += lv[s];
     }
@@ -176,7 +188,7 @@ void summary_table(const View& v) {
   pv.BP_END_PIVOT_TABLE();
 }
 // ------------------------------------------------- variance accounted for ---
-void vaf_table(const View& v) {
+void vaf_table(const View& v, const RotationResult* rot) {
   auto& h = H();
   auto& pv = h.pivot;
   const int p = v.p;
@@ -186,7 +198,17 @@ void vaf_table(const View& v) {
     return false;
   }();
   const bool wcol = v.any_weight();
-  pv.BP_BEGIN_PIVOT_TABLE(key(v.in.mca ? "MCOR DiscrMeasures" : "Variance Accounted For"), kIdVaf);
+  // Rotated: the statistics of the rotated components. After an oblique
+  // rotation a variable's total is its communality, which its per-dimension
+  // values (overlapping components) do not add up to.
+  const bool oblique = rot != nullptr && rot->oblique;
+  auto C = [&](int j, int s_) { return rot != nullptr ? rot->vafc[s_ + static_cast<long>(j) * p] : v.vafc(j, s_); };
+  auto Vv = [&](int j, int s_) { return rot != nullptr ? rot->vafv[s_ + static_cast<long>(j) * p] : v.vafv(j, s_); };
+  pv.BP_BEGIN_PIVOT_TABLE(
+      key(v.in.mca ? "MCOR DiscrMeasures" : rot != nullptr ? "Variance Accounted For Rotation" : "Variance Accounted For"),
+      kIdVaf);
+  if (rot != nullptr && rot->summary_note != 0) pv.BP_ANNOTATE(rot->summary_note);
+  if (oblique) pv.BP_ANNOTATE(key("CPR VAF obl rot"));
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Variables"), Axis::Row);
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   int cW = -1;
@@ -209,6 +231,7 @@ void vaf_table(const View& v) {
     cV = dimension_cells(cols, p);
     pv.BP_END_GROUP(cols);
     cVt = pv.BP_CELL_IN_CATEGORY(cols, key("CPR VAF Total"));
+    if (oblique) pv.BP_ANNOTATE_CATEGORY(cols, cVt, key("CPR VAF Total and % is not sum."));
     pv.BP_END_GROUP(cols);
   }
   std::vector<double> tc(p + 1, 0.0), tv(p + 1, 0.0);
@@ -218,13 +241,13 @@ void vaf_table(const View& v) {
     if (wcol) pv.BP_SET_VALUE(CellRef{{row, cW}}, v.weight(j), kGen);
     double mc = 0, sv = 0;
     for (int s = 0; s < p; ++s) {
-      const double c = v.vafc(j, s);
+      const double c = C(j, s);
       mc += c / p;
       pv.BP_SET_VALUE(CellRef{{row, cC + s}}, c, kGen);
       if (v.active(j)) tc[s] += c;
       if (cV >= 0 && !v.multiple(j)) {
-        const double x = v.vafv(j, s);
-        sv += x;
+        const double x = Vv(j, s);
+        sv += oblique ? v.vafv(j, s) : x;
         pv.BP_SET_VALUE(CellRef{{row, cV + s}}, x, kGen);
         if (v.active(j)) tv[s] += x;
       }
@@ -236,6 +259,7 @@ void vaf_table(const View& v) {
       // is their centroid mean.
       const double total = v.multiple(j) ? mc : sv;
       pv.BP_SET_VALUE(CellRef{{row, cVt}}, total, kGen);
+      if (rot != nullptr && v.multiple(j)) pv.BP_ANNOTATE_CELL(CellRef{{row, cVt}}, key("CPR VAF Total is mean."));
       if (v.active(j)) tv[p] += total;
     }
   }
@@ -297,9 +321,9 @@ void loadings_table(const View& v, const double* L, std::string_view title, Msg 
   pv.BP_END_PIVOT_TABLE();
 }
 
-void rotation_table(const View& v, const double* T, Msg note) {
+void rotation_table(const View& v, const double* T, Msg note, std::string_view title) {
   auto& pv = H().pivot;
-  pv.BP_BEGIN_PIVOT_TABLE(key("Component Transformation Matrix"), kIdRotation);
+  pv.BP_BEGIN_PIVOT_TABLE(key(title), kIdRotation);
   const int rows = pv.BP_POSITION_DIMENSION(key("Dimension"), Axis::Row);
   const int cols = pv.BP_POSITION_DIMENSION(key("Dimension2"), Axis::Column);
   const int r0 = dimension_cells(rows, v.p);
@@ -317,11 +341,20 @@ void CPR_Output(const OutputInput& in) {
   const View v(in);
   const auto& pr = v.s.print;
   if (pr.history) history_table(v);
+  const RotationResult* rot = in.mca ? nullptr : in.rotation;
   summary_table(v);
+  if (rot != nullptr) summary_table(v, rot);
   if (pr.quant) quantification_tables(v);
-  if (in.mca ? pr.discrim : pr.vaf) vaf_table(v);
+  if (in.mca ? pr.discrim : pr.vaf) {
+    vaf_table(v);
+    if (rot != nullptr) vaf_table(v, rot);
+  }
   if (pr.loading && !in.mca) loadings_table(v, in.shown->A, "Component Loadings", 0);
-  if (in.rotated != nullptr && !in.mca) {
+  if (rot != nullptr && rot->oblique) {
+    loadings_table(v, rot->rotated, "Pattern Matrix", rot->note);
+    loadings_table(v, rot->structure, "Structure Matrix", rot->note);
+    rotation_table(v, rot->phi, rot->note, "Component Correlation Matrix");
+  } else if (in.rotated != nullptr && !in.mca) {
     loadings_table(v, in.rotated, "Rotated Component Loadings", in.rotation_note);
     rotation_table(v, in.transform, in.rotation_note);
   }

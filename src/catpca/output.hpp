@@ -3,6 +3,7 @@
 
 #include "catpca/pralgo.hpp"
 #include "catpca/results.hpp"
+#include "catpca/rotation.hpp"
 #include "driver/run_context.hpp"
 
 namespace oscat::catpca {
@@ -30,11 +31,14 @@ struct OutputInput {
   // whose scores are not rescaled): the MULTIPLE CORRESPONDENCE contributions
   // undo it.
   double e_obj = 0;
-  // Orthogonal rotation (null when none): rotated loadings (p x m) and the
-  // p x p transformation, with the footnote naming the method.
+  // Rotation (null when none): rotated loadings (p x m; the pattern after an
+  // oblique rotation) and the p x p transformation, with the footnote naming
+  // the method; `rotation` has everything else (structure, phi, rotated VAF,
+  // per-dimension divisors d_s of the rotated object scores).
   const double* rotated = nullptr;
   const double* transform = nullptr;
   host::Msg rotation_note = 0;
+  const RotationResult* rotation = nullptr;
 };
 
 // Every requested table and chart, in the order of the output.

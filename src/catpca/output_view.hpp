@@ -87,10 +87,14 @@ Msg object_label(const View& v, int i, int lab, const std::vector<Msg>& labels);
 
 // Tables (output.cpp).
 void history_table(const View& v);
-void summary_table(const View& v);
-void vaf_table(const View& v);
+// With `rot`, the tables of the rotated solution ("... Rotation").
+void summary_table(const View& v, const RotationResult* rot = nullptr);
+void vaf_table(const View& v, const RotationResult* rot = nullptr);
 void loadings_table(const View& v, const double* L, std::string_view title, Msg note);
-void rotation_table(const View& v, const double* T, Msg note);
+// The p x p matrix of a rotation: its transformation, or the component
+// correlations of an oblique one.
+void rotation_table(const View& v, const double* T, Msg note,
+                    std::string_view title = "Component Transformation Matrix");
 // Category and object tables (output_objects.cpp).
 void quantification_tables(const View& v);
 void object_table(const View& v, const double* X);
