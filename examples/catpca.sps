@@ -21,3 +21,12 @@ CATPCA VARIABLES=safety noise green shops transit tenure agegrp hhsize
   /DIMENSION=2
   /PRINT=DESCRIP(tenure) HISTORY VAF LOADING QUANT(tenure safety)
   /PLOT=OBJECT LOADING TRANS(safety tenure).
+* The same ratings with an oblique rotation: the pattern matrix shows which
+  aspects define each component, the component correlation matrix how far the
+  two components go together; the biplot draws residents and aspects at once.
+CATPCA VARIABLES=safety noise green shops transit
+  /ANALYSIS=safety noise green shops transit (LEVEL=ORDINAL)
+  /DIMENSION=2
+  /ROTATION=OBLIMIN
+  /PRINT=LOADING
+  /PLOT=BIPLOT(LOADING(safety noise green shops transit)).
