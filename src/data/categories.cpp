@@ -5,38 +5,86 @@
 
 namespace oscat::data {
 
+namespace {
+
+// Whole-number codes in 1..n (the usual case) are ranked through a table
+// indexed by the code, which avoids sorting n values per variable. Returns
+// false, with nothing changed in `b`, when some code does not qualify.
+bool direct_codes(const double* col, int n, int& top) {
+  top = 0;
+  for (int i = 0; i < n; ++i) {
+    const double c = col[i];
+    if (!(c > 0)) continue;
+    if (c > n || c != std::floor(c)) return false;
+    top = std::max(top, static_cast<int>(c));
+  }
+  return true;
+}
+
+}  // namespace
+
 bool category_bookkeeping(const double* coded, int n, int m, const double* w, CategoryBook& b,
                           double* scratch) {
   bool ok = true;
   for (int j = 0; j < m; ++j) {
     const double* col = coded + static_cast<long>(j) * n;
-    int k = 0;
     double* miss = b.miss + 3 * j;
     miss[0] = miss[1] = miss[2] = 0;
-    for (int i = 0; i < n; ++i) {
-      const double c = col[i];
-      if (c > 0) scratch[k++] = c;
-      else if (c == -2) miss[0] += w[i];
-      else if (c == -1) miss[1] += w[i];
-      else miss[2] += w[i];
-    }
-    std::sort(scratch, scratch + k);
-    k = static_cast<int>(std::unique(scratch, scratch + k) - scratch);
-    if (k > b.cap) {
-      ok = false;
-      k = b.cap;
-    }
     double* vals = b.values + static_cast<long>(j) * b.cap;
     double* freq = b.freq + static_cast<long>(j) * b.cap;
-    std::copy(scratch, scratch + k, vals);
-    std::fill(freq, freq + k, 0.0);
+    int k = 0, top = 0;
+    if (direct_codes(col, n, top)) {
+      // scratch[c - 1]: 0 = code c absent, else its 1-based category index.
+      std::fill(scratch, scratch + top, 0.0);
+      for (int i = 0; i < n; ++i) {
+        const double c = col[i];
+        if (c > 0) scratch[static_cast<long>(c) - 1] = 1.0;
+        else if (c == -2) miss[0] += w[i];
+        else if (c == -1) miss[1] += w[i];
+        else miss[2] += w[i];
+      }
+      for (int c = 0; c < top; ++c) {
+        if (scratch[c] == 0.0) continue;
+        if (k < b.cap) {
+          vals[k] = c + 1;
+          scratch[c] = ++k;
+        } else {
+          ok = false;
+          scratch[c] = 0.0;  // beyond the room: not counted, as below
+        }
+      }
+      std::fill(freq, freq + k, 0.0);
+      for (int i = 0; i < n; ++i) {
+        const double c = col[i];
+        if (c <= 0) continue;
+        const double idx = scratch[static_cast<long>(c) - 1];
+        if (idx > 0) freq[static_cast<long>(idx) - 1] += w[i];
+      }
+    } else {
+      for (int i = 0; i < n; ++i) {
+        const double c = col[i];
+        if (c > 0) scratch[k++] = c;
+        else if (c == -2) miss[0] += w[i];
+        else if (c == -1) miss[1] += w[i];
+        else miss[2] += w[i];
+      }
+      std::sort(scratch, scratch + k);
+      k = static_cast<int>(std::unique(scratch, scratch + k) - scratch);
+      if (k > b.cap) {
+        ok = false;
+        k = b.cap;
+      }
+      std::copy(scratch, scratch + k, vals);
+      std::fill(freq, freq + k, 0.0);
+      b.count[j] = k;
+      for (int i = 0; i < n; ++i) {
+        if (col[i] <= 0) continue;
+        const int idx = category_index(b, j, col[i]);
+        if (idx >= 0) freq[idx] += w[i];
+      }
+    }
     b.count[j] = k;
     b.extra[j] = 0;
-    for (int i = 0; i < n; ++i) {
-      if (col[i] <= 0) continue;
-      const int idx = category_index(b, j, col[i]);
-      if (idx >= 0) freq[idx] += w[i];
-    }
     int best = 0;
     for (int c = 1; c < k; ++c)
       if (freq[c] > freq[best]) best = c;
