@@ -197,7 +197,7 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
   return true;
 }
 
-void ActiveFile::sync() const {
+void ActiveFile::sync_slow() const {
   if (generation_ != dict_.generation()) {
     generation_ = dict_.generation();
     cols_.clear();

@@ -102,7 +102,12 @@ class ActiveFile : public host::Cases {
     std::vector<std::string> str;
   };
   // Bring the columns in line with the dictionary (see the constructor).
-  void sync() const;
+  // Inline check first: the case loop calls this for every value it reads.
+  void sync() const {
+    if (generation_ != dict_.generation() || static_cast<int>(cols_.size()) < dict_.DictionaryStore::size())
+      sync_slow();
+  }
+  void sync_slow() const;
   bool numeric_var(int var) const;
   bool string_var(int var) const;
   bool passes(int row) const;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -80,6 +82,75 @@ namespace {
 
 bool is_spline(int level) { return level == sx::SPORD || level == sx::SPNOM; }
 
+// A second thread for the passes over the objects. It is started once per
+// run and then only handed jobs, so the iterations create no threads and
+// allocate nothing.
+class Helper {
+ public:
+  Helper() = default;
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  ~Helper() { stop(); }
+
+  // False when no thread could be started (the caller then works alone).
+  bool start() {
+    try {
+      thread_ = std::thread([this] { loop(); });
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+  bool running() const { return thread_.joinable(); }
+
+  // Runs job() on the helper while the caller does its own share; wait()
+  // returns once the job is done.
+  template <class F>
+  void post(F& job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      fn_ = [](void* p) { (*static_cast<F*>(p))(); };
+      arg_ = &job;
+      pending_ = true;
+    }
+    wake_.notify_one();
+  }
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return !pending_; });
+  }
+
+ private:
+  void loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return pending_ || quit_; });
+      if (quit_) return;
+      lock.unlock();
+      fn_(arg_);
+      lock.lock();
+      pending_ = false;
+      done_.notify_one();
+    }
+  }
+  void stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  void (*fn_)(void*) = nullptr;
+  void* arg_ = nullptr;
+  bool pending_ = false, quit_ = false;
+};
+
 class Engine {
  public:
   Engine(const PrData& d, const PrSettings& s, PrArrays& o, double* work, int* iwork, PrResult& r)
@@ -142,6 +213,22 @@ class Engine {
   void supplementary_categories();
   void history(int row, int iter, double F, double inc, double L, double Lc, double Lr);
   bool interrupted() const { return host::host_bound() && host::H().num.ATNJMP(); }
+
+  // Runs body(lo, hi) on [0, count), split in two halves over the two
+  // threads when the helper runs; each half is computed exactly as it would
+  // be serially, so the split cannot change a result.
+  template <class F>
+  void split2(int count, F&& body) {
+    if (helper_.running() && count >= 2) {
+      auto low = [&] { body(0, count / 2); };
+      helper_.post(low);
+      body(count / 2, count);
+      helper_.wait();
+      return;
+    }
+    body(0, count);
+  }
+  Helper helper_;
 };
 
 void Engine::set_standard(int j) {
@@ -277,28 +364,11 @@ void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) 
 // the first-level cache while every variable's codes stream past it.
 constexpr int kBlock = 2048;
 
-// Runs body(lo, hi) on [0, count) split in two halves on two threads when the
-// work is large enough; each half is computed exactly as it would be serially.
-template <class F>
-void split2(int count, long size, F&& body) {
-  if (size >= 400000 && count >= 2) {
-    try {
-      std::thread t([&] { body(0, count / 2); });
-      body(count / 2, count);
-      t.join();
-      return;
-    } catch (const std::system_error&) {
-      // No second thread available: fall through to the serial pass.
-    }
-  }
-  body(0, count);
-}
-
 void Engine::centroids_all(bool final_pass) {
   const int n = d_.n, p = d_.p, K = d_.kmax;
   auto wanted = [&](int j) { return final_pass || active(j); };
   // Split by variable: every centroid is summed in object order either way.
-  split2(d_.m, static_cast<long>(n) * d_.m, [&](int j0, int j1) {
+  split2(d_.m, [&](int j0, int j1) {
     for (int j = j0; j < j1; ++j)
       if (wanted(j))
         for (long i = 0; i < static_cast<long>(K) * p; ++i) Yj(j)[i] = 0.0;
@@ -395,7 +465,7 @@ void Engine::accumulate() {
   }
   // Split by object blocks: every row adds its variables in the same order.
   const int nblocks = (n + kBlock - 1) / kBlock;
-  split2(nblocks, static_cast<long>(n) * m, [&](int b0, int b1) {
+  split2(nblocks, [&](int b0, int b1) {
     for (int blk = b0; blk < b1; ++blk) {
       const int b = blk * kBlock, e = std::min(n, b + kBlock);
       for (int s = 0; s < p; ++s)
@@ -591,6 +661,10 @@ void Engine::run() {
   }
   if (o_.suppl_only != nullptr)
     for (int j = 0; j < m; ++j) o_.suppl_only[j] = 0;
+  // Two threads pay off from a few hundred thousand values per pass.
+  const bool two = s_.threads >= 2 || (s_.threads == 0 && static_cast<long>(d_.n) * m >= 400000 &&
+                                       std::thread::hardware_concurrency() >= 2);
+  if (two) helper_.start();
   // Spline bases: once per analysis.
   bool any_spline = false;
   for (int j = 0; j < m; ++j) any_spline = any_spline || (!multiple(j) && is_spline(d_.lev[j].mlevel));
@@ -649,7 +723,9 @@ void Engine::run() {
     for (int j = 0; j < m; ++j)
       if (!multiple(j)) set_standard(j);
     double Fprev = 0, inc = 0;
+    int it_pre = 1;
     for (int it = 1;; ++it) {
+      it_pre = it;
       pass(it, false, false);
       fit_and_loss(F, L, Lc, Lr);
       inc = std::fabs(F - Fprev);
@@ -663,6 +739,7 @@ void Engine::run() {
       Fprev = F;
     }
     r_.has_prerun = true;
+    r_.prerun_iterations = it_pre;
     history(0, 0, F, inc, L, Lc, Lr);
   }
   numerical_mode_ = false;
