@@ -5,44 +5,44 @@
 
 namespace oscat::data {
 
-namespace {
-
-// Whole-number codes in 1..n (the usual case) are ranked through a table
-// indexed by the code, which avoids sorting n values per variable. Returns
-// false, with nothing changed in `b`, when some code does not qualify.
-bool direct_codes(const double* col, int n, int& top) {
-  top = 0;
-  for (int i = 0; i < n; ++i) {
-    const double c = col[i];
-    if (!(c > 0)) continue;
-    if (c > n || c != std::floor(c)) return false;
-    top = std::max(top, static_cast<int>(c));
-  }
-  return true;
-}
-
-}  // namespace
-
 bool category_bookkeeping(const double* coded, int n, int m, const double* w, CategoryBook& b,
                           double* scratch) {
   bool ok = true;
   for (int j = 0; j < m; ++j) {
     const double* col = coded + static_cast<long>(j) * n;
     double* miss = b.miss + 3 * j;
-    miss[0] = miss[1] = miss[2] = 0;
     double* vals = b.values + static_cast<long>(j) * b.cap;
     double* freq = b.freq + static_cast<long>(j) * b.cap;
-    int k = 0, top = 0;
-    if (direct_codes(col, n, top)) {
-      // scratch[c - 1]: 0 = code c absent, else its 1-based category index.
-      std::fill(scratch, scratch + top, 0.0);
-      for (int i = 0; i < n; ++i) {
-        const double c = col[i];
-        if (c > 0) scratch[static_cast<long>(c) - 1] = 1.0;
-        else if (c == -2) miss[0] += w[i];
-        else if (c == -1) miss[1] += w[i];
-        else miss[2] += w[i];
+    int k = 0;
+    // Whole-number codes in 1..n (the usual case) are ranked through a table
+    // indexed by the code, scratch[c - 1] (0 = absent, else the 1-based
+    // category), which avoids sorting n values; any other code falls back
+    // to the sort.
+    bool direct = true;
+    int top = 0;
+    miss[0] = miss[1] = miss[2] = 0;
+    for (int i = 0; i < n; ++i) {
+      const double c = col[i];
+      if (c > 0) {
+        if (c > n || c != std::floor(c)) {
+          direct = false;
+          break;
+        }
+        const int ci = static_cast<int>(c);
+        if (ci > top) {
+          std::fill(scratch + top, scratch + ci, 0.0);
+          top = ci;
+        }
+        scratch[ci - 1] = 1.0;
+      } else if (c == -2) {
+        miss[0] += w[i];
+      } else if (c == -1) {
+        miss[1] += w[i];
+      } else {
+        miss[2] += w[i];
       }
+    }
+    if (direct) {
       for (int c = 0; c < top; ++c) {
         if (scratch[c] == 0.0) continue;
         if (k < b.cap) {
@@ -61,6 +61,7 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
         if (idx > 0) freq[static_cast<long>(idx) - 1] += w[i];
       }
     } else {
+      miss[0] = miss[1] = miss[2] = 0;
       for (int i = 0; i < n; ++i) {
         const double c = col[i];
         if (c > 0) scratch[k++] = c;
@@ -91,6 +92,16 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
     b.mode[j] = k > 0 ? vals[best] : 0;
   }
   return ok;
+}
+
+void copy_book(const CategoryBook& from, CategoryBook& to) {
+  const long cells = static_cast<long>(from.cap) * from.m;
+  std::copy(from.count, from.count + from.m, to.count);
+  std::copy(from.values, from.values + cells, to.values);
+  std::copy(from.freq, from.freq + cells, to.freq);
+  std::copy(from.mode, from.mode + from.m, to.mode);
+  std::copy(from.miss, from.miss + 3L * from.m, to.miss);
+  std::copy(from.extra, from.extra + from.m, to.extra);
 }
 
 int category_index(const CategoryBook& b, int j, double value) {
