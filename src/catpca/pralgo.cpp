@@ -374,7 +374,40 @@ void Engine::centroids_all(bool final_pass) {
         for (long i = 0; i < static_cast<long>(K) * p; ++i) Yj(j)[i] = 0.0;
     for (int b = 0; b < n; b += kBlock) {
       const int e = std::min(n, b + kBlock);
-      for (int j = j0; j < j1; ++j) {
+      int jpair = j0;
+      if (p == 2) {
+        // Two variables per sweep: their sums are independent chains, so the
+        // processor overlaps them; each sum still runs in object order.
+        for (; jpair + 1 < j1; jpair += 2) {
+          const int ja = jpair, jb = jpair + 1;
+          if (!wanted(ja) || !wanted(jb)) break;
+          const int* ca = codesj(ja);
+          const int* cb = codesj(jb);
+          const unsigned Ka = static_cast<unsigned>(d_.agg[ja].K), Kb = static_cast<unsigned>(d_.agg[jb].K);
+          double* ya0 = Yj(ja) - 1;  // indexed by the 1-based code
+          double* ya1 = ya0 + K;
+          double* yb0 = Yj(jb) - 1;
+          double* yb1 = yb0 + K;
+          const double* x0 = o_.X;
+          const double* x1 = o_.X + n;
+          for (int i = b; i < e; ++i) {
+            const double w = d_.objw[i];
+            if (w == 0.0) continue;
+            const double w0 = w * x0[i], w1 = w * x1[i];
+            // Codes outside 1..K (as unsigned, 0 and negatives too) count nowhere.
+            const unsigned a = static_cast<unsigned>(ca[i]) - 1u, c = static_cast<unsigned>(cb[i]) - 1u;
+            if (a < Ka) {
+              ya0[a + 1] += w0;
+              ya1[a + 1] += w1;
+            }
+            if (c < Kb) {
+              yb0[c + 1] += w0;
+              yb1[c + 1] += w1;
+            }
+          }
+        }
+      }
+      for (int j = jpair; j < j1; ++j) {
         if (!wanted(j)) continue;
         const int* codes = codesj(j);
         const int Kj = d_.agg[j].K;
