@@ -16,7 +16,7 @@ using scaling::SplineBlock;
 namespace sx = syntax;
 
 std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree) {
-  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax) * p * m +
+  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax + 1) * p * m +
          4LL * kmax + 6LL * p * p + 6LL * p + 5LL * std::max(0, max_degree) + 8;
 }
 
@@ -160,8 +160,8 @@ class Engine {
     work += static_cast<long>(n) * p;
     qwork_ = work;
     work += 2L * K;
-    G_ = work;  // kmax x p x m
-    work += static_cast<long>(K) * p * d.m;
+    G_ = work;  // (kmax + 1) x p x m
+    work += static_cast<long>(K + 1) * p * d.m;
     root_ = work;
     work += p;
     V_ = work;
@@ -480,6 +480,7 @@ void Engine::fit_and_loss(double& F, double& L, double& Lc, double& Lr) const {
 
 void Engine::accumulate() {
   const int n = d_.n, p = d_.p, K = d_.kmax, m = d_.m;
+  const long ld = K + 1;  // row 0 of every column: no category
   // Per-category contribution of every variable to the object scores;
   // categories without active objects contribute nothing (so supplementary
   // objects only move through categories the active ones define).
@@ -490,12 +491,22 @@ void Engine::accumulate() {
     const double* q = qj(j);
     const double* a = aj(j);
     const double sw = std::sqrt(v.w);
-    double* G = G_ + static_cast<long>(j) * K * p;
-    for (int s = 0; s < p; ++s)
+    double* G = G_ + static_cast<long>(j) * ld * p;
+    for (int s = 0; s < p; ++s) {
+      double* g = G + s * ld;
+      g[0] = 0.0;
       for (int c = 0; c < v.K; ++c)
-        G[c + static_cast<long>(s) * K] =
-            v.f[c] == 0.0 ? 0.0 : (multiple(j) ? sw * Y[c + static_cast<long>(s) * K] : q[c] * a[s]);
+        g[c + 1] = v.f[c] == 0.0 ? 0.0 : (multiple(j) ? sw * Y[c + static_cast<long>(s) * K] : q[c] * a[s]);
+      for (int c = v.K; c < K; ++c) g[c + 1] = 0.0;
+    }
   }
+  // Code c of variable j adds row c of its columns, row 0 for codes outside
+  // 1..K_j. Adding that +0.0 leaves a sum unchanged (a sum that starts at
+  // +0.0 is never -0.0), so this is the skipping of such codes, bit for bit.
+  auto row = [&](int j, int c) {
+    const auto u = static_cast<unsigned>(c);
+    return u <= static_cast<unsigned>(d_.agg[j].K) ? static_cast<long>(u) : 0L;
+  };
   // Split by object blocks: every row adds its variables in the same order.
   const int nblocks = (n + kBlock - 1) / kBlock;
   split2(nblocks, [&](int b0, int b1) {
@@ -503,28 +514,60 @@ void Engine::accumulate() {
       const int b = blk * kBlock, e = std::min(n, b + kBlock);
       for (int s = 0; s < p; ++s)
         for (int i = b; i < e; ++i) Z_[i + static_cast<long>(s) * n] = 0.0;
+      if (p == 2) {
+        // Four variables per sweep over the block, added in variable order.
+        double* z0 = Z_;
+        double* z1 = Z_ + n;
+        int group[4], count = 0;
+        auto flush = [&] {
+          const double* g[4][2];
+          const int* cd[4];
+          for (int k = 0; k < count; ++k) {
+            g[k][0] = G_ + static_cast<long>(group[k]) * ld * 2;
+            g[k][1] = g[k][0] + ld;
+            cd[k] = codesj(group[k]);
+          }
+          if (count == 4) {
+            for (int i = b; i < e; ++i) {
+              const long r0 = row(group[0], cd[0][i]), r1 = row(group[1], cd[1][i]),
+                         r2 = row(group[2], cd[2][i]), r3 = row(group[3], cd[3][i]);
+              double t0 = z0[i], t1 = z1[i];
+              t0 += g[0][0][r0];
+              t1 += g[0][1][r0];
+              t0 += g[1][0][r1];
+              t1 += g[1][1][r1];
+              t0 += g[2][0][r2];
+              t1 += g[2][1][r2];
+              t0 += g[3][0][r3];
+              t1 += g[3][1][r3];
+              z0[i] = t0;
+              z1[i] = t1;
+            }
+          } else {
+            for (int k = 0; k < count; ++k)
+              for (int i = b; i < e; ++i) {
+                const long r = row(group[k], cd[k][i]);
+                z0[i] += g[k][0][r];
+                z1[i] += g[k][1][r];
+              }
+          }
+          count = 0;
+        };
+        for (int j = 0; j < m; ++j) {
+          if (!active(j)) continue;
+          group[count++] = j;
+          if (count == 4) flush();
+        }
+        flush();
+        continue;
+      }
       for (int j = 0; j < m; ++j) {
         if (!active(j)) continue;
         const int* codes = codesj(j);
-        const int Kj = d_.agg[j].K;
-        const double* G = G_ + static_cast<long>(j) * K * p;
-        if (p == 2) {
-          double* z0 = Z_;
-          double* z1 = Z_ + n;
-          const double* g1 = G + K;
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            if (c <= 0 || c > Kj) continue;
-            z0[i] += G[c - 1];
-            z1[i] += g1[c - 1];
-          }
-        } else {
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            if (c <= 0 || c > Kj) continue;
-            for (int s = 0; s < p; ++s)
-              Z_[i + static_cast<long>(s) * n] += G[c - 1 + static_cast<long>(s) * K];
-          }
+        const double* G = G_ + static_cast<long>(j) * ld * p;
+        for (int i = b; i < e; ++i) {
+          const long r = row(j, codes[i]);
+          for (int s = 0; s < p; ++s) Z_[i + static_cast<long>(s) * n] += G[r + s * ld];
         }
       }
     }
