@@ -12,29 +12,21 @@
 
 namespace oscat::engine {
 
+struct SidecarVariable {
+  int width = 0;
+  std::string label;
+  std::vector<std::pair<double, std::string>> labels;
+  std::vector<std::pair<std::string, std::string>> str_labels;
+  host::MissingSpec missing;
+};
+
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+using Declared = SidecarVariable;
 
 std::string_view rtrim(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-// Plain decimal numbers only: no hex, inf or nan, which strtod would accept.
-bool parse_number(std::string_view cell, double& v) {
-  cell = trim(cell);
-  if (cell.empty()) return false;
-  for (char c : cell) {
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E')) return false;
-  }
-  if (cell.front() == '+') cell.remove_prefix(1);
-  auto [p, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), v);
-  return ec == std::errc{} && p == cell.data() + cell.size() && std::isfinite(v);
 }
 
 // The sidecar writes LO / HI range bounds as -1e308 / 1e308.
@@ -44,28 +36,21 @@ double bound(double v) {
   return v;
 }
 
-struct Declared {
-  int width = 0;
-  std::string label;
-  std::vector<std::pair<double, std::string>> labels;
-  std::vector<std::pair<std::string, std::string>> str_labels;
-  host::MissingSpec missing;
-};
 
 // Reads the sidecar into one optional declaration per CSV column.
-bool read_sidecar(std::string_view text, const std::string& source, const CsvTable& table,
+bool read_sidecar(std::string_view text, const std::string& source, const std::vector<std::string>& header,
                   std::vector<std::optional<Declared>>& decl, std::string& error) {
   using nlohmann::json;
-  decl.assign(table.header.size(), std::nullopt);
+  decl.assign(header.size(), std::nullopt);
   try {
     json doc = json::parse(text);
     const json& vars = doc.at("variables");
     if (!vars.is_array()) throw std::runtime_error("\"variables\" is not a list");
     for (const json& v : vars) {
       const std::string name = v.at("name").get<std::string>();
-      auto it = std::find_if(table.header.begin(), table.header.end(),
+      auto it = std::find_if(header.begin(), header.end(),
                              [&](const std::string& h) { return same_name(h, name); });
-      if (it == table.header.end()) {
+      if (it == header.end()) {
         error = source + " describes variable \"" + name + "\", which the data file does not have";
         return false;
       }
@@ -94,7 +79,7 @@ bool read_sidecar(std::string_view text, const std::string& source, const CsvTab
           d.missing.hi = bound(r[1]);
         }
       }
-      decl[static_cast<std::size_t>(it - table.header.begin())] = std::move(d);
+      decl[static_cast<std::size_t>(it - header.begin())] = std::move(d);
     }
   } catch (const std::exception& e) {
     error = source + " is not a valid dictionary file: " + e.what();
@@ -103,28 +88,46 @@ bool read_sidecar(std::string_view text, const std::string& source, const CsvTab
   return true;
 }
 
+std::vector<bool> declared_strings(const std::vector<std::optional<Declared>>& decl) {
+  std::vector<bool> text(decl.size(), false);
+  for (std::size_t c = 0; c < decl.size(); ++c) text[c] = decl[c] && decl[c]->width > 0;
+  return text;
+}
+
 }  // namespace
 
 bool ActiveFile::load_csv(const std::string& path, std::string& error) {
-  CsvTable table;
-  if (!read_csv(path, table, error)) return false;
   const std::string sidecar = path + ".dict.json";
-  std::string json_text;
+  // Problems with the sidecar are reported only when the data file itself is
+  // sound, as a whole-file read would find them.
+  std::string json_text, sidecar_error;
   std::error_code ec;
   if (std::filesystem::exists(sidecar, ec)) {
     std::ifstream in(sidecar, std::ios::binary);
     std::ostringstream buf;
     if (!in || !(buf << in.rdbuf())) {
-      error = "cannot read \"" + sidecar + "\"";
-      return false;
-    }
-    json_text = buf.str();
-    if (json_text.empty()) {
-      error = "\"" + sidecar + "\" is empty";
-      return false;
+      sidecar_error = "cannot read \"" + sidecar + "\"";
+    } else {
+      json_text = buf.str();
+      if (json_text.empty()) sidecar_error = "\"" + sidecar + "\" is empty";
     }
   }
-  return load_table(table, json_text, sidecar, error);
+  std::vector<std::optional<Declared>> decl;
+  auto text_columns = [&](const std::vector<std::string>& header) {
+    decl.assign(header.size(), std::nullopt);
+    if (sidecar_error.empty() && !json_text.empty() &&
+        !read_sidecar(json_text, sidecar, header, decl, sidecar_error)) {
+      decl.assign(header.size(), std::nullopt);
+    }
+    return declared_strings(decl);
+  };
+  CsvColumns columns;
+  if (!read_csv_columns(path, columns, error, text_columns)) return false;
+  if (!sidecar_error.empty()) {
+    error = sidecar_error;
+    return false;
+  }
+  return install(std::move(columns), decl, sidecar, error);
 }
 
 bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json, const std::string& source,
@@ -147,45 +150,29 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
     }
   }
   std::vector<std::optional<Declared>> decl(table.header.size());
-  if (!sidecar_json.empty() && !read_sidecar(sidecar_json, source, table, decl, error)) return false;
+  if (!sidecar_json.empty() && !read_sidecar(sidecar_json, source, table.header, decl, error)) return false;
+  return install(columns_of_table(table, declared_strings(decl)), decl, source, error);
+}
 
-  const int nrows = static_cast<int>(table.rows.size());
-  std::vector<Column> cols(table.header.size());
-  std::vector<int> widths(table.header.size(), 0);
-  for (std::size_t c = 0; c < table.header.size(); ++c) {
-    Column& col = cols[c];
+bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<SidecarVariable>>& decl,
+                         const std::string& source, std::string& error) {
+  const std::size_t ncols = table.header.size();
+  std::vector<int> widths(ncols, 0);
+  for (std::size_t c = 0; c < ncols; ++c) {
+    const CsvColumn& col = table.cols[c];
     const bool declared_string = decl[c] && decl[c]->width > 0;
-    bool numeric = !declared_string;
-    int bad_row = -1;
-    col.num.assign(static_cast<std::size_t>(nrows), host::SYSMIS);
-    std::size_t longest = 1;
-    for (int r = 0; r < nrows; ++r) {
-      const std::string& cell = table.rows[static_cast<std::size_t>(r)][c];
-      longest = std::max(longest, cell.size());
-      if (!numeric || trim(cell).empty()) continue;
-      if (!parse_number(cell, col.num[static_cast<std::size_t>(r)])) {
-        numeric = false;
-        bad_row = r;
-      }
-    }
-    if (!numeric && decl[c] && !declared_string) {
-      const int line = bad_row < static_cast<int>(table.row_lines.size()) ? table.row_lines[bad_row] : bad_row + 2;
-      error = source + " declares \"" + table.header[c] + "\" numeric, but line " + std::to_string(line) +
-              " holds \"" + table.rows[static_cast<std::size_t>(bad_row)][c] + "\"";
+    if (col.bad_line != 0 && decl[c] && !declared_string) {
+      error = source + " declares \"" + table.header[c] + "\" numeric, but line " + std::to_string(col.bad_line) +
+              " holds \"" + col.bad_cell + "\"";
       return false;
     }
-    if (!numeric) {
-      col.is_string = true;
-      col.num.clear();
-      col.str.reserve(static_cast<std::size_t>(nrows));
-      for (const auto& row : table.rows) col.str.push_back(row[c]);
-      widths[c] = static_cast<int>(std::max<std::size_t>(longest, declared_string ? decl[c]->width : 1));
-    }
+    if (col.is_text)
+      widths[c] = static_cast<int>(std::max<std::size_t>(col.longest, declared_string ? decl[c]->width : 1));
   }
 
   // Everything is checked: replace the dictionary and the data.
   dict_.clear();
-  for (std::size_t c = 0; c < table.header.size(); ++c) {
+  for (std::size_t c = 0; c < ncols; ++c) {
     const int index = dict_.add_variable(table.header[c], widths[c]);  // names checked above
     if (!decl[c]) continue;
     dict_.set_label(index, decl[c]->label);
@@ -193,8 +180,14 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
     for (auto& [v, l] : decl[c]->str_labels) dict_.set_string_value_label(index, v, l);
     dict_.set_missing(index, decl[c]->missing);
   }
+  std::vector<Column> cols(ncols);
+  for (std::size_t c = 0; c < ncols; ++c) {
+    cols[c].is_string = table.cols[c].is_text;
+    cols[c].num = std::move(table.cols[c].num);
+    cols[c].str = std::move(table.cols[c].cells);
+  }
   cols_ = std::move(cols);
-  rows_ = nrows;
+  rows_ = table.rows;
   generation_ = dict_.generation();
   loaded_ = true;
   weight_ = filter_ = 0;
@@ -204,7 +197,7 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
   return true;
 }
 
-void ActiveFile::sync() const {
+void ActiveFile::sync_slow() const {
   if (generation_ != dict_.generation()) {
     generation_ = dict_.generation();
     cols_.clear();

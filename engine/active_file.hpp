@@ -14,6 +14,8 @@
 
 namespace oscat::engine {
 
+struct SidecarVariable;  // a variable as the dictionary file beside the data describes it
+
 class ActiveFile : public host::Cases {
  public:
   // The active file shares `dict` with the host: loading replaces its
@@ -89,13 +91,23 @@ class ActiveFile : public host::Cases {
   void set_value(int var, int case_number, double v) override;
 
  private:
+  // Replaces the dictionary and data by the typed columns (declarations
+  // already matched to them); false, with nothing changed, when a declared
+  // numeric column holds text.
+  bool install(CsvColumns&& table, const std::vector<std::optional<SidecarVariable>>& decl, const std::string& source,
+               std::string& error);
   struct Column {
     bool is_string = false;
     std::vector<double> num;
     std::vector<std::string> str;
   };
   // Bring the columns in line with the dictionary (see the constructor).
-  void sync() const;
+  // Inline check first: the case loop calls this for every value it reads.
+  void sync() const {
+    if (generation_ != dict_.generation() || static_cast<int>(cols_.size()) < dict_.DictionaryStore::size())
+      sync_slow();
+  }
+  void sync_slow() const;
   bool numeric_var(int var) const;
   bool string_var(int var) const;
   bool passes(int row) const;

@@ -1,175 +1,438 @@
 #include "engine/csv.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/dictionary.hpp"
+#include "host/host.hpp"
 
 namespace oscat::engine {
 
 namespace {
 
-struct Record {
-  std::vector<std::string> fields;
-  int line = 0;
-  bool blank = false;  // an empty physical line
-};
-
-std::string trim_blanks(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
+std::string_view trim_view(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
 }
 
-void fail(CsvTable& out, std::string& error, std::string text) {
-  out = CsvTable{};
-  error = std::move(text);
+// Up to 15 digits: the value is a whole number below 2^53, so building it
+// digit by digit is exact and equals what from_chars gives.
+bool digits_number(std::string_view cell, double& v) {
+  if (cell.empty() || cell.size() > 15) return false;
+  std::uint64_t x = 0;
+  for (char c : cell) {
+    const unsigned d = static_cast<unsigned char>(c) - '0';
+    if (d > 9) return false;
+    x = x * 10 + d;
+  }
+  v = static_cast<double>(x);
+  return true;
 }
 
-}  // namespace
-
-bool parse_csv(std::string_view s, CsvTable& out, std::string& error) {
-  out = CsvTable{};
-  error.clear();
+// Common start of both readers: the BOM is dropped; a NUL byte is an error.
+bool prepare_text(std::string_view& s, std::string& error) {
   if (s.size() >= 3 && static_cast<unsigned char>(s[0]) == 0xEF && static_cast<unsigned char>(s[1]) == 0xBB &&
       static_cast<unsigned char>(s[2]) == 0xBF) {
     s.remove_prefix(3);
   }
-  if (std::size_t nul = s.find('\0'); nul != std::string_view::npos) {
-    int line = 1;
-    for (std::size_t k = 0; k < nul; ++k) line += s[k] == '\n';
-    fail(out, error, "line " + std::to_string(line) + " contains a NUL byte; this is not a text file");
+  if (const void* nul = std::memchr(s.data(), '\0', s.size()); nul != nullptr) {
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(nul) - s.data());
+    const int line = 1 + static_cast<int>(std::count(s.begin(), s.begin() + static_cast<long>(at), '\n'));
+    error = "line " + std::to_string(line) + " contains a NUL byte; this is not a text file";
     return false;
   }
+  return true;
+}
 
-  std::vector<Record> records;
-  const std::size_t n = s.size();
-  std::size_t pos = 0;
+// Splits the text into records of fields: field(column, value, line) for
+// each field (quoted fields unescaped), then record(field_count, line) with
+// the line on which the record starts. Blank lines at the end are dropped;
+// a blank line before more data is a record of one empty field. Returns
+// false with `error` set at a quoting error; the callbacks have then seen
+// the records before it.
+template <class Field, class Record>
+bool scan_records(std::string_view s, std::string& error, Field&& field, Record&& record) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
   int line = 1;
-  auto at_newline = [&](std::size_t p) { return p < n && (s[p] == '\n' || s[p] == '\r'); };
+  int pending = 0, pending_line = 0;  // blank lines not yet known to be inside the data
+  std::string unescaped;
   auto skip_newline = [&] {  // CRLF, LF or a lone CR: one line
-    if (s[pos] == '\r' && pos + 1 < n && s[pos + 1] == '\n') ++pos;
-    ++pos;
+    if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+    ++p;
     ++line;
   };
-
-  while (pos < n) {
-    Record rec;
-    rec.line = line;
-    rec.blank = at_newline(pos);
+  while (p < end) {
+    if (*p == '\n' || *p == '\r') {
+      if (pending++ == 0) pending_line = line;
+      skip_newline();
+      continue;
+    }
+    for (int k = 0; k < pending; ++k) {
+      field(0, std::string_view{}, pending_line + k);
+      record(1, pending_line + k);
+    }
+    pending = 0;
+    const int rec_line = line;
+    int col = 0;
     for (;;) {
-      std::string field;
-      if (pos < n && s[pos] == '"') {
+      std::string_view value;
+      if (p < end && *p == '"') {
         const int quote_line = line;
-        ++pos;
-        bool closed = false;
-        while (pos < n) {
-          char c = s[pos];
+        const char* b = ++p;
+        bool doubled = false, closed = false;
+        while (p < end) {
+          const char c = *p;
           if (c == '"') {
-            if (pos + 1 < n && s[pos + 1] == '"') {
-              field += '"';
-              pos += 2;
+            if (p + 1 < end && p[1] == '"') {
+              doubled = true;
+              p += 2;
               continue;
             }
-            ++pos;
             closed = true;
             break;
           }
-          if (c == '\n' || (c == '\r' && !(pos + 1 < n && s[pos + 1] == '\n'))) ++line;
-          field += c;
-          ++pos;
+          if (c == '\n' || (c == '\r' && !(p + 1 < end && p[1] == '\n'))) ++line;
+          ++p;
         }
         if (!closed) {
-          fail(out, error, "line " + std::to_string(quote_line) + " has a quoted field without its closing quote");
+          error = "line " + std::to_string(quote_line) + " has a quoted field without its closing quote";
           return false;
         }
-        if (pos < n && s[pos] != ',' && !at_newline(pos)) {
-          fail(out, error, "line " + std::to_string(line) + " has text after the closing quote of a field");
+        value = std::string_view(b, static_cast<std::size_t>(p - b));
+        ++p;  // the closing quote
+        if (doubled) {
+          unescaped.clear();
+          for (std::size_t k = 0; k < value.size(); ++k) {
+            unescaped += value[k];
+            if (value[k] == '"') ++k;
+          }
+          value = unescaped;
+        }
+        if (p < end && *p != ',' && *p != '\n' && *p != '\r') {
+          error = "line " + std::to_string(line) + " has text after the closing quote of a field";
           return false;
         }
       } else {
-        std::size_t b = pos;
-        while (pos < n && s[pos] != ',' && !at_newline(pos)) ++pos;
-        field.assign(s.substr(b, pos - b));
+        const char* b = p;
+        while (p < end && *p != ',' && *p != '\n' && *p != '\r') ++p;
+        value = std::string_view(b, static_cast<std::size_t>(p - b));
       }
-      rec.fields.push_back(std::move(field));
-      if (pos < n && s[pos] == ',') {
-        ++pos;
+      field(col++, value, rec_line);
+      if (p < end && *p == ',') {
+        ++p;
         continue;
       }
-      if (pos < n) skip_newline();
+      if (p < end) skip_newline();
       break;
     }
-    records.push_back(std::move(rec));
+    record(col, rec_line);
   }
-  while (!records.empty() && records.back().blank) records.pop_back();
-  if (records.empty()) {
-    fail(out, error, "the file is empty: a header line with the variable names is needed");
-    return false;
-  }
+  return true;
+}
 
-  const Record& head = records.front();
-  for (std::size_t k = 0; k < head.fields.size(); ++k) {
-    std::string name = trim_blanks(head.fields[k]);
+// Checks the header record's names; the first problem goes to `error`.
+bool check_header(const std::vector<std::string>& fields, int line, std::vector<std::string>& header,
+                  std::string& error) {
+  header.clear();
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    std::string name(trim_view(fields[k]));
     const std::string col = "column " + std::to_string(k + 1) + " of the header";
     if (name.empty()) {
-      fail(out, error, col + " (line " + std::to_string(head.line) + ") has no variable name");
+      error = col + " (line " + std::to_string(line) + ") has no variable name";
       return false;
     }
     if (!is_valid_variable_name(name)) {
-      fail(out, error, col + ": \"" + name + "\" is not a valid variable name");
+      error = col + ": \"" + name + "\" is not a valid variable name";
       return false;
     }
-    for (std::size_t j = 0; j < out.header.size(); ++j) {
-      if (same_name(out.header[j], name)) {
-        fail(out, error, col + " repeats the name \"" + name + "\" of column " + std::to_string(j + 1));
+    for (std::size_t j = 0; j < header.size(); ++j) {
+      if (same_name(header[j], name)) {
+        error = col + " repeats the name \"" + name + "\" of column " + std::to_string(j + 1);
         return false;
       }
     }
-    out.header.push_back(std::move(name));
+    header.push_back(std::move(name));
   }
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    Record& rec = records[r];
-    if (rec.fields.size() != out.header.size()) {
-      std::string msg = "line " + std::to_string(rec.line) + " has " + std::to_string(rec.fields.size()) +
-                        (rec.fields.size() == 1 ? " field" : " fields") + ", the header has " +
-                        std::to_string(out.header.size());
-      fail(out, error, msg);
-      return false;
+  return true;
+}
+
+std::string ragged_message(int line, int fields, std::size_t header) {
+  return "line " + std::to_string(line) + " has " + std::to_string(fields) + (fields == 1 ? " field" : " fields") +
+         ", the header has " + std::to_string(header);
+}
+
+const char kEmptyFile[] = "the file is empty: a header line with the variable names is needed";
+
+// The whole file in one buffer (a single allocation of the file's size).
+bool read_file(const std::string& path, std::string& contents, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    error = "cannot read \"" + path + "\": it is a directory";
+    return false;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = "cannot open \"" + path + "\": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  contents.clear();
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) contents.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[1 << 16];
+  bool ok = true;
+  for (;;) {
+    // Straight into the reserved buffer when it has room; else via `buf`.
+    const std::size_t room = contents.capacity() - contents.size();
+    if (room >= sizeof buf) {
+      const std::size_t old = contents.size();
+      contents.resize(contents.capacity());
+      const ssize_t got = ::read(fd, contents.data() + old, room);
+      if (got < 0 && errno == EINTR) {
+        contents.resize(old);
+        continue;
+      }
+      contents.resize(old + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+      if (got <= 0) {
+        ok = got == 0;
+        break;
+      }
+      continue;
     }
-    out.rows.push_back(std::move(rec.fields));
-    out.row_lines.push_back(rec.line);
+    const ssize_t got = ::read(fd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    contents.append(buf, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  if (!ok) {
+    error = "cannot read \"" + path + "\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parse_plain_number(std::string_view cell, double& v) {
+  cell = trim_view(cell);
+  if (digits_number(cell, v)) return true;
+  if (cell.empty()) return false;
+  for (char c : cell) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E')) return false;
+  }
+  if (cell.front() == '+') cell.remove_prefix(1);
+  auto [p, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), v);
+  return ec == std::errc{} && p == cell.data() + cell.size() && std::isfinite(v);
+}
+
+bool parse_csv(std::string_view s, CsvTable& out, std::string& error) {
+  out = CsvTable{};
+  error.clear();
+  if (!prepare_text(s, error)) return false;
+  std::vector<std::string> fields;
+  std::string deferred;  // header and field-count problems yield to quoting errors later in the file
+  bool have_header = false;
+  auto field = [&](int, std::string_view v, int) {
+    if (deferred.empty()) fields.emplace_back(v);
+  };
+  auto record = [&](int count, int line) {
+    if (deferred.empty()) {
+      if (!have_header) {
+        have_header = true;
+        check_header(fields, line, out.header, deferred);
+      } else if (static_cast<std::size_t>(count) != out.header.size()) {
+        deferred = ragged_message(line, count, out.header.size());
+      } else {
+        out.rows.push_back(std::move(fields));
+        out.row_lines.push_back(line);
+      }
+    }
+    fields.clear();
+  };
+  if (!scan_records(s, error, field, record)) {
+    out = CsvTable{};
+    return false;
+  }
+  if (!have_header) {
+    error = kEmptyFile;
+    return false;
+  }
+  if (!deferred.empty()) {
+    out = CsvTable{};
+    error = std::move(deferred);
+    return false;
   }
   return true;
 }
 
 bool read_csv(const std::string& path, CsvTable& out, std::string& error) {
   out = CsvTable{};
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    error = "cannot read \"" + path + "\": it is a directory";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open \"" + path + "\": " + std::strerror(errno);
-    return false;
-  }
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) {
-    error = "cannot read \"" + path + "\"";
-    return false;
-  }
-  if (!parse_csv(buf.str(), out, error)) {
+  std::string text;
+  if (!read_file(path, text, error)) return false;
+  if (!parse_csv(text, out, error)) {
     error = path + ": " + error;
     return false;
   }
   return true;
+}
+
+bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, const CsvTextColumns& text_columns) {
+  out = CsvColumns{};
+  error.clear();
+  if (!prepare_text(s, error)) return false;
+  // Room for every line: a close upper bound on the rows of ordinary files.
+  const auto lines = static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')) + 1;
+
+  std::vector<std::string> header_fields;
+  std::string deferred;
+  bool have_header = false;
+  bool late_text = false;  // a column turned out to be text after some rows
+  std::size_t ncols = 0;
+  CsvColumn* cols = nullptr;
+  auto field = [&](int col, std::string_view v, int line) {
+    if (!deferred.empty()) return;
+    if (!have_header) {
+      header_fields.emplace_back(v);
+      return;
+    }
+    if (static_cast<std::size_t>(col) >= ncols) return;  // the record's count is checked at its end
+    CsvColumn& c = cols[col];
+    c.longest = std::max(c.longest, v.size());
+    if (c.is_text) {
+      if (c.bad_line == 0) c.cells.emplace_back(v);  // text from the start
+      return;
+    }
+    double x = host::SYSMIS;
+    if (!digits_number(v, x) && !trim_view(v).empty() && !parse_plain_number(v, x)) {
+      // Not a number: the column is text; its cells are gathered afterwards.
+      c.is_text = true;
+      c.bad_line = line;
+      c.bad_cell.assign(v);
+      std::vector<double>().swap(c.num);
+      late_text = true;
+      return;
+    }
+    c.num.push_back(x);
+  };
+  auto record = [&](int count, int line) {
+    if (!deferred.empty()) return;
+    if (!have_header) {
+      have_header = true;
+      if (!check_header(header_fields, line, out.header, deferred)) return;
+      ncols = out.header.size();
+      out.cols.resize(ncols);
+      cols = out.cols.data();
+      const std::vector<bool> as_text = text_columns ? text_columns(out.header) : std::vector<bool>{};
+      for (std::size_t c = 0; c < ncols; ++c) {
+        if (c < as_text.size() && as_text[c]) {
+          out.cols[c].is_text = true;
+          out.cols[c].cells.reserve(lines);
+        } else {
+          out.cols[c].num.reserve(lines);
+        }
+      }
+      return;
+    }
+    if (static_cast<std::size_t>(count) != ncols) {
+      deferred = ragged_message(line, count, ncols);
+      return;
+    }
+    ++out.rows;
+  };
+  if (!scan_records(s, error, field, record)) {
+    out = CsvColumns{};
+    return false;
+  }
+  if (!have_header) {
+    error = kEmptyFile;
+    return false;
+  }
+  if (!deferred.empty()) {
+    out = CsvColumns{};
+    error = std::move(deferred);
+    return false;
+  }
+  if (late_text) {
+    // Second reading, for the columns found to be text part way through.
+    std::vector<char> gather(ncols, 0);
+    for (std::size_t c = 0; c < ncols; ++c) {
+      if (out.cols[c].is_text && out.cols[c].bad_line != 0) {
+        gather[c] = 1;
+        out.cols[c].cells.reserve(static_cast<std::size_t>(out.rows));
+      }
+    }
+    bool past_header = false;
+    std::string unused;
+    scan_records(
+        s, unused,
+        [&](int col, std::string_view v, int) {
+          if (past_header && gather[static_cast<std::size_t>(col)]) cols[col].cells.emplace_back(v);
+        },
+        [&](int, int) { past_header = true; });
+  }
+  for (CsvColumn& c : out.cols) {
+    // Trim the room reserved for lines that were not rows (quoted newlines).
+    if (c.num.capacity() > c.num.size() + c.num.size() / 8 + 64) c.num.shrink_to_fit();
+    if (c.cells.capacity() > c.cells.size() + c.cells.size() / 8 + 64) c.cells.shrink_to_fit();
+  }
+  return true;
+}
+
+bool read_csv_columns(const std::string& path, CsvColumns& out, std::string& error,
+                      const CsvTextColumns& text_columns) {
+  out = CsvColumns{};
+  std::string text;
+  if (!read_file(path, text, error)) return false;
+  if (!parse_csv_columns(text, out, error, text_columns)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+CsvColumns columns_of_table(const CsvTable& table, const std::vector<bool>& text_columns) {
+  CsvColumns out;
+  out.header = table.header;
+  out.rows = static_cast<int>(table.rows.size());
+  out.cols.resize(table.header.size());
+  for (std::size_t c = 0; c < out.cols.size(); ++c) {
+    CsvColumn& col = out.cols[c];
+    col.is_text = c < text_columns.size() && text_columns[c];
+    if (!col.is_text) col.num.reserve(table.rows.size());
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+      const std::string& cell = table.rows[r][c];
+      col.longest = std::max(col.longest, cell.size());
+      if (col.is_text) continue;
+      double x = host::SYSMIS;
+      if (!trim_view(cell).empty() && !parse_plain_number(cell, x)) {
+        col.is_text = true;
+        col.bad_line = r < table.row_lines.size() ? table.row_lines[r] : static_cast<int>(r) + 2;
+        col.bad_cell = cell;
+        continue;
+      }
+      col.num.push_back(x);
+    }
+    if (col.is_text) {
+      std::vector<double>().swap(col.num);
+      col.cells.reserve(table.rows.size());
+      for (const auto& row : table.rows) col.cells.push_back(row[c]);
+    }
+  }
+  return out;
 }
 
 }  // namespace oscat::engine

@@ -1,6 +1,8 @@
 // Reading comma-separated files: a header of variable names, then one row per case.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +29,42 @@ bool parse_csv(std::string_view text, CsvTable& out, std::string& error);
 
 // parse_csv on a file's contents; an unreadable file is an error naming it.
 bool read_csv(const std::string& path, CsvTable& out, std::string& error);
+
+// A plain decimal number (spaces and tabs around it ignored, a leading '+'
+// allowed); no hex, inf or nan, and nothing that overflows.
+bool parse_plain_number(std::string_view cell, double& v);
+
+// One column of a file read column-wise.
+struct CsvColumn {
+  // Held as text: asked for, or some non-blank cell is not a plain number.
+  bool is_text = false;
+  std::vector<double> num;         // numeric columns: one value per row, SYSMIS when blank
+  std::vector<std::string> cells;  // text columns: the cells as typed
+  std::size_t longest = 1;         // longest cell in bytes (at least 1)
+  int bad_line = 0;                // first cell that is not a number: its line (0 = none)
+  std::string bad_cell;            //   and its text
+};
+
+struct CsvColumns {
+  std::vector<std::string> header;
+  int rows = 0;
+  std::vector<CsvColumn> cols;
+};
+
+// Told the header once it is read; returns one flag per column, set for the
+// columns to be held as text whatever their cells look like (may be shorter).
+using CsvTextColumns = std::function<std::vector<bool>(const std::vector<std::string>& header)>;
+
+// The file parsed straight into typed columns, with the rules and messages
+// of parse_csv: numbers are converted as they are read and only text columns
+// keep their cells, so memory stays close to the size of the typed data.
+bool parse_csv_columns(std::string_view text, CsvColumns& out, std::string& error,
+                       const CsvTextColumns& text_columns = {});
+bool read_csv_columns(const std::string& path, CsvColumns& out, std::string& error,
+                      const CsvTextColumns& text_columns = {});
+
+// The typing of parse_csv_columns applied to a table already parsed (rows
+// with the wrong field count are not checked here).
+CsvColumns columns_of_table(const CsvTable& table, const std::vector<bool>& text_columns);
 
 }  // namespace oscat::engine

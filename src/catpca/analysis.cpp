@@ -202,11 +202,23 @@ bool run_catpca_analysis(RunContext& ctx) {
   int* iwork = ws.get<int>(kIWork, kmax);
   if (ws.failed()) return false;  // the closing sequence reports "Insufficient memory."
 
-  for (int j = 0; j < m; ++j) {
-    const double* cj = ctx.coded + static_cast<long>(j) * n;
-    int* out = codes + static_cast<long>(j) * n;
-    const auto& v = agg[static_cast<std::size_t>(j)];
-    for (int i = 0; i < n; ++i) out[i] = category_of(v.x, v.K, cj[i]);
+  {
+    // Whole-number category values up to a small bound map to their index
+    // through a table; anything else takes the search.
+    constexpr int kDirect = 4096;
+    std::vector<int> index(kDirect + 1);
+    for (int j = 0; j < m; ++j) {
+      const double* cj = ctx.coded + static_cast<long>(j) * n;
+      int* out = codes + static_cast<long>(j) * n;
+      const auto& v = agg[static_cast<std::size_t>(j)];
+      std::fill(index.begin(), index.end(), 0);
+      for (int c = 1; c <= kDirect; ++c) index[static_cast<std::size_t>(c)] = category_of(v.x, v.K, c);
+      for (int i = 0; i < n; ++i) {
+        const double c = cj[i];
+        const int ci = c >= 1 && c <= kDirect ? static_cast<int>(c) : 0;
+        out[i] = ci == c ? index[static_cast<std::size_t>(ci)] : category_of(v.x, v.K, c);
+      }
+    }
   }
   std::vector<const char*> names(static_cast<std::size_t>(m));
   for (int j = 0; j < m; ++j)

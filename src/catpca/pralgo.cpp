@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -14,7 +16,7 @@ using scaling::SplineBlock;
 namespace sx = syntax;
 
 std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree) {
-  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax) * p * m +
+  return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax + 1) * p * m +
          4LL * kmax + 6LL * p * p + 6LL * p + 5LL * std::max(0, max_degree) + 8;
 }
 
@@ -80,6 +82,75 @@ namespace {
 
 bool is_spline(int level) { return level == sx::SPORD || level == sx::SPNOM; }
 
+// A second thread for the passes over the objects. It is started once per
+// run and then only handed jobs, so the iterations create no threads and
+// allocate nothing.
+class Helper {
+ public:
+  Helper() = default;
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  ~Helper() { stop(); }
+
+  // False when no thread could be started (the caller then works alone).
+  bool start() {
+    try {
+      thread_ = std::thread([this] { loop(); });
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+  bool running() const { return thread_.joinable(); }
+
+  // Runs job() on the helper while the caller does its own share; wait()
+  // returns once the job is done.
+  template <class F>
+  void post(F& job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      fn_ = [](void* p) { (*static_cast<F*>(p))(); };
+      arg_ = &job;
+      pending_ = true;
+    }
+    wake_.notify_one();
+  }
+  void wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return !pending_; });
+  }
+
+ private:
+  void loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return pending_ || quit_; });
+      if (quit_) return;
+      lock.unlock();
+      fn_(arg_);
+      lock.lock();
+      pending_ = false;
+      done_.notify_one();
+    }
+  }
+  void stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  void (*fn_)(void*) = nullptr;
+  void* arg_ = nullptr;
+  bool pending_ = false, quit_ = false;
+};
+
 class Engine {
  public:
   Engine(const PrData& d, const PrSettings& s, PrArrays& o, double* work, int* iwork, PrResult& r)
@@ -89,8 +160,8 @@ class Engine {
     work += static_cast<long>(n) * p;
     qwork_ = work;
     work += 2L * K;
-    G_ = work;  // kmax x p x m
-    work += static_cast<long>(K) * p * d.m;
+    G_ = work;  // (kmax + 1) x p x m
+    work += static_cast<long>(K + 1) * p * d.m;
     root_ = work;
     work += p;
     V_ = work;
@@ -142,6 +213,22 @@ class Engine {
   void supplementary_categories();
   void history(int row, int iter, double F, double inc, double L, double Lc, double Lr);
   bool interrupted() const { return host::host_bound() && host::H().num.ATNJMP(); }
+
+  // Runs body(lo, hi) on [0, count), split in two halves over the two
+  // threads when the helper runs; each half is computed exactly as it would
+  // be serially, so the split cannot change a result.
+  template <class F>
+  void split2(int count, F&& body) {
+    if (helper_.running() && count >= 2) {
+      auto low = [&] { body(0, count / 2); };
+      helper_.post(low);
+      body(count / 2, count);
+      helper_.wait();
+      return;
+    }
+    body(0, count);
+  }
+  Helper helper_;
 };
 
 void Engine::set_standard(int j) {
@@ -277,34 +364,50 @@ void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) 
 // the first-level cache while every variable's codes stream past it.
 constexpr int kBlock = 2048;
 
-// Runs body(lo, hi) on [0, count) split in two halves on two threads when the
-// work is large enough; each half is computed exactly as it would be serially.
-template <class F>
-void split2(int count, long size, F&& body) {
-  if (size >= 400000 && count >= 2) {
-    try {
-      std::thread t([&] { body(0, count / 2); });
-      body(count / 2, count);
-      t.join();
-      return;
-    } catch (const std::system_error&) {
-      // No second thread available: fall through to the serial pass.
-    }
-  }
-  body(0, count);
-}
-
 void Engine::centroids_all(bool final_pass) {
   const int n = d_.n, p = d_.p, K = d_.kmax;
   auto wanted = [&](int j) { return final_pass || active(j); };
   // Split by variable: every centroid is summed in object order either way.
-  split2(d_.m, static_cast<long>(n) * d_.m, [&](int j0, int j1) {
+  split2(d_.m, [&](int j0, int j1) {
     for (int j = j0; j < j1; ++j)
       if (wanted(j))
         for (long i = 0; i < static_cast<long>(K) * p; ++i) Yj(j)[i] = 0.0;
     for (int b = 0; b < n; b += kBlock) {
       const int e = std::min(n, b + kBlock);
-      for (int j = j0; j < j1; ++j) {
+      int jpair = j0;
+      if (p == 2) {
+        // Two variables per sweep: their sums are independent chains, so the
+        // processor overlaps them; each sum still runs in object order.
+        for (; jpair + 1 < j1; jpair += 2) {
+          const int ja = jpair, jb = jpair + 1;
+          if (!wanted(ja) || !wanted(jb)) break;
+          const int* ca = codesj(ja);
+          const int* cb = codesj(jb);
+          const unsigned Ka = static_cast<unsigned>(d_.agg[ja].K), Kb = static_cast<unsigned>(d_.agg[jb].K);
+          double* ya0 = Yj(ja) - 1;  // indexed by the 1-based code
+          double* ya1 = ya0 + K;
+          double* yb0 = Yj(jb) - 1;
+          double* yb1 = yb0 + K;
+          const double* x0 = o_.X;
+          const double* x1 = o_.X + n;
+          for (int i = b; i < e; ++i) {
+            const double w = d_.objw[i];
+            if (w == 0.0) continue;
+            const double w0 = w * x0[i], w1 = w * x1[i];
+            // Codes outside 1..K (as unsigned, 0 and negatives too) count nowhere.
+            const unsigned a = static_cast<unsigned>(ca[i]) - 1u, c = static_cast<unsigned>(cb[i]) - 1u;
+            if (a < Ka) {
+              ya0[a + 1] += w0;
+              ya1[a + 1] += w1;
+            }
+            if (c < Kb) {
+              yb0[c + 1] += w0;
+              yb1[c + 1] += w1;
+            }
+          }
+        }
+      }
+      for (int j = jpair; j < j1; ++j) {
         if (!wanted(j)) continue;
         const int* codes = codesj(j);
         const int Kj = d_.agg[j].K;
@@ -377,6 +480,7 @@ void Engine::fit_and_loss(double& F, double& L, double& Lc, double& Lr) const {
 
 void Engine::accumulate() {
   const int n = d_.n, p = d_.p, K = d_.kmax, m = d_.m;
+  const long ld = K + 1;  // row 0 of every column: no category
   // Per-category contribution of every variable to the object scores;
   // categories without active objects contribute nothing (so supplementary
   // objects only move through categories the active ones define).
@@ -387,41 +491,83 @@ void Engine::accumulate() {
     const double* q = qj(j);
     const double* a = aj(j);
     const double sw = std::sqrt(v.w);
-    double* G = G_ + static_cast<long>(j) * K * p;
-    for (int s = 0; s < p; ++s)
+    double* G = G_ + static_cast<long>(j) * ld * p;
+    for (int s = 0; s < p; ++s) {
+      double* g = G + s * ld;
+      g[0] = 0.0;
       for (int c = 0; c < v.K; ++c)
-        G[c + static_cast<long>(s) * K] =
-            v.f[c] == 0.0 ? 0.0 : (multiple(j) ? sw * Y[c + static_cast<long>(s) * K] : q[c] * a[s]);
+        g[c + 1] = v.f[c] == 0.0 ? 0.0 : (multiple(j) ? sw * Y[c + static_cast<long>(s) * K] : q[c] * a[s]);
+      for (int c = v.K; c < K; ++c) g[c + 1] = 0.0;
+    }
   }
+  // Code c of variable j adds row c of its columns, row 0 for codes outside
+  // 1..K_j. Adding that +0.0 leaves a sum unchanged (a sum that starts at
+  // +0.0 is never -0.0), so this is the skipping of such codes, bit for bit.
+  auto row = [&](int j, int c) {
+    const auto u = static_cast<unsigned>(c);
+    return u <= static_cast<unsigned>(d_.agg[j].K) ? static_cast<long>(u) : 0L;
+  };
   // Split by object blocks: every row adds its variables in the same order.
   const int nblocks = (n + kBlock - 1) / kBlock;
-  split2(nblocks, static_cast<long>(n) * m, [&](int b0, int b1) {
+  split2(nblocks, [&](int b0, int b1) {
     for (int blk = b0; blk < b1; ++blk) {
       const int b = blk * kBlock, e = std::min(n, b + kBlock);
       for (int s = 0; s < p; ++s)
         for (int i = b; i < e; ++i) Z_[i + static_cast<long>(s) * n] = 0.0;
+      if (p == 2) {
+        // Four variables per sweep over the block, added in variable order.
+        double* z0 = Z_;
+        double* z1 = Z_ + n;
+        int group[4], count = 0;
+        auto flush = [&] {
+          const double* g[4][2];
+          const int* cd[4];
+          for (int k = 0; k < count; ++k) {
+            g[k][0] = G_ + static_cast<long>(group[k]) * ld * 2;
+            g[k][1] = g[k][0] + ld;
+            cd[k] = codesj(group[k]);
+          }
+          if (count == 4) {
+            for (int i = b; i < e; ++i) {
+              const long r0 = row(group[0], cd[0][i]), r1 = row(group[1], cd[1][i]),
+                         r2 = row(group[2], cd[2][i]), r3 = row(group[3], cd[3][i]);
+              double t0 = z0[i], t1 = z1[i];
+              t0 += g[0][0][r0];
+              t1 += g[0][1][r0];
+              t0 += g[1][0][r1];
+              t1 += g[1][1][r1];
+              t0 += g[2][0][r2];
+              t1 += g[2][1][r2];
+              t0 += g[3][0][r3];
+              t1 += g[3][1][r3];
+              z0[i] = t0;
+              z1[i] = t1;
+            }
+          } else {
+            for (int k = 0; k < count; ++k)
+              for (int i = b; i < e; ++i) {
+                const long r = row(group[k], cd[k][i]);
+                z0[i] += g[k][0][r];
+                z1[i] += g[k][1][r];
+              }
+          }
+          count = 0;
+        };
+        for (int j = 0; j < m; ++j) {
+          if (!active(j)) continue;
+          group[count++] = j;
+          if (count == 4) flush();
+        }
+        flush();
+        continue;
+      }
       for (int j = 0; j < m; ++j) {
         if (!active(j)) continue;
         const int* codes = codesj(j);
-        const int Kj = d_.agg[j].K;
-        const double* G = G_ + static_cast<long>(j) * K * p;
-        if (p == 2) {
-          double* z0 = Z_;
-          double* z1 = Z_ + n;
-          const double* g1 = G + K;
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            if (c <= 0 || c > Kj) continue;
-            z0[i] += G[c - 1];
-            z1[i] += g1[c - 1];
-          }
-        } else {
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            if (c <= 0 || c > Kj) continue;
-            for (int s = 0; s < p; ++s)
-              Z_[i + static_cast<long>(s) * n] += G[c - 1 + static_cast<long>(s) * K];
-          }
+        const double* G = G_ + static_cast<long>(j) * ld * p;
+        for (int i = b; i < e; ++i) {
+          const long r = row(j, codes[i]);
+          for (int s = 0; s < p; ++s) Z_[i + static_cast<long>(s) * n] += G[r + s * ld];
         }
       }
     }
@@ -591,6 +737,10 @@ void Engine::run() {
   }
   if (o_.suppl_only != nullptr)
     for (int j = 0; j < m; ++j) o_.suppl_only[j] = 0;
+  // Two threads pay off from a few hundred thousand values per pass.
+  const bool two = s_.threads >= 2 || (s_.threads == 0 && static_cast<long>(d_.n) * m >= 400000 &&
+                                       std::thread::hardware_concurrency() >= 2);
+  if (two) helper_.start();
   // Spline bases: once per analysis.
   bool any_spline = false;
   for (int j = 0; j < m; ++j) any_spline = any_spline || (!multiple(j) && is_spline(d_.lev[j].mlevel));
@@ -649,7 +799,9 @@ void Engine::run() {
     for (int j = 0; j < m; ++j)
       if (!multiple(j)) set_standard(j);
     double Fprev = 0, inc = 0;
+    int it_pre = 1;
     for (int it = 1;; ++it) {
+      it_pre = it;
       pass(it, false, false);
       fit_and_loss(F, L, Lc, Lr);
       inc = std::fabs(F - Fprev);
@@ -663,6 +815,7 @@ void Engine::run() {
       Fprev = F;
     }
     r_.has_prerun = true;
+    r_.prerun_iterations = it_pre;
     history(0, 0, F, inc, L, Lc, Lr);
   }
   numerical_mode_ = false;

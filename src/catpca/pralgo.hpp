@@ -47,6 +47,10 @@ struct PrSettings {
   // generator (values in (-1, 1)); null uses the built-in one.
   double (*random)(void* state) = nullptr;
   void* random_state = nullptr;
+  // Threads for the passes over the objects: 0 chooses (two for large data
+  // when the machine has them), 1 runs serially, 2 or more uses two. The
+  // results do not depend on it.
+  int threads = 0;
 };
 
 // Iteration history: one row per iteration (row 0 the numerical pre-run).
@@ -83,6 +87,7 @@ struct PrResult {
   double loss = 0, centroid = 0, restricted = 0;
   int history_rows = 0;
   bool has_prerun = false;
+  int prerun_iterations = 0;    // iterations of the numerical pre-run (0 without one)
   bool interrupted = false;
   int error = 0;                // 0; 1 orthonormalization failed; 2 no usable start; 3 bad weight
 };

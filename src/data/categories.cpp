@@ -10,39 +10,98 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
   bool ok = true;
   for (int j = 0; j < m; ++j) {
     const double* col = coded + static_cast<long>(j) * n;
-    int k = 0;
     double* miss = b.miss + 3 * j;
+    double* vals = b.values + static_cast<long>(j) * b.cap;
+    double* freq = b.freq + static_cast<long>(j) * b.cap;
+    int k = 0;
+    // Whole-number codes in 1..n (the usual case) are ranked through a table
+    // indexed by the code, scratch[c - 1] (0 = absent, else the 1-based
+    // category), which avoids sorting n values; any other code falls back
+    // to the sort.
+    bool direct = true;
+    int top = 0;
     miss[0] = miss[1] = miss[2] = 0;
     for (int i = 0; i < n; ++i) {
       const double c = col[i];
-      if (c > 0) scratch[k++] = c;
-      else if (c == -2) miss[0] += w[i];
-      else if (c == -1) miss[1] += w[i];
-      else miss[2] += w[i];
+      if (c > 0) {
+        if (c > n || c != std::floor(c)) {
+          direct = false;
+          break;
+        }
+        const int ci = static_cast<int>(c);
+        if (ci > top) {
+          std::fill(scratch + top, scratch + ci, 0.0);
+          top = ci;
+        }
+        scratch[ci - 1] = 1.0;
+      } else if (c == -2) {
+        miss[0] += w[i];
+      } else if (c == -1) {
+        miss[1] += w[i];
+      } else {
+        miss[2] += w[i];
+      }
     }
-    std::sort(scratch, scratch + k);
-    k = static_cast<int>(std::unique(scratch, scratch + k) - scratch);
-    if (k > b.cap) {
-      ok = false;
-      k = b.cap;
+    if (direct) {
+      for (int c = 0; c < top; ++c) {
+        if (scratch[c] == 0.0) continue;
+        if (k < b.cap) {
+          vals[k] = c + 1;
+          scratch[c] = ++k;
+        } else {
+          ok = false;
+          scratch[c] = 0.0;  // beyond the room: not counted, as below
+        }
+      }
+      std::fill(freq, freq + k, 0.0);
+      for (int i = 0; i < n; ++i) {
+        const double c = col[i];
+        if (c <= 0) continue;
+        const double idx = scratch[static_cast<long>(c) - 1];
+        if (idx > 0) freq[static_cast<long>(idx) - 1] += w[i];
+      }
+    } else {
+      miss[0] = miss[1] = miss[2] = 0;
+      for (int i = 0; i < n; ++i) {
+        const double c = col[i];
+        if (c > 0) scratch[k++] = c;
+        else if (c == -2) miss[0] += w[i];
+        else if (c == -1) miss[1] += w[i];
+        else miss[2] += w[i];
+      }
+      std::sort(scratch, scratch + k);
+      k = static_cast<int>(std::unique(scratch, scratch + k) - scratch);
+      if (k > b.cap) {
+        ok = false;
+        k = b.cap;
+      }
+      std::copy(scratch, scratch + k, vals);
+      std::fill(freq, freq + k, 0.0);
+      b.count[j] = k;
+      for (int i = 0; i < n; ++i) {
+        if (col[i] <= 0) continue;
+        const int idx = category_index(b, j, col[i]);
+        if (idx >= 0) freq[idx] += w[i];
+      }
     }
-    double* vals = b.values + static_cast<long>(j) * b.cap;
-    double* freq = b.freq + static_cast<long>(j) * b.cap;
-    std::copy(scratch, scratch + k, vals);
-    std::fill(freq, freq + k, 0.0);
     b.count[j] = k;
     b.extra[j] = 0;
-    for (int i = 0; i < n; ++i) {
-      if (col[i] <= 0) continue;
-      const int idx = category_index(b, j, col[i]);
-      if (idx >= 0) freq[idx] += w[i];
-    }
     int best = 0;
     for (int c = 1; c < k; ++c)
       if (freq[c] > freq[best]) best = c;
     b.mode[j] = k > 0 ? vals[best] : 0;
   }
   return ok;
+}
+
+void copy_book(const CategoryBook& from, CategoryBook& to) {
+  const long cells = static_cast<long>(from.cap) * from.m;
+  std::copy(from.count, from.count + from.m, to.count);
+  std::copy(from.values, from.values + cells, to.values);
+  std::copy(from.freq, from.freq + cells, to.freq);
+  std::copy(from.mode, from.mode + from.m, to.mode);
+  std::copy(from.miss, from.miss + 3L * from.m, to.miss);
+  std::copy(from.extra, from.extra + from.m, to.extra);
 }
 
 int category_index(const CategoryBook& b, int j, double value) {

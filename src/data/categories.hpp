@@ -26,6 +26,9 @@ struct CategoryBook {
 bool category_bookkeeping(const double* coded, int n, int m, const double* w, CategoryBook& b,
                           double* scratch);
 
+// Copies a book into another of the same m and cap.
+void copy_book(const CategoryBook& from, CategoryBook& to);
+
 // Index (0-based) of `value` among the categories of variable j, -1 when absent.
 int category_index(const CategoryBook& b, int j, double value);
 

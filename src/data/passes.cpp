@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,35 +50,103 @@ void close_value_tables(int* handles, int m) {
   t.TMCLOS();
 }
 
+namespace {
+
+// A small per-variable memo of recent numeric values, so that the host's
+// missing-value test and value-table lookup run once per distinct value
+// rather than once per case. Direct-mapped on the value's bits; a slot that
+// is taken over is first flushed by the caller.
+struct Memo {
+  static constexpr int kSlots = 64;
+  struct Slot {
+    std::uint64_t bits = 0;
+    bool used = false;
+    bool missing = false;
+    double payload = 0;  // first pass: cases not yet added to the table; second: the code
+  };
+  Slot slot[kSlots];
+  static int index(std::uint64_t bits) {
+    bits ^= bits >> 29;
+    bits *= 0xbf58476d1ce4e5b9ULL;
+    bits ^= bits >> 32;
+    return static_cast<int>(bits & (kSlots - 1));
+  }
+};
+
+std::uint64_t bits_of(double v) {
+  std::uint64_t b;
+  std::memcpy(&b, &v, sizeof b);
+  return b;
+}
+
+double value_of(std::uint64_t b) {
+  double v;
+  std::memcpy(&v, &b, sizeof v);
+  return v;
+}
+
+// Adds a first-pass slot's pending count to the value table; false when the
+// table cannot take the key.
+bool flush_count(int table, Memo::Slot& s) {
+  if (!s.used || s.missing || s.payload == 0) return true;
+  bool is_new = false;
+  double* count = H().tables.TMGETV(table, host::numeric_key(value_of(s.bits)), true, is_new);
+  if (count == nullptr) return false;
+  *count += s.payload;
+  s.payload = 0;
+  return true;
+}
+
+}  // namespace
+
 int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, bool& error) {
   auto& h = H();
   error = false;
   int n = 0;
+  std::vector<char> str(static_cast<std::size_t>(m));
+  for (int j = 0; j < m; ++j) str[static_cast<std::size_t>(j)] = is_string(vars[j]);
+  std::vector<Memo> memo(static_cast<std::size_t>(m));
   h.cases.OBPINI();
   while (h.cases.OBSERV()) {
     ++n;
     for (int j = 0; j < m; ++j) {
       const int var = vars[j];
-      bool is_new = false;
-      double* count = nullptr;
-      if (is_string(var)) {
+      if (str[static_cast<std::size_t>(j)]) {
         const std::string_view s = h.cases.string_value(var);
         if (h.cases.QAMISS(var, s)) continue;
-        count = h.tables.TMGETV(handles[j], s, true, is_new);
-      } else {
-        const double v = h.cases.value(var);
-        if (h.cases.QAMISS(var, v)) continue;
-        count = h.tables.TMGETV(handles[j], host::numeric_key(v), true, is_new);
+        bool is_new = false;
+        double* count = h.tables.TMGETV(handles[j], s, true, is_new);
+        if (count == nullptr) {
+          error = true;
+          break;
+        }
+        *count += 1;
+        continue;
       }
-      if (count == nullptr) {
-        error = true;
-        break;
+      const double v = h.cases.value(var);
+      const std::uint64_t bits = bits_of(v);
+      Memo::Slot& slot = memo[static_cast<std::size_t>(j)].slot[Memo::index(bits)];
+      if (!slot.used || slot.bits != bits) {
+        if (!flush_count(handles[j], slot)) {
+          error = true;
+          break;
+        }
+        slot.used = true;
+        slot.bits = bits;
+        slot.missing = h.cases.QAMISS(var, v);
+        slot.payload = 0;
       }
-      *count += 1;
+      if (!slot.missing) slot.payload += 1;
     }
     if (error) break;
   }
   h.cases.OBPEND();
+  for (int j = 0; j < m && !error; ++j)
+    for (auto& slot : memo[static_cast<std::size_t>(j)].slot)
+      if (!flush_count(handles[j], slot)) {
+        error = true;
+        break;
+      }
   if (error) {
     report("ZYL Value table not available.", 2, 3);
     return n;
@@ -89,7 +159,7 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
       continue;
     }
     h.msg.ASSERT(h.tables.TMKEYL(handles[j]) <= 4096, "ZYL_1stDataPass", "lnvar .le. 4096");
-    h.tables.TMSORT(handles[j], !is_string(vars[j]));
+    h.tables.TMSORT(handles[j], !str[static_cast<std::size_t>(j)]);
   }
   // A variable without a single valid value cannot be analysed; say which.
   if (!empty.empty()) {
@@ -103,6 +173,9 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
 void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded,
                       double* raw, double* w, int* cases) {
   auto& h = H();
+  std::vector<char> str(static_cast<std::size_t>(m));
+  for (int j = 0; j < m; ++j) str[static_cast<std::size_t>(j)] = is_string(vars[j]);
+  std::vector<Memo> memo(static_cast<std::size_t>(m));
   int i = 0;
   h.cases.OBPINI();
   while (h.cases.OBSERV()) {
@@ -112,31 +185,39 @@ void second_data_pass(const int* vars, int m, const int* handles, int n, double*
       double& c = coded[static_cast<long>(j) * n + i];
       double& r = raw[static_cast<long>(j) * n + i];
       bool is_new = false;
-      double* code = nullptr;
-      if (is_string(var)) {
+      if (str[static_cast<std::size_t>(j)]) {
         const std::string_view s = h.cases.string_value(var);
         if (h.cases.QAMISS(var, s)) {
           c = -1;
           r = host::SYSMIS;
           continue;
         }
-        code = h.tables.TMGETV(handles[j], s, false, is_new);
-      } else {
-        const double v = h.cases.value(var);
-        r = v;
-        if (host::is_sysmis(v)) {
-          c = 0;
-          continue;
-        }
-        if (h.cases.QAMISS(var, v)) {
-          c = -1;
-          continue;
-        }
-        code = h.tables.TMGETV(handles[j], host::numeric_key(v), false, is_new);
+        double* code = h.tables.TMGETV(handles[j], s, false, is_new);
+        h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
+        c = code ? *code : 0;
+        r = c;
+        continue;
       }
-      h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
-      c = code ? *code : 0;
-      if (is_string(var)) r = c;
+      const double v = h.cases.value(var);
+      r = v;
+      if (host::is_sysmis(v)) {
+        c = 0;
+        continue;
+      }
+      const std::uint64_t bits = bits_of(v);
+      Memo::Slot& slot = memo[static_cast<std::size_t>(j)].slot[Memo::index(bits)];
+      if (!slot.used || slot.bits != bits) {
+        slot.used = true;
+        slot.bits = bits;
+        slot.missing = h.cases.QAMISS(var, v);
+        if (!slot.missing) {
+          // The codes do not change during the pass: one lookup per value.
+          const double* code = h.tables.TMGETV(handles[j], host::numeric_key(v), false, is_new);
+          h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
+          slot.payload = code ? *code : 0;
+        }
+      }
+      c = slot.missing ? -1 : slot.payload;
     }
     w[i] = h.cases.case_weight();
     cases[i] = h.cases.case_number();

@@ -137,7 +137,7 @@ bool prepare_data(RunContext& c, WorkspaceRegistry& ws, const int* ndistinct, in
   if (pca && (s.print.corr || s.print.ocorr)) c.draw = ws.get<double>(kDraw, static_cast<std::size_t>(n) * m);
   if (failed(ws)) return false;
   data::category_bookkeeping(c.coded, n, m, c.w, c.original, tmp);
-  data::category_bookkeeping(c.coded, n, m, c.w, c.book, tmp);  // the treatment extends this copy
+  data::copy_book(c.original, c.book);  // the treatment extends this copy
 
   // 7. A configuration read from a file belongs to the CATPCA analysis.
   // 8. Missing-value treatment.

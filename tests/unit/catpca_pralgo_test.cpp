@@ -403,3 +403,40 @@ TEST(CatpcaAlgo, MixedLevelsRespectRestrictionsAndSupplementaryVariablesLeaveSco
   EXPECT_GT(S.vaf[5], 0.0);  // it is fitted all the same
   for (int c = 1; c < 4; ++c) EXPECT_GE(S.q[c + 5 * S.kmax], S.q[c - 1 + 5 * S.kmax] - 1e-12);
 }
+
+// The passes over the objects split over two threads by variable and by
+// object block; every sum keeps its serial order, so one and two threads
+// must agree to the last bit, with and without object weights and for both
+// procedures.
+TEST(CatpcaAlgo, TwoThreadsGiveTheSerialResultExactly) {
+  auto solve = [](int threads, int proc, bool weighted) {
+    Problem P(5000, 7, 3, {4, 5, 6, 3, 7, 5, 4}, 23);
+    const int levels[] = {sx::ORDINAL, sx::NOMINAL, sx::NUMERICAL, sx::SPORD, sx::MNOMINAL, sx::ORDINAL, sx::SPNOM};
+    for (int j = 0; j < P.m; ++j) P.lev[j] = {levels[j], levels[j] == sx::SPORD || levels[j] == sx::SPNOM ? 2 : 0,
+                                              levels[j] == sx::SPORD || levels[j] == sx::SPNOM ? 2 : 0, 0};
+    if (weighted)
+      for (int i = 0; i < P.n; ++i) P.objw[i] = i % 11 == 0 ? 0.0 : 0.5 + (i % 3);
+    P.suppl[5] = 1;
+    P.set.threads = threads;
+    P.set.maxiter = 60;
+    P.run(proc);
+    return P;
+  };
+  for (int proc : {1, 3}) {
+    for (bool weighted : {false, true}) {
+      Problem a = solve(1, proc, weighted), b = solve(2, proc, weighted);
+      SCOPED_TRACE(testing::Message() << "proc " << proc << (weighted ? " weighted" : ""));
+      ASSERT_EQ(a.res.error, 0);
+      ASSERT_EQ(b.res.error, 0);
+      EXPECT_GT(a.res.iterations, 3);
+      EXPECT_EQ(a.res.iterations, b.res.iterations);
+      EXPECT_EQ(a.res.prerun_iterations, b.res.prerun_iterations);
+      EXPECT_EQ(a.res.fit, b.res.fit);
+      EXPECT_EQ(a.X, b.X);
+      EXPECT_EQ(a.Y, b.Y);
+      EXPECT_EQ(a.q, b.q);
+      EXPECT_EQ(a.A, b.A);
+      EXPECT_EQ(a.lambda, b.lambda);
+    }
+  }
+}

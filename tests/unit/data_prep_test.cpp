@@ -2,6 +2,7 @@
 // small data worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "data/categories.hpp"
@@ -105,6 +106,37 @@ TEST(Categories, ValuesFrequenciesModeAndMissingCounts) {
   EXPECT_EQ(category_index(k.b, 0, 3), -1);
   Book small(1, 1);
   EXPECT_FALSE(category_bookkeeping(tie.data(), 4, 1, ones.data(), small.b, scratch.data()));
+}
+
+// Whole-number codes up to n are ranked through a table, others are sorted:
+// both must give the same book, including the overflow of a small capacity.
+TEST(Categories, RankedAndSortedCodesGiveTheSameBook) {
+  const int n = 500;
+  std::vector<double> small(n), large(n), w(n);
+  unsigned x = 12345;
+  for (int i = 0; i < n; ++i) {
+    x = x * 1103515245u + 12345u;
+    const int c = static_cast<int>((x >> 16) % 9) - 1;  // -1 .. 7: user-missing, system-missing, codes
+    small[i] = c;
+    large[i] = c > 0 ? c * 1000.0 : c;  // beyond n: the sorted path
+    w[i] = 0.25 + (x >> 20) % 7;
+  }
+  for (int cap : {10, 4}) {
+    Book a(1, cap), b(1, cap);
+    std::vector<double> scratch(n);
+    const bool ok_a = category_bookkeeping(small.data(), n, 1, w.data(), a.b, scratch.data());
+    const bool ok_b = category_bookkeeping(large.data(), n, 1, w.data(), b.b, scratch.data());
+    EXPECT_EQ(ok_a, cap >= 7);
+    EXPECT_EQ(ok_a, ok_b);
+    ASSERT_EQ(a.b.count[0], b.b.count[0]);
+    EXPECT_EQ(a.b.count[0], std::min(cap, 7));
+    for (int c = 0; c < a.b.count[0]; ++c) {
+      EXPECT_EQ(a.vals(0)[c] * 1000, b.vals(0)[c]);
+      EXPECT_EQ(a.fr(0)[c], b.fr(0)[c]);  // same summation order: exactly equal
+    }
+    EXPECT_EQ(a.b.mode[0] * 1000, b.b.mode[0]);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(a.miss[k], b.miss[k]);
+  }
 }
 
 namespace {

@@ -144,6 +144,78 @@ TEST(EngineCsv, ErrorsNameTheLine) {
   EXPECT_FALSE(read_csv(std::filesystem::temp_directory_path().string(), t, err));
 }
 
+// The column reader must agree with the row reader plus typing on every
+// input, and report the same errors.
+TEST(EngineCsv, ColumnReaderMatchesRowReader) {
+  const std::string text =
+      "\xEF\xBB\xBFid, name ,x,late,blank,q\r\n"
+      "1,\"Smith, J\", 1.5 ,1,,\"7\"\r\n"
+      "2,\"two\nlines\",+2,2,,\"8\"\r\n"
+      "3,x\"y,-2e3,oops,,\"\"\"9\"\"\"\r\n"
+      "1234567890123456789,\"a\"\"b\",1e5,4,,10\r\n"
+      "\r\n";
+  oscat::engine::CsvColumns c;
+  std::string err;
+  ASSERT_TRUE(oscat::engine::parse_csv_columns(text, c, err)) << err;
+  CsvTable t;
+  ASSERT_TRUE(parse_csv(text, t, err)) << err;
+  const auto expect = oscat::engine::columns_of_table(t, {});
+  ASSERT_EQ(c.header, t.header);
+  EXPECT_EQ(c.header, (std::vector<std::string>{"id", "name", "x", "late", "blank", "q"}));
+  ASSERT_EQ(c.rows, 4);
+  ASSERT_EQ(c.cols.size(), expect.cols.size());
+  for (std::size_t k = 0; k < c.cols.size(); ++k) {
+    SCOPED_TRACE(c.header[k]);
+    EXPECT_EQ(c.cols[k].is_text, expect.cols[k].is_text);
+    EXPECT_EQ(c.cols[k].num, expect.cols[k].num);
+    EXPECT_EQ(c.cols[k].cells, expect.cols[k].cells);
+    EXPECT_EQ(c.cols[k].longest, expect.cols[k].longest);
+    EXPECT_EQ(c.cols[k].bad_line, expect.cols[k].bad_line);
+  }
+  // Digits beyond the exact fast path go through the full conversion.
+  EXPECT_EQ(c.cols[0].num, (std::vector<double>{1, 2, 3, 1234567890123456789.0}));
+  EXPECT_EQ(c.cols[1].cells, (std::vector<std::string>{"Smith, J", "two\nlines", "x\"y", "a\"b"}));
+  EXPECT_EQ(c.cols[2].num, (std::vector<double>{1.5, 2, -2000, 1e5}));
+  // Text found on the third row: every cell as typed, the first bad one named.
+  EXPECT_TRUE(c.cols[3].is_text);
+  EXPECT_EQ(c.cols[3].cells, (std::vector<std::string>{"1", "2", "oops", "4"}));
+  EXPECT_EQ(c.cols[3].bad_line, 5);  // the quoted newline counts
+  EXPECT_EQ(c.cols[3].bad_cell, "oops");
+  EXPECT_EQ(c.cols[4].num, std::vector<double>(4, SYSMIS));
+  EXPECT_EQ(c.cols[5].cells, (std::vector<std::string>{"7", "8", "\"9\"", "10"}));
+
+  // Columns asked for as text keep numeric-looking cells.
+  ASSERT_TRUE(oscat::engine::parse_csv_columns(
+      "a,b\n01,2\n3,\n", c, err, [](const std::vector<std::string>& h) {
+        EXPECT_EQ(h.size(), 2u);
+        return std::vector<bool>{true};
+      }));
+  EXPECT_TRUE(c.cols[0].is_text);
+  EXPECT_EQ(c.cols[0].cells, (std::vector<std::string>{"01", "3"}));
+  EXPECT_EQ(c.cols[1].num, (std::vector<double>{2, SYSMIS}));
+
+  // Same errors, same words; header problems yield to a quoting error later on.
+  for (std::string_view bad : {std::string_view("a,b,c\n1,2,3\n1,2\n"), std::string_view("a,b\n\"x\ny\",1\n1\n"),
+                               std::string_view("a,b\n1,\"open\n2,3\n"), std::string_view("a,b\n\"x\"y,1\n"),
+                               std::string_view("a,,c\n1,2,\"x\"y\n"), std::string_view("a,b\n1,2\n\n3,4\n"),
+                               std::string_view("a,b\n1,2,3\n\"\n"), std::string_view("\n\n"),
+                               std::string_view("a\n1\n2\0\n", 7)}) {
+    std::string e1, e2;
+    EXPECT_FALSE(parse_csv(bad, t, e1)) << bad;
+    EXPECT_FALSE(oscat::engine::parse_csv_columns(bad, c, e2)) << bad;
+    EXPECT_EQ(e1, e2) << bad;
+    EXPECT_TRUE(c.header.empty());
+  }
+  EXPECT_FALSE(parse_csv("a,,c\n1,2,\"x\"y\n", t, err));
+  EXPECT_NE(err.find("after the closing quote"), std::string::npos) << err;
+  // A single column keeps a blank line inside the data as a blank cell.
+  ASSERT_TRUE(oscat::engine::parse_csv_columns("a\n1\n\n3\n\n", c, err));
+  EXPECT_EQ(c.cols[0].num, (std::vector<double>{1, SYSMIS, 3}));
+  // Lone CR line ends.
+  ASSERT_TRUE(oscat::engine::parse_csv_columns("a,b\r1,2\r3,4", c, err));
+  EXPECT_EQ(c.cols[1].num, (std::vector<double>{2, 4}));
+}
+
 // ----------------------------------------------------------- active file ---
 
 struct TempDir {
