@@ -46,6 +46,31 @@ void rotate_pair(int rows, double* x, double* y, double c, double sn) {
   }
 }
 
+// Columns of L (r x p) with a negative sum are reflected, then the columns are
+// ordered by decreasing sum of squares (exchange sort); T's columns follow.
+void reflect_and_order(int r, int p, double* L, int ldl, double* T) {
+  auto col = [&](int s) { return L + static_cast<long>(s) * ldl; };
+  for (int s = 0; s < p; ++s) {
+    double sum = 0;
+    for (int i = 0; i < r; ++i) sum += col(s)[i];
+    if (sum < 0) {
+      for (int i = 0; i < r; ++i) col(s)[i] = -col(s)[i];
+      for (int k = 0; k < p; ++k) T[k + s * p] = -T[k + s * p];
+    }
+  }
+  auto ss = [&](int s) {
+    double v = 0;
+    for (int i = 0; i < r; ++i) v += col(s)[i] * col(s)[i];
+    return v;
+  };
+  for (int s = 0; s < p - 1; ++s)
+    for (int t = s + 1; t < p; ++t)
+      if (ss(t) > ss(s)) {
+        for (int i = 0; i < r; ++i) std::swap(col(s)[i], col(t)[i]);
+        for (int k = 0; k < p; ++k) std::swap(T[k + s * p], T[k + t * p]);
+      }
+}
+
 }  // namespace
 
 int CPR_Orthomax(int r, int p, double* L, int ldl, double gamma, bool quartimax, bool kaiser,
@@ -95,26 +120,7 @@ int CPR_Orthomax(int r, int p, double* L, int ldl, double gamma, bool quartimax,
   if (kaiser)
     for (int i = 0; i < r; ++i)
       for (int s = 0; s < p; ++s) col(s)[i] *= work[i];
-  // Reflect columns with a negative sum, then order by decreasing sum of squares.
-  for (int s = 0; s < p; ++s) {
-    double sum = 0;
-    for (int i = 0; i < r; ++i) sum += col(s)[i];
-    if (sum < 0) {
-      for (int i = 0; i < r; ++i) col(s)[i] = -col(s)[i];
-      for (int k = 0; k < p; ++k) T[k + s * p] = -T[k + s * p];
-    }
-  }
-  auto ss = [&](int s) {
-    double v = 0;
-    for (int i = 0; i < r; ++i) v += col(s)[i] * col(s)[i];
-    return v;
-  };
-  for (int s = 0; s < p - 1; ++s)
-    for (int t = s + 1; t < p; ++t)
-      if (ss(t) > ss(s)) {
-        for (int i = 0; i < r; ++i) std::swap(col(s)[i], col(t)[i]);
-        for (int k = 0; k < p; ++k) std::swap(T[k + s * p], T[k + t * p]);
-      }
+  reflect_and_order(r, p, L, ldl, T);
   for (int i = 0; i < r; ++i) {
     double h = 0;
     for (int s = 0; s < p; ++s) h += col(s)[i] * col(s)[i];
@@ -168,25 +174,7 @@ void finish_oblique(int r, int p, double* L, int ldl, const double* scale, doubl
   if (scale != nullptr)
     for (int i = 0; i < r; ++i)
       for (int s = 0; s < p; ++s) col(s)[i] *= scale[i];
-  for (int s = 0; s < p; ++s) {
-    double sum = 0;
-    for (int i = 0; i < r; ++i) sum += col(s)[i];
-    if (sum < 0) {
-      for (int i = 0; i < r; ++i) col(s)[i] = -col(s)[i];
-      for (int k = 0; k < p; ++k) T[k + s * p] = -T[k + s * p];
-    }
-  }
-  auto ss = [&](int s) {
-    double v = 0;
-    for (int i = 0; i < r; ++i) v += col(s)[i] * col(s)[i];
-    return v;
-  };
-  for (int s = 0; s < p - 1; ++s)
-    for (int t = s + 1; t < p; ++t)
-      if (ss(t) > ss(s)) {
-        for (int i = 0; i < r; ++i) std::swap(col(s)[i], col(t)[i]);
-        for (int k = 0; k < p; ++k) std::swap(T[k + s * p], T[k + t * p]);
-      }
+  reflect_and_order(r, p, L, ldl, T);
   for (int s = 0; s < p; ++s)
     for (int t = 0; t < p; ++t) {
       double x = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catpca/pralgo.hpp"
+#include "catpca_harness.hpp"
 
 using namespace oscat::catpca;
 namespace sx = oscat::syntax;
@@ -17,20 +18,12 @@ namespace {
 
 // Mixed-level data from two latent factors; `config` and `start` select the
 // engine's mode and its given scores.
-struct Analysis {
-  int n, m, p, kmax = 0;
-  std::vector<int> codes, K, suppl;
-  std::vector<double> objw;
-  std::vector<std::vector<double>> xv, fv;
-  std::vector<ScalingLevelRecord> lev;
-  std::vector<CategoryAggregates> agg;
-  std::vector<double> X, q, Y, A, vaf, eta, lambda, basis, D, coef, coef_save, work;
-  std::vector<int> col, cof, iwork, supponly;
-  std::vector<HistoryRow> hist;
-  PrSettings set;
-  PrResult res;
-
-  Analysis(int n_, std::vector<int> ks, std::vector<int> levels, int p_ = 2) : n(n_), m(static_cast<int>(ks.size())), p(p_), K(std::move(ks)) {
+struct Analysis : oscat::catpca::harness::EngineHarness {
+  Analysis(int n_, std::vector<int> ks, std::vector<int> levels, int p_ = 2) {
+    n = n_;
+    m = static_cast<int>(ks.size());
+    p = p_;
+    K = std::move(ks);
     std::mt19937 gen(11);
     std::normal_distribution<double> N01;
     codes.assign(static_cast<std::size_t>(n) * m, 0);
@@ -49,83 +42,6 @@ struct Analysis {
     for (int l : levels) lev.push_back({l, 0, 0, 0});
     set.crititer = 1e-12;
     set.maxiter = 2000;
-  }
-
-  void aggregate() {
-    xv.assign(m, {});
-    fv.assign(m, {});
-    agg.assign(m, {});
-    kmax = *std::max_element(K.begin(), K.end());
-    for (int j = 0; j < m; ++j) {
-      xv[j].resize(K[j]);
-      fv[j].assign(K[j], 0.0);
-      for (int c = 0; c < K[j]; ++c) xv[j][c] = c + 1;
-      for (int i = 0; i < n; ++i) {
-        const int c = codes[i + static_cast<std::size_t>(j) * n];
-        if (c > 0) fv[j][c - 1] += objw[i];
-      }
-      CategoryAggregates& v = agg[j];
-      v.K = K[j];
-      v.x = xv[j].data();
-      v.f = fv[j].data();
-      for (int c = 0; c < K[j]; ++c) {
-        v.N += fv[j][c];
-        v.xbar += fv[j][c] * xv[j][c];
-      }
-      v.xbar /= v.N;
-      for (int c = 0; c < K[j]; ++c) v.S += fv[j][c] * (xv[j][c] - v.xbar) * (xv[j][c] - v.xbar);
-    }
-  }
-
-  void run(int proc = 1, int config = 0, const std::vector<double>* start = nullptr) {
-    aggregate();
-    X.assign(static_cast<std::size_t>(n) * p, 0.0);
-    if (start != nullptr) X = *start;
-    q.assign(static_cast<std::size_t>(kmax) * m, 0.0);
-    Y.assign(static_cast<std::size_t>(kmax) * p * m, 0.0);
-    A.assign(static_cast<std::size_t>(p) * m, 0.0);
-    vaf.assign(m, 0.0);
-    eta.assign(static_cast<std::size_t>(p) * m, 0.0);
-    lambda.assign(p, 0.0);
-    basis.assign(kmax, 0.0);
-    D.assign(1, 0.0);
-    coef.assign(m + 1, 0.0);
-    coef_save = coef;
-    col.assign(m, -1);
-    cof.assign(m, -1);
-    iwork.assign(kmax, 0);
-    supponly.assign(m, 0);
-    hist.assign(set.maxiter + 2, {});
-    work.assign(CPR_WorkSize(n, m, p, kmax, 0), 0.0);
-    PrArrays arr;
-    arr.X = X.data();
-    arr.q = q.data();
-    arr.Y = Y.data();
-    arr.A = A.data();
-    arr.vaf = vaf.data();
-    arr.eta = eta.data();
-    arr.lambda = lambda.data();
-    arr.basis = basis.data();
-    arr.D = D.data();
-    arr.coef = coef.data();
-    arr.coef_save = coef_save.data();
-    arr.col_offset = col.data();
-    arr.coef_offset = cof.data();
-    arr.history = hist.data();
-    arr.suppl_only = supponly.data();
-    PrData d;
-    d.n = n;
-    d.m = m;
-    d.p = p;
-    d.kmax = kmax;
-    d.codes = codes.data();
-    d.objw = objw.data();
-    d.lev = lev.data();
-    d.suppl = suppl.data();
-    d.agg = agg.data();
-    d.proc = proc;
-    set.config = config;
-    CPR_PrAlgo(d, set, arr, work.data(), iwork.data(), res);
   }
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catpca/pralgo.hpp"
+#include "catpca_harness.hpp"
 #include "scaling/linalg.hpp"
 
 using namespace oscat::catpca;
@@ -14,24 +15,13 @@ namespace sx = oscat::syntax;
 namespace {
 
 // A small data set with its aggregates and the engine's arrays.
-struct Problem {
-  int n, m, p, kmax = 0;
-  std::vector<int> codes, K, suppl;
-  std::vector<double> objw;
-  std::vector<std::vector<double>> xv, fv;
-  std::vector<ScalingLevelRecord> lev;
-  std::vector<CategoryAggregates> agg;
-  // outputs
-  std::vector<double> X, q, Y, A, vaf, eta, lambda, basis, D, coef, coef_save, work;
-  std::vector<int> col, cof, iwork, supponly;
-  std::vector<HistoryRow> hist;
-  PrArrays arr;
-  PrSettings set;
-  PrResult res;
-
+struct Problem : oscat::catpca::harness::EngineHarness {
   // Variables cut from two correlated latent factors (fixed seed).
-  Problem(int n_, int m_, int p_, std::vector<int> ks, unsigned seed = 7)
-      : n(n_), m(m_), p(p_), K(std::move(ks)) {
+  Problem(int n_, int m_, int p_, std::vector<int> ks, unsigned seed = 7) {
+    n = n_;
+    m = m_;
+    p = p_;
+    K = std::move(ks);
     std::mt19937 gen(seed);
     std::normal_distribution<double> N01;
     codes.assign(static_cast<std::size_t>(n) * m, 0);
@@ -50,86 +40,6 @@ struct Problem {
     lev.assign(m, ScalingLevelRecord{sx::NUMERICAL, 0, 0, 0});
     suppl.assign(m, 0);
   }
-
-  void aggregate() {
-    xv.assign(m, {});
-    fv.assign(m, {});
-    agg.assign(m, {});
-    kmax = *std::max_element(K.begin(), K.end());
-    for (int j = 0; j < m; ++j) {
-      xv[j].resize(K[j]);
-      fv[j].assign(K[j], 0.0);
-      for (int c = 0; c < K[j]; ++c) xv[j][c] = c + 1;
-      for (int i = 0; i < n; ++i) {
-        const int c = codes[i + static_cast<std::size_t>(j) * n];
-        if (c > 0) fv[j][c - 1] += objw[i];
-      }
-      CategoryAggregates& v = agg[j];
-      v.K = K[j];
-      v.x = xv[j].data();
-      v.f = fv[j].data();
-      for (int c = 0; c < K[j]; ++c) {
-        v.N += fv[j][c];
-        v.xbar += fv[j][c] * xv[j][c];
-      }
-      v.xbar /= v.N;
-      for (int c = 0; c < K[j]; ++c) v.S += fv[j][c] * (xv[j][c] - v.xbar) * (xv[j][c] - v.xbar);
-    }
-  }
-
-  void run(int proc = 1) {
-    aggregate();
-    X.assign(static_cast<std::size_t>(n) * p, 0.0);
-    q.assign(static_cast<std::size_t>(kmax) * m, 0.0);
-    Y.assign(static_cast<std::size_t>(kmax) * p * m, 0.0);
-    A.assign(static_cast<std::size_t>(p) * m, 0.0);
-    vaf.assign(m, 0.0);
-    eta.assign(static_cast<std::size_t>(p) * m, 0.0);
-    lambda.assign(p, 0.0);
-    int cols = oscat::scaling::ZYL_SplineColumns(m, lev.data()), maxd = 0;
-    for (auto& l : lev) maxd = std::max(maxd, l.degree);
-    basis.assign(static_cast<std::size_t>(kmax) * std::max(cols, 1), 0.0);
-    D.assign(std::max(cols, 1), 0.0);
-    coef.assign(cols + m + 1, 0.0);
-    coef_save = coef;
-    col.assign(m, -1);
-    cof.assign(m, -1);
-    iwork.assign(kmax, 0);
-    supponly.assign(m, 0);
-    hist.assign(set.maxiter + 2, {});
-    work.assign(CPR_WorkSize(n, m, p, kmax, maxd), 0.0);
-    arr.X = X.data();
-    arr.q = q.data();
-    arr.Y = Y.data();
-    arr.A = A.data();
-    arr.vaf = vaf.data();
-    arr.eta = eta.data();
-    arr.lambda = lambda.data();
-    arr.basis = basis.data();
-    arr.D = D.data();
-    arr.coef = coef.data();
-    arr.coef_save = coef_save.data();
-    arr.col_offset = col.data();
-    arr.coef_offset = cof.data();
-    arr.history = hist.data();
-    arr.suppl_only = supponly.data();
-    PrData d;
-    d.n = n;
-    d.m = m;
-    d.p = p;
-    d.kmax = kmax;
-    d.codes = codes.data();
-    d.objw = objw.data();
-    d.lev = lev.data();
-    d.suppl = suppl.data();
-    d.agg = agg.data();
-    d.proc = proc;
-    CPR_PrAlgo(d, set, arr, work.data(), iwork.data(), res);
-  }
-
-  int code(int i, int j) const { return codes[i + static_cast<std::size_t>(j) * n]; }
-  double x(int i, int s) const { return X[i + static_cast<std::size_t>(s) * n]; }
-  double a(int j, int s) const { return A[s + static_cast<std::size_t>(j) * p]; }
 };
 
 double corr(const std::vector<double>& u, const std::vector<double>& v, const std::vector<double>& w) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catpca/pralgo.hpp"
+#include "catpca_harness.hpp"
 #include "catpca/results.hpp"
 #include "host/host.hpp"
 
@@ -16,20 +17,16 @@ namespace {
 
 // A mixed-level data set run through the engine, then turned into the shown
 // solution. Checks below use only the data and the shown arrays.
-struct Fit {
-  int n, m, p, kmax = 0;
-  std::vector<int> codes, K, suppl, mult;
-  std::vector<double> objw, w;
-  std::vector<std::vector<double>> xv, fv;
-  std::vector<ScalingLevelRecord> lev;
-  std::vector<CategoryAggregates> agg;
-  std::vector<double> X, q, Y, A, vaf, eta, lambda, basis, D, coef, coef_save, work;
+struct Fit : oscat::catpca::harness::EngineHarness {
+  std::vector<int> mult;
   std::vector<double> sA, sq, sY, vafc, vafv;
-  std::vector<int> col, cof, iwork;
-  PrResult res;
 
-  Fit(int n_, std::vector<int> ks, std::vector<int> levels, std::vector<double> weights, int p_, unsigned seed)
-      : n(n_), m(static_cast<int>(ks.size())), p(p_), K(std::move(ks)), w(std::move(weights)) {
+  Fit(int n_, std::vector<int> ks, std::vector<int> levels, std::vector<double> weights, int p_, unsigned seed) {
+    n = n_;
+    m = static_cast<int>(ks.size());
+    p = p_;
+    K = std::move(ks);
+    w = std::move(weights);
     std::mt19937 gen(seed);
     std::normal_distribution<double> N01;
     codes.resize(static_cast<std::size_t>(n) * m);
@@ -50,74 +47,10 @@ struct Fit {
   }
 
   void go(int proc, double e_obj, double e_var) {
-    kmax = *std::max_element(K.begin(), K.end());
-    xv.assign(m, {});
-    fv.assign(m, {});
-    agg.assign(m, {});
-    for (int j = 0; j < m; ++j) {
-      xv[j].resize(K[j]);
-      fv[j].assign(K[j], 0.0);
-      for (int c = 0; c < K[j]; ++c) xv[j][c] = c + 1;
-      for (int i = 0; i < n; ++i) fv[j][codes[i + static_cast<std::size_t>(j) * n] - 1] += objw[i];
-      auto& v = agg[j];
-      v.K = K[j];
-      v.x = xv[j].data();
-      v.f = fv[j].data();
-      v.w = w[j];
-      for (int c = 0; c < K[j]; ++c) {
-        v.N += fv[j][c];
-        v.xbar += fv[j][c] * xv[j][c];
-      }
-      v.xbar /= v.N;
-      for (int c = 0; c < K[j]; ++c) v.S += fv[j][c] * (xv[j][c] - v.xbar) * (xv[j][c] - v.xbar);
-    }
-    const std::size_t np = static_cast<std::size_t>(n) * p, kpm = static_cast<std::size_t>(kmax) * p * m;
-    X.assign(np, 0);
-    q.assign(static_cast<std::size_t>(kmax) * m, 0);
-    Y.assign(kpm, 0);
-    A.assign(static_cast<std::size_t>(p) * m, 0);
-    vaf.assign(m, 0);
-    eta.assign(static_cast<std::size_t>(p) * m, 0);
-    lambda.assign(p, 0);
-    const int cols = std::max(1, oscat::scaling::ZYL_SplineColumns(m, lev.data()));
-    basis.assign(static_cast<std::size_t>(kmax) * cols, 0);
-    D.assign(cols, 0);
-    coef.assign(cols + m + 1, 0);
-    coef_save = coef;
-    col.assign(m, -1);
-    cof.assign(m, -1);
-    iwork.assign(kmax, 0);
-    work.assign(CPR_WorkSize(n, m, p, kmax, 2) + 16, 0);
-    PrArrays arr;
-    arr.X = X.data();
-    arr.q = q.data();
-    arr.Y = Y.data();
-    arr.A = A.data();
-    arr.vaf = vaf.data();
-    arr.eta = eta.data();
-    arr.lambda = lambda.data();
-    arr.basis = basis.data();
-    arr.D = D.data();
-    arr.coef = coef.data();
-    arr.coef_save = coef_save.data();
-    arr.col_offset = col.data();
-    arr.coef_offset = cof.data();
-    PrData d;
-    d.n = n;
-    d.m = m;
-    d.p = p;
-    d.kmax = kmax;
-    d.codes = codes.data();
-    d.objw = objw.data();
-    d.lev = lev.data();
-    d.suppl = suppl.data();
-    d.agg = agg.data();
-    d.proc = proc;
-    PrSettings set;
     set.crititer = 1e-10;
     set.maxiter = 500;
     set.xscale = std::sqrt(static_cast<double>(n));
-    CPR_PrAlgo(d, set, arr, work.data(), iwork.data(), res);
+    run(proc);
     ASSERT_EQ(res.error, 0);
 
     sA.assign(A.size(), 0);
@@ -155,8 +88,6 @@ struct Fit {
     CPR_Shown(in, sh);
   }
 
-  int code(int i, int j) const { return codes[i + static_cast<std::size_t>(j) * n]; }
-  double x(int i, int s) const { return X[i + static_cast<std::size_t>(s) * n]; }
   double Ys(int j, int c, int s) const { return sY[c + static_cast<std::size_t>(s) * kmax + static_cast<std::size_t>(j) * kmax * p]; }
   double qs(int j, int c) const { return sq[c + static_cast<std::size_t>(j) * kmax]; }
   double As(int j, int s) const { return sA[s + static_cast<std::size_t>(j) * p]; }
