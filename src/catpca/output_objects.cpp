@@ -85,6 +85,20 @@ void contrib_row(const View& v, const ContribCols& c, int row, double mass, doub
   pv.BP_SET_VALUE(CellRef{{row, c.total}}, inertia > 0 ? total : host::SYSMIS, kContr);
 }
 
+// The "Active Total" row: summed masses and inertias, and the summed
+// contributions to each dimension (tot[s] = summed share * y*^2).
+void active_total_row(const View& v, const ContribCols& cc, int rows, double mass, double inertia,
+                      const double* tot) {
+  auto& pv = H().pivot;
+  const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Active Total"));
+  pv.BP_SET_VALUE(CellRef{{row, cc.mass}}, mass, kContr);
+  pv.BP_SET_VALUE(CellRef{{row, cc.inertia}}, inertia, kContr);
+  for (int s = 0; s < v.p; ++s) {
+    const double l = v.in.lambda[s];
+    pv.BP_SET_VALUE(CellRef{{row, cc.point + s}}, l > 1e-8 ? tot[s] / l : 0.0, kContr);
+  }
+}
+
 }  // namespace
 
 // --------------------------------------------------------- quantifications ---
@@ -176,13 +190,7 @@ static void quantification_table(const View& v, int j) {
   if (contr) {
     // The variable's share: its categories' masses and inertias, and its
     // contribution to each dimension (its discrimination measure over lambda).
-    const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Active Total"));
-    pv.BP_SET_VALUE(CellRef{{row, cc.mass}}, tot_mass, kContr);
-    pv.BP_SET_VALUE(CellRef{{row, cc.inertia}}, tot_inertia, kContr);
-    for (int s = 0; s < v.p; ++s) {
-      const double l = v.in.lambda[s];
-      pv.BP_SET_VALUE(CellRef{{row, cc.point + s}}, l > 1e-8 ? tot[static_cast<std::size_t>(s)] / l : 0.0, kContr);
-    }
+    active_total_row(v, cc, rows, tot_mass, tot_inertia, tot.data());
   }
   pv.BP_END_PIVOT_TABLE();
 }
@@ -306,13 +314,7 @@ void object_contributions_table(const View& v, const double* X) {
     tot_mass += mass;
     tot_inertia += inertia;
   }
-  const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Active Total"));
-  pv.BP_SET_VALUE(CellRef{{row, cc.mass}}, tot_mass, kContr);
-  pv.BP_SET_VALUE(CellRef{{row, cc.inertia}}, tot_inertia, kContr);
-  for (int s = 0; s < v.p; ++s) {
-    const double l = v.in.lambda[s];
-    pv.BP_SET_VALUE(CellRef{{row, cc.point + s}}, l > 1e-8 ? tot[static_cast<std::size_t>(s)] / l : 0.0, kContr);
-  }
+  active_total_row(v, cc, rows, tot_mass, tot_inertia, tot.data());
   pv.BP_END_PIVOT_TABLE();
 }
 // ------------------------------------------------------------ correlations ---
