@@ -9,7 +9,7 @@
 #    score is its centroid VAF in that dimension;
 #  - a projected centroid is centroid . a_j / |a_j|.
 import csv, json, math, sys, os
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from plotlib import *
 
 data = list(csv.DictReader(open("data.csv")))

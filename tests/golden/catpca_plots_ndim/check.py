@@ -5,7 +5,7 @@
 # scores and loadings give that product directly under OPRINCIPAL, and under
 # INDEPENDENT after dividing dimension s by sqrt(eigenvalue s).
 import csv, json, math, sys, os
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "catpca_plots_biplot"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from plotlib import *
 
 data = list(csv.DictReader(open("data.csv")))

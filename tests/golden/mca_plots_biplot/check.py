@@ -5,7 +5,7 @@
 # centroid, and their mean product is the discrimination measure (the
 # squared correlation ratio, since the scores are standardized).
 import csv, json, sys, os
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "catpca_plots_biplot"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from plotlib import *
 
 data = list(csv.DictReader(open("data.csv")))
