@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catpca/bootstrap.hpp"
 #include "catpca/configuration.hpp"
 #include "catpca/output.hpp"
 #include "catpca/pralgo.hpp"
@@ -31,6 +32,11 @@ enum : int {
   kShownX, kShownA, kShownQ, kShownY, kShownVafc, kShownVafv,
   kRotRows, kRotLast = kRotRows + catpca::kRotationSlots - 1,
   kConfX, kConfExcl, kConfW, kConfFreq,
+  // Bootstrap: the full-sample engine solution, the replicate's arrays and
+  // the stored replicate values.
+  kBootX0, kBootA0, kBootX, kBootQ, kBootY, kBootA, kBootVaf, kBootEta, kBootLambda, kBootWork,
+  kBootIWork, kBootFreq, kBootShA, kBootShQ, kBootShY, kBootShVafc, kBootShVafv, kBootG, kBootGmin,
+  kBootGmax, kBootList, kBootVals, kBootRef, kBootMWork,
   kLast
 };
 static_assert(kLast <= WorkspaceRegistry::kSlots, "analysis slots exceed the registry");
@@ -61,11 +67,10 @@ bool run_catpca_analysis(RunContext& ctx) {
   auto& ws = *ctx.ws;
   const bool mca = s.kind == sx::ProcedureKind::Mcorresp;
   const char* pre = mca ? "MCOR" : "CPR";
-  // Resampling replicates belong to the bootstrap, which this analysis does
-  // not provide: only the analysis of all data runs (and says so once).
+  // The bootstrap replicates all run inside the final analysis of all data
+  // (sample 0), between the solution and the output; the driver's further
+  // samples have nothing left to do.
   if (ctx.sample > 0) return true;
-  if (s.resample.method != 0 && ctx.final_pass)
-    report("CPR Bootstrap not available.", 2);
 
   const int n = ctx.n, m = ctx.m_a;
   const auto& book = ctx.book;
@@ -266,6 +271,18 @@ bool run_catpca_analysis(RunContext& ctx) {
     return false;
   }
   if (!ctx.final_pass) return true;
+  const bool boot = s.resample.method == 2 && s.resample.count > 0 && !s.config.fixed();
+  double* X0 = nullptr;
+  double* A0 = nullptr;
+  if (boot) {
+    // Replicates start from the engine's full-sample solution, which the
+    // shown solution below overwrites.
+    X0 = ws.get<double>(kBootX0, np);
+    A0 = ws.get<double>(kBootA0, static_cast<std::size_t>(p) * m);
+    if (ws.failed()) return false;
+    std::copy(arr.X, arr.X + np, X0);
+    std::copy(arr.A, arr.A + static_cast<std::size_t>(p) * m, A0);
+  }
 
   // The shown solution.
   catpca::Shown shown;
@@ -297,6 +314,76 @@ bool run_catpca_analysis(RunContext& ctx) {
   fin.e_var = s.norm.v[2];
   fin.fixed_scores = s.config.fixed();
   catpca::CPR_Shown(fin, shown);
+
+  // Bootstrap of the unrotated solution.
+  catpca::BootResult bres;
+  bool have_boot = false;
+  if (boot) {
+    const int B = s.resample.count;
+    catpca::BootInput bi;
+    bi.d = &d;
+    bi.set = set;
+    bi.fin = fin;
+    bi.ref = &shown;
+    bi.X0 = X0;
+    bi.A0 = A0;
+    bi.multiple = multiple.data();
+    bi.active = active.data();
+    bi.cases = ctx.cases;
+    bi.M = s.vars.active_weight_sum;
+    bi.B = B;
+    bi.level = s.resample.level;
+    bi.balanced = s.resample.balanced;
+    bi.procrustes = s.resample.procrustes;
+    bi.rnd = [](void*) { return H().num.URAND(); };
+    catpca::BootLayout lay;
+    lay.set(n, m, p, kmax);
+    const int nprime = catpca::CPR_BootActiveCount(n, objw);
+    std::vector<sx::ScalingLevelRecord> blev(lev);
+    std::vector<catpca::CategoryAggregates> bagg(agg);
+    catpca::BootArrays ba;
+    ba.eng.X = ws.get<double>(kBootX, np);
+    ba.eng.q = ws.get<double>(kBootQ, static_cast<std::size_t>(kmax) * m);
+    ba.eng.Y = ws.get<double>(kBootY, kpm);
+    ba.eng.A = ws.get<double>(kBootA, static_cast<std::size_t>(p) * m);
+    ba.eng.vaf = ws.get<double>(kBootVaf, m);
+    ba.eng.eta = ws.get<double>(kBootEta, static_cast<std::size_t>(p) * m);
+    ba.eng.lambda = ws.get<double>(kBootLambda, p);
+    // The spline storage is scratch once the full-sample solution is made.
+    ba.eng.basis = arr.basis;
+    ba.eng.D = arr.D;
+    ba.eng.coef = arr.coef;
+    ba.eng.coef_save = arr.coef_save;
+    ba.eng.col_offset = arr.col_offset;
+    ba.eng.coef_offset = arr.coef_offset;
+    ba.work = ws.get<double>(kBootWork, wsize);
+    ba.iwork = ws.get<int>(kBootIWork, kmax);
+    ba.lev = blev.data();
+    ba.agg = bagg.data();
+    ba.freq = ws.get<double>(kBootFreq, static_cast<std::size_t>(kmax) * m);
+    ba.shown.n = n;
+    ba.shown.m = m;
+    ba.shown.p = p;
+    ba.shown.kmax = kmax;
+    ba.shown.A = ws.get<double>(kBootShA, static_cast<std::size_t>(p) * m);
+    ba.shown.q = ws.get<double>(kBootShQ, static_cast<std::size_t>(kmax) * m);
+    ba.shown.Y = ws.get<double>(kBootShY, kpm);
+    ba.shown.vafc = ws.get<double>(kBootShVafc, static_cast<std::size_t>(p) * m);
+    ba.shown.vafv = ws.get<double>(kBootShVafv, static_cast<std::size_t>(p) * m);
+    ba.g = ws.get<double>(kBootG, n);
+    ba.gmin = ws.get<double>(kBootGmin, n);
+    ba.gmax = ws.get<double>(kBootGmax, n);
+    if (s.resample.balanced) ba.list = ws.get<int>(kBootList, static_cast<std::size_t>(nprime) * B);
+    ba.vals = ws.get<double>(kBootVals, static_cast<std::size_t>(lay.count) * B);
+    ba.ref = ws.get<double>(kBootRef, static_cast<std::size_t>(lay.count));
+    ba.mwork = ws.get<double>(kBootMWork, catpca::CPR_BootStoreWork(p));
+    if (ws.failed()) return false;
+    if (catpca::CPR_Bootstrap(bi, ba, bres)) {
+      if (bres.interrupted) return true;  // the driver sees the flag and closes
+      catpca::CPR_BootReport(bi, ba, bres);
+      have_boot = bres.valid > 0;
+    }
+  }
 
   // Rotation of the shown loadings; scores and centroids follow.
   catpca::RotationResult rot;
@@ -335,6 +422,7 @@ bool run_catpca_analysis(RunContext& ctx) {
   o.objw = objw;
   o.conf_excluded = conf_excl;
   o.e_obj = s.config.fixed() ? 0.0 : s.norm.v[1];
+  o.boot = have_boot ? &bres : nullptr;
   catpca::CPR_Output(o);
   return !h.msg.error_flag();
 }

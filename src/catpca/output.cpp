@@ -121,6 +121,8 @@ void summary_table(const View& v, const RotationResult* rot) {
     }
   }
   const bool split = !v.in.mca && Wm > 0 && Wv > 0;
+  // A bootstrap run shows no percentages here; its own table has them.
+  const bool pcts = !(v.s.resample.method == 2 && v.s.resample.count > 0);
   // A rotation keeps the total variance accounted for, so the total row shows
   // the unrotated totals: after an orthogonal rotation they are the sums of
   // the rotated dimensions, after an oblique one they are not (the oblique
@@ -136,16 +138,16 @@ void summary_table(const View& v, const RotationResult* rot) {
   if (split) {
     pv.BP_BEGIN_GROUP(cols, key("Multiple Nominal Variables"));
     cMt = pv.BP_CELL_IN_CATEGORY(cols, key("CPR Summary Total"));
-    cMp = pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance"));
+    if (pcts) cMp = pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance"));
     pv.BP_END_GROUP(cols);
     pv.BP_BEGIN_GROUP(cols, key("Non Multiple Variables"));
     cVt = pv.BP_CELL_IN_CATEGORY(cols, key("CPR Summary Total"));
-    cVp = pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance"));
+    if (pcts) cVp = pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance"));
     pv.BP_END_GROUP(cols);
   }
   const int cT = pv.BP_CELL_IN_CATEGORY(cols, key("Total (Eigenvalue)"));
   if (v.in.mca) cIn = pv.BP_CELL_IN_CATEGORY(cols, key("MCOR Inertia"));
-  const int cP = pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance"));
+  const int cP = pcts ? pv.BP_CELL_IN_CATEGORY(cols, key("% of Variance")) : -1;
   pv.BP_END_GROUP(cols);
   const double M = v.M;
   double Lt = 0, Lmt = 0, Lvt = 0;
@@ -172,13 +174,13 @@ void summary_table(const View& v, const RotationResult* rot) {
       const double xm = total ? Lmt : rot != nullptr ? rm[s] : lm[s];
       const double xv = total ? Lvt : rot != nullptr ? rv[s] : lv[s];
       pv.BP_SET_VALUE(CellRef{{row, cMt}}, xm, kGen);
-      pv.BP_SET_VALUE(CellRef{{row, cMp}}, pct(xm, Wm), kGen);
+      if (pcts) pv.BP_SET_VALUE(CellRef{{row, cMp}}, pct(xm, Wm), kGen);
       pv.BP_SET_VALUE(CellRef{{row, cVt}}, xv, kGen);
-      pv.BP_SET_VALUE(CellRef{{row, cVp}}, pct(xv, Wv), kGen);
+      if (pcts) pv.BP_SET_VALUE(CellRef{{row, cVp}}, pct(xv, Wv), kGen);
     }
     pv.BP_SET_VALUE(CellRef{{row, cT}}, l, kGen);
     if (v.in.mca) pv.BP_SET_VALUE(CellRef{{row, cIn}}, M > 0 ? l / M : host::SYSMIS, kGen);
-    if (ratios) pv.BP_SET_VALUE(CellRef{{row, cP}}, pct(l, M), kGen);
+    if (ratios && pcts) pv.BP_SET_VALUE(CellRef{{row, cP}}, pct(l, M), kGen);
     if (s < p) {
       Lt += v.in.lambda[s];
       Lmt += lm[s];
@@ -342,14 +344,19 @@ void CPR_Output(const OutputInput& in) {
   const auto& pr = v.s.print;
   if (pr.history) history_table(v);
   const RotationResult* rot = in.mca ? nullptr : in.rotation;
+  const bool boot = in.boot != nullptr;
   summary_table(v);
+  if (boot) boot_summary_table(v);
   if (rot != nullptr) summary_table(v, rot);
   if (pr.quant) quantification_tables(v);
+  if (pr.quant && boot) boot_centroid_tables(v);
   if (in.mca ? pr.discrim : pr.vaf) {
     vaf_table(v);
+    if (boot) boot_vaf_table(v);
     if (rot != nullptr) vaf_table(v, rot);
   }
   if (pr.loading && !in.mca) loadings_table(v, in.shown->A, "Component Loadings", 0);
+  if (pr.loading && !in.mca && boot) boot_loadings_table(v);
   if (rot != nullptr && rot->oblique) {
     loadings_table(v, rot->rotated, "Pattern Matrix", rot->note);
     loadings_table(v, rot->structure, "Structure Matrix", rot->note);
@@ -359,10 +366,12 @@ void CPR_Output(const OutputInput& in) {
     rotation_table(v, in.transform, in.rotation_note);
   }
   if (pr.object) object_table(v, in.shown->X);
+  if (pr.object && boot) boot_object_table(v);
   if (pr.object && in.mca) object_contributions_table(v, in.shown->X);
   if (pr.ocorr) correlation_table(v, false);
   if (pr.corr && !H().msg.error_flag()) correlation_table(v, true);
   charts(v);
+  if (boot) boot_charts(v);
 }
 
 }  // namespace oscat::catpca

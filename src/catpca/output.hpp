@@ -1,6 +1,7 @@
 // Tables and charts of a CATPCA / MULTIPLE CORRESPONDENCE solution.
 #pragma once
 
+#include "catpca/bootstrap.hpp"
 #include "catpca/pralgo.hpp"
 #include "catpca/results.hpp"
 #include "catpca/rotation.hpp"
@@ -39,6 +40,9 @@ struct OutputInput {
   const double* transform = nullptr;
   host::Msg rotation_note = 0;
   const RotationResult* rotation = nullptr;
+  // Bootstrap (null without one): stored replicate values of the unrotated
+  // solution, with their full-sample values.
+  const BootResult* boot = nullptr;
 };
 
 // Every requested table and chart, in the order of the output.

@@ -101,6 +101,13 @@ void object_table(const View& v, const double* X);
 // MULTIPLE CORRESPONDENCE: mass, inertia and contributions of the objects.
 void object_contributions_table(const View& v, const double* X);
 void correlation_table(const View& v, bool transformed);
+// Bootstrap tables and ellipse charts (output_bootstrap.cpp; in.boot set).
+void boot_summary_table(const View& v);
+void boot_vaf_table(const View& v);
+void boot_loadings_table(const View& v);
+void boot_centroid_tables(const View& v);
+void boot_object_table(const View& v);
+void boot_charts(const View& v);
 // Charts (output_charts.cpp).
 void charts(const View& v);
 
