@@ -23,6 +23,7 @@ const Entry kEntries[] = {
 #include "engine/catalogue/catpca_rotation.inc"
 #include "engine/catalogue/catpca_objects.inc"
 #include "engine/catalogue/catpca_plots.inc"
+#include "engine/catalogue/save.inc"
 #include "engine/catalogue/older.inc"
     {nullptr, nullptr}};
 
