@@ -24,6 +24,7 @@ const Entry kEntries[] = {
 #include "engine/catalogue/catpca_objects.inc"
 #include "engine/catalogue/catpca_plots.inc"
 #include "engine/catalogue/catpca_bootstrap.inc"
+#include "engine/catalogue/save.inc"
 #include "engine/catalogue/older.inc"
     {nullptr, nullptr}};
 

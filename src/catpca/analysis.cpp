@@ -12,6 +12,7 @@
 #include "catpca/pralgo.hpp"
 #include "catpca/results.hpp"
 #include "catpca/rotation.hpp"
+#include "catpca/save.hpp"
 #include "catpca/solution.hpp"
 #include "driver/analysis.hpp"
 #include "host/host.hpp"
@@ -424,6 +425,7 @@ bool run_catpca_analysis(RunContext& ctx) {
   o.e_obj = s.config.fixed() ? 0.0 : s.norm.v[1];
   o.boot = have_boot ? &bres : nullptr;
   catpca::CPR_Output(o);
+  if (!h.msg.error_flag()) catpca::CPR_Save(o);
   return !h.msg.error_flag();
 }
 

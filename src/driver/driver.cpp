@@ -69,9 +69,21 @@ void credit_table(const ProcedureDescriptor& d) {
 int saved_variable_count(const syntax::CommandSettings& s) {
   int count = 0;
   const auto& sv = s.save;
-  if (sv.trdata.on) count += s.vars.m_a;
-  for (const auto* r : {&sv.object, &sv.approx, &sv.pre, &sv.res})
-    if (r->on) count += r == &sv.approx ? s.vars.m_a : std::max(1, r->dims);
+  const int p = std::max(1, s.dim.p);
+  auto dims = [&](const syntax::SaveRequest& r) { return r.dims > 0 ? std::min(r.dims, p) : p; };
+  if (sv.trdata.on) {
+    // A multiple nominal variable saves one variable per dimension.
+    for (int j = 0; j < s.vars.m_a; ++j) {
+      const auto uj = static_cast<std::size_t>(j);
+      const bool mnom = s.kind == ProcedureKind::Mcorresp ||
+                        (uj < s.vars.levels.size() && s.vars.levels[uj].mlevel == syntax::MNOMINAL);
+      count += mnom ? dims(sv.trdata) : 1;
+    }
+  }
+  if (sv.object.on) count += s.kind == ProcedureKind::Catreg ? 0 : dims(sv.object);
+  if (sv.approx.on) count += s.vars.m_a;
+  if (sv.pre.on) count += 1;
+  if (sv.res.on) count += 1;
   for (const auto& r : sv.ellarea)
     if (r.on) count += 1;
   return count;
