@@ -443,7 +443,9 @@ void title(Engine& e) {
     r.expected("A quoted title", tok);
     return;
   }
-  if (r.expect_end()) e.set_title(tok.text);
+  // The first TITLE names the report: a run of several syntax files (make
+  // demo) is one report, and its name should not be the last file's.
+  if (r.expect_end() && e.title().empty()) e.set_title(tok.text);
 }
 }  // namespace
 

@@ -573,3 +573,8 @@ TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
   EXPECT_EQ(msgs[1].severity, 3);
   EXPECT_EQ(e.errors(), 1);
 }
+
+TEST_F(EngineFixture, FirstTitleNamesTheReport) {
+  e.run_syntax("TITLE 'First part'.\nTITLE 'Second part'.\n");
+  EXPECT_EQ(e.title(), "First part");
+}
