@@ -2,80 +2,9 @@
 # means (50 samples at 95%: the smallest and largest replicate values), the
 # footnote with the method and B, and full-sample values equal to those of
 # the analysis without resampling.
-import json, sys
-
-
-def tables(command, key):
-    out = []
-    def walk(items):
-        for it in items:
-            if it["type"] == "table" and it["title"]["key"] == key:
-                out.append(it)
-            walk(it.get("items", []))
-    walk(command["items"])
-    return out
-
-
-def charts(command, key):
-    out = []
-    def walk(items):
-        for it in items:
-            if it["type"] == "chart" and it["title"]["key"] == key:
-                out.append(it)
-            walk(it.get("items", []))
-    walk(command["items"])
-    return out
-
-
-def cells(t):
-    return {tuple(c["categories"]): c["value"] for c in t["cells"]}
-
-
-def columns(t):
-    # column id -> path of label keys
-    d = t["dimensions"][1]
-    lab = lambda p: p["key"] + ("|" + ",".join(p["params"]) if p.get("params") else "")
-    return {i: tuple(lab(p) for p in c["path"]) for i, c in enumerate(d["categories"])}
-
-
-def boot_rows(t):
-    """Per (row, dimension label): value, estimate, lower, upper; and areas."""
-    cols, v = columns(t), cells(t)
-    rows = {k[0] for k in v}
-    out, areas = {}, {}
-    for r in rows:
-        groups = {}
-        for cid, path in cols.items():
-            if path[-1] == "CPR Ellipse Area":
-                areas[r] = v.get((r, cid))
-                continue
-            g = tuple(x for x in path[:-1] if not x.startswith("CPR ^1 CI"))
-            groups.setdefault(g[0] if len(g) == 1 else g, {})[path[-1] if path[-1] in ("Lower", "Upper", "CPR Boot Est") else "value"] = v.get((r, cid))
-        for g, d in groups.items():
-            out[(r, g)] = d
-    return out, areas
-
-
-def check_intervals(t, inside):
-    rows, areas = boot_rows(t)
-    assert rows
-    for k, d in rows.items():
-        lo, hi, est = d.get("Lower"), d.get("Upper"), d.get("CPR Boot Est")
-        if est is None:
-            continue
-        assert lo is not None and hi is not None, (k, d)
-        assert lo <= hi + 1e-12, (k, d)
-        if inside:
-            assert lo - 1e-9 <= est <= hi + 1e-9, (k, d)
-    for r, a in areas.items():
-        assert a is None or a >= 0, (r, a)
-    return rows, areas
-
-
-def note(t, key, n):
-    fns = [f for f in t["footnotes"] if f["key"] == key]
-    assert fns, [f["key"] for f in t["footnotes"]]
-    assert fns[0]["params"] == [str(n)], fns[0]
+import json, os, sys
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from bootlib import *
 
 
 report = json.load(open(sys.argv[1]))
@@ -94,12 +23,7 @@ for key in ("Model Summary Bootstrap Results", "MCOR DiscrMeasures Boot", "CPR C
         check_intervals(t, True)
 assert len(tables(boot, "CPR Centroids Boot")) == 3
 
-
-def boot_values(t):
-    rows, areas = boot_rows(t)
-    return {k: d["value"] for k, d in rows.items() if "value" in d}, areas
-
-
+# Full-sample values beside the bootstrap columns.
 disc = cells(tables(plain, "MCOR DiscrMeasures")[0])
 db, _ = boot_values(tables(boot, "MCOR DiscrMeasures Boot")[0])
 assert len(db) == 6
