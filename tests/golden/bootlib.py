@@ -1,17 +1,7 @@
 # Readers of the bootstrap tables and charts for the golden checks: tables by
 # key within one command, columns by their label paths, and the value,
 # estimate, interval and ellipse area of each row.
-
-
-def tables(command, key):
-    out = []
-    def walk(items):
-        for it in items:
-            if it["type"] == "table" and it["title"]["key"] == key:
-                out.append(it)
-            walk(it.get("items", []))
-    walk(command["items"])
-    return out
+from golden_check import cells, cmd_tables as tables
 
 
 def charts(command, key):
@@ -23,10 +13,6 @@ def charts(command, key):
             walk(it.get("items", []))
     walk(command["items"])
     return out
-
-
-def cells(t):
-    return {tuple(c["categories"]): c["value"] for c in t["cells"]}
 
 
 def columns(t):

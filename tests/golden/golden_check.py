@@ -47,3 +47,26 @@ def grid(t):
 
 def find(cols, *path):
     return [i for i, p in enumerate(cols) if p[-len(path):] == list(path)][0]
+
+
+# Per-command readers: items of a command with its headings flattened, its
+# tables by title key, a table's cells by category ids, a category's label.
+def walk(items):
+    for it in items:
+        if it["type"] == "heading":
+            yield from walk(it["items"])
+        else:
+            yield it
+
+
+def cmd_tables(cmd, key):
+    return [t for t in walk(cmd["items"]) if t["type"] == "table" and t["title"]["key"] == key]
+
+
+def cells(t):
+    return {tuple(c["categories"]): c["value"] for c in t["cells"]}
+
+
+def leaf(cat):
+    p = cat["path"][-1]
+    return p.get("text") or p.get("key")

@@ -15,6 +15,9 @@ import csv
 import json
 import math
 import sys
+import os
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from golden_check import walk, cells, leaf, cmd_tables as tables
 
 report = json.load(open(sys.argv[1]))
 cmds = [c for c in report["commands"] if c["procedure"] == "CATPCA" or c["name"] == "CATPCA"]
@@ -24,29 +27,8 @@ for c in report["commands"]:
         assert not (it["type"] == "message" and it["severity"] == "error"), it
 
 
-def walk(items):
-    for it in items:
-        if it["type"] == "heading":
-            yield from walk(it["items"])
-        else:
-            yield it
-
-
-def tables(cmd, key):
-    return [t for t in walk(cmd["items"]) if t["type"] == "table" and t["title"]["key"] == key]
-
-
-def leaf(cat):
-    p = cat["path"][-1]
-    return p.get("text") or p.get("key")
-
-
 def path(cat):
     return [p.get("key") or p["text"] for p in cat["path"]]
-
-
-def cells(t):
-    return {tuple(c["categories"]): c["value"] for c in t["cells"]}
 
 
 first = cmds[0]

@@ -6,6 +6,9 @@
 import csv
 import json
 import sys
+import os
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from golden_check import walk, cells, leaf, cmd_tables as tables
 
 report = json.load(open(sys.argv[1]))
 for c in report["commands"]:
@@ -14,27 +17,6 @@ for c in report["commands"]:
 cmds = [c for c in report["commands"] if c["items"] and any(
     it["type"] == "table" and it["title"]["key"] == "Credit" for it in c["items"])]
 assert len(cmds) == 2
-
-
-def walk(items):
-    for it in items:
-        if it["type"] == "heading":
-            yield from walk(it["items"])
-        else:
-            yield it
-
-
-def tables(cmd, key):
-    return [t for t in walk(cmd["items"]) if t["type"] == "table" and t["title"]["key"] == key]
-
-
-def leaf(cat):
-    p = cat["path"][-1]
-    return p.get("text") or p.get("key")
-
-
-def cells(t):
-    return {tuple(c["categories"]): c["value"] for c in t["cells"]}
 
 
 (objt,) = tables(cmds[0], "Object Scores")
