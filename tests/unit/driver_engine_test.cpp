@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/engine.hpp"
+#include "procedure_fixture.hpp"
 #include "exports/procedures.hpp"
 #include "host/host.hpp"
 
@@ -18,26 +19,7 @@ using namespace oscat::engine;
 
 namespace {
 
-struct DriverFixture : ::testing::Test {
-  fs::path dir;
-  Engine e;
-  DriverFixture() {
-    dir = fs::temp_directory_path() / ("oscat-driver-test-" + std::to_string(::getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    e.set_base_dir(dir.string());
-    host::bind_host(&e.host());
-    e.set_procedure("CATPCA", [] { run_catpca(); });
-    e.set_procedure("CATREG", [] { run_catreg(); });
-    e.set_procedure("MCORRESP", [] { run_mcorresp(); });
-  }
-  ~DriverFixture() override { fs::remove_all(dir); }
-  void data(const std::string& csv) {
-    std::ofstream(dir / "d.csv") << csv;
-    e.run_syntax("GET DATA /TYPE=CSV /FILE='d.csv'.\n");
-  }
-  const CommandOutput& last() const { return e.document().commands.back(); }
+struct DriverFixture : oscat::testing_support::ProcedureFixture {
   std::vector<std::string> keys(const CommandOutput& c, int severity) const {
     std::vector<std::string> out;
     for (const auto& it : c.items)

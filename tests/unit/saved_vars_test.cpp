@@ -13,6 +13,7 @@
 
 #include "data/saved.hpp"
 #include "engine/engine.hpp"
+#include "procedure_fixture.hpp"
 #include "exports/procedures.hpp"
 #include "host/host.hpp"
 
@@ -79,25 +80,7 @@ TEST(SavedNames, ShortenedNamesThatCollideWithinTheBatchAreNotUsed) {
 
 namespace {
 
-struct SaveFixture : ::testing::Test {
-  fs::path dir;
-  engine::Engine e;
-  SaveFixture() {
-    dir = fs::temp_directory_path() / ("oscat-save-test-" + std::to_string(::getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    e.set_base_dir(dir.string());
-    host::bind_host(&e.host());
-    e.set_procedure("CATPCA", [] { run_catpca(); });
-    e.set_procedure("MCORRESP", [] { run_mcorresp(); });
-  }
-  ~SaveFixture() override { fs::remove_all(dir); }
-  void data(const std::string& csv) {
-    std::ofstream(dir / "d.csv") << csv;
-    e.run_syntax("GET DATA /TYPE=CSV /FILE='d.csv'.\n");
-  }
-  const engine::CommandOutput& last() const { return e.document().commands.back(); }
+struct SaveFixture : oscat::testing_support::ProcedureFixture {
   std::vector<std::string> keys(int severity) const {
     std::vector<std::string> out;
     for (const auto& it : last().items)
