@@ -1,14 +1,10 @@
 # Reading charts and tables out of the JSON report for the plot cases.
 import math
 
+from golden_check import walk
+
 
 def items(report):
-    def walk(its):
-        for it in its:
-            if it["type"] == "heading":
-                yield from walk(it["items"])
-            else:
-                yield it
     for c in report["commands"]:
         yield from walk(c["items"])
 
