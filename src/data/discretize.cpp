@@ -84,7 +84,17 @@ CodeStatus code_values(double method, int ncat, const double* v, const double* c
   if (k <= 0) return CodeStatus::Ok;
   if (method < 0) {
     const double w = -method;
-    for (int i = 0; i < k; ++i) codes[i] = std::trunc((v[i] - v[0]) / w) + 1;
+    for (int i = 0; i < k; ++i) {
+      const double q = std::trunc((v[i] - v[0]) / w) + 1;
+      if (!(q <= 2147483647.0)) {
+        // Codes are 32-bit counts; a tiny width gives an infinite or
+        // unrepresentable one. Ranks keep the tables consistent until the
+        // caller stops the procedure.
+        ranks(k, codes);
+        return CodeStatus::WidthTooSmall;
+      }
+      codes[i] = q;
+    }
     return CodeStatus::Ok;
   }
   if (method == kDiscNone) {

@@ -48,7 +48,8 @@ def fmt(x):
 
 def make_data(rng):
     """Returns (header, rows, info) for a small random data file."""
-    n = rng.randint(1, 40) if rng.random() < 0.25 else rng.randint(8, 40)
+    r = rng.random()
+    n = rng.randint(1, 40) if r < 0.25 else rng.randint(8, 40) if r < 0.95 else rng.randint(100, 300)
     nv = rng.randint(1, 7) if rng.random() < 0.2 else rng.randint(3, 7)
     names, cols, kinds = [], [], {}
     for j in range(nv):
@@ -74,13 +75,14 @@ def make_data(rng):
         cols.append(col)
         kinds[name] = "num"
     if rng.random() < 0.25:
-        words = ["a", "b", "c", "dd", "e e", "f,g", 'q"t', "z"][: rng.randint(1, 8)]
+        words = ["a", "b", "c", "dd", "e e", "f,g", 'q"t', "z", "\u00e9t\u00e9", "x" * 300, " lead",
+                 "-1", "3.5"][: rng.randint(1, 13)]
         names.append("s1")
         cols.append([rng.choice(words) if rng.random() > 0.1 else "" for _ in range(n)])
         kinds["s1"] = "str"
     if rng.random() < 0.4:
         names.append("w")
-        cols.append([rng.choice([0, 1, 1, 2, 0.5, 1.5, 3, ""]) for _ in range(n)])
+        cols.append([rng.choice([0, 1, 1, 2, 0.5, 1.5, 3, "", -1, 0.001, 1000]) for _ in range(n)])
         kinds["w"] = "num"
     if rng.random() < 0.3:
         names.append("f")
@@ -210,7 +212,7 @@ def make_command(rng, info, files):
             m = rng.choice(["GROUPING", "GROUPING NCAT=%d" % rng.randint(2, 9),
                             "GROUPING NCAT=%d DISTR=UNIFORM" % rng.randint(2, 9),
                             "GROUPING DISTR=NORMAL", "RANKING", "MULTIPLYING",
-                            "GROUPING EQINTV=%s" % rng.choice(["0.5", "1", "2", "100", "0.001"]), ""])
+                            "GROUPING EQINTV=%s" % rng.choice(["0.5", "1", "2", "100", "0.001"] + (["1e-310", "1e-9"] if bad else [])), ""])
             d.append("%s(%s)" % (v, m) if m else v)
         subs.append("DISCRETIZATION=" + " ".join(d))
     if rng.random() < 0.45:
@@ -222,7 +224,7 @@ def make_command(rng, info, files):
             d.append("%s(%s)" % (v, t))
         subs.append("MISSING=" + " ".join(d))
     fixed = False
-    resample = rng.random() < 0.15
+    resample = rng.random() < 0.3
     if rng.random() < 0.2 and (bad or not resample):
         fixed = rng.random() < 0.5
         files["conf.csv"] = make_config(rng, info["n"], ndim, bad)
@@ -310,7 +312,8 @@ def make_command(rng, info, files):
             if rng.random() < 0.1:
                 k += " (%d)" % rng.choice([0, 8, 20])
             p.append(k)
-        if rng.random() < 0.1 and (bad or "OBJECT" in p):
+        if rng.random() < (0.5 if resample else 0.1) and (bad or "OBJECT" in p or any(
+                x.startswith("CATEGORY") for x in p)):
             ell = rng.choice(["DMELLARE" if mca else "LDELLARE", "CTELLARE", "OBELLARE"])
             p.append("%s(%s)" % (ell, rng.choice(["AREA", "STDEV", "AREA > 0.5", "STDEV < 2"])))
         if rng.random() < 0.05:
@@ -353,16 +356,19 @@ def make_command(rng, info, files):
             opts.append(rng.choice(["BALANCED", "UNBALANCED"]))
         if rng.random() < 0.5:
             opts.append(rng.choice(["PROCRU", "REFLECT"]))
-        opts.append(str(rng.choice([0, 1, 2, 3, 5, 8])))
+        opts.append(str(rng.choice([0, 1, 2, 3, 5, 8, 20])))
         if rng.random() < 0.3:
             opts.append(", %d" % rng.choice([50, 90, 99, 100]))
         subs.append("RESAMPLE=BOOTSTRAP(%s)" % " ".join(opts))
     if rng.random() < 0.1:
         subs.append(rng.choice(["MAXITER=%d" % rng.randint(1, 9), "PRINT=NONE", "PLOT=NONE"]))  # a repeat
     rng.shuffle(subs)
-    head = "%s VARIABLES=%s" % (proc, varlist(vars_))
+    vtext = varlist(vars_)
+    if len(info["vars"]) >= 3 and rng.random() < 0.08:
+        vtext = "%s TO %s" % (info["vars"][0], info["vars"][-1])
+    head = "%s VARIABLES=%s" % (proc, vtext)
     if not mca and rng.random() < 0.1:
-        head = "%s %s" % (proc, varlist(vars_))
+        head = "%s %s" % (proc, vtext)
     text = head + "\n  /" + "\n  /".join(subs) + "."
     if bad and rng.random() < 0.4:
         # one malformed token somewhere in the command
@@ -375,10 +381,35 @@ def make_command(rng, info, files):
     return text, fixed
 
 
+def damage(rng, text):
+    """A data file with something wrong in it."""
+    lines = text.split("\n")
+    r = rng.random()
+    if r < 0.2:
+        return lines[0] + "\n"                      # header only
+    if r < 0.3:
+        return ""                                   # empty file
+    if r < 0.5 and len(lines) > 2:
+        i = rng.randrange(1, len(lines) - 1)
+        lines[i] = lines[i] + ",7"                  # a ragged row
+    elif r < 0.6:
+        lines[0] = lines[0].replace("v2", "v1")     # a repeated name
+    elif r < 0.7 and len(lines) > 2:
+        i = rng.randrange(1, len(lines) - 1)
+        lines[i] = '"' + lines[i]                   # an unclosed quote
+    elif r < 0.8:
+        lines[0] = lines[0].replace("v1", "1v")     # a name that is not a name
+    else:
+        return text.replace("\n", "\r\n")         # Windows line ends
+    return "\n".join(lines)
+
+
 def make_case(case_seed):
     rng = random.Random(case_seed)
     header, rows, info = make_data(rng)
     files = {"data.csv": csv_text(header, rows)}
+    if rng.random() < 0.05:
+        files["data.csv"] = damage(rng, files["data.csv"])
     lines = ["* robustness case %d." % case_seed]
     if rng.random() < 0.5:
         lines.append("SET SEED=%d." % rng.randint(1, 99999))
@@ -393,7 +424,9 @@ def make_case(case_seed):
     if rng.random() < 0.3:
         v = rng.choice(info["vars"])
         lines.append("VALUE LABELS %s 1 'one' 2 'two, too' 3 'three'." % v)
-    for _ in range(1 if rng.random() < 0.85 else 2):
+    if rng.random() < 0.1:
+        lines.append("SET WORKSPACE=%d." % rng.randint(4, 80))  # kilobytes: fails somewhere inside
+    for _ in range(1 if rng.random() < 0.65 else 2):
         cmd, _ = make_command(rng, info, files)
         lines.append(cmd)
     if rng.random() < 0.15:

@@ -28,6 +28,15 @@ TEST(Discretize, NoneRankingEqualIntervals) {
   EXPECT_EQ(code(99, 0, {1, 2}, {1, 1}, CodeStatus::UnknownMethod).size(), 2u);
 }
 
+TEST(Discretize, EqualIntervalWidthTooSmallForTheRange) {
+  // 1/1e-310 overflows to infinity; 1e9/1e-3 is finite but beyond a 32-bit code.
+  // Both are refused, and the codes left behind are plain ranks, never inf.
+  EXPECT_EQ(code(-1e-310, 0, {1, 2}, {1, 1}, CodeStatus::WidthTooSmall), (V{1, 2}));
+  EXPECT_EQ(code(-1e-3, 0, {0, 5, 1e9}, {1, 1, 1}, CodeStatus::WidthTooSmall), (V{1, 2, 3}));
+  // The largest code that still fits is accepted.
+  EXPECT_EQ(code(-1, 0, {0, 2147483646}, {1, 1}), (V{1, 2147483647}));
+}
+
 TEST(Discretize, MultiplyingIsTenTimesTheStandardizedValue) {
   // Values 1..5 once each: mean 3, population SD sqrt(2); 10*z rounded half
   // away from zero: -14.14 -> -14, -7.07 -> -7, 0, 7, 14; the smallest gets 1.
