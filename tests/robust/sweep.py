@@ -42,6 +42,8 @@ JUNK = ["(", ")", "=", "/", ",", "*", "-1", "0", "1e300", "2147483648", "-214748
 
 def fmt(x):
     if isinstance(x, float):
+        if x != 0 and not 1e-3 <= abs(x) <= 1e6:
+            return repr(x)
         return repr(round(x, 3))
     return str(x)
 
@@ -62,7 +64,7 @@ def make_data(rng):
             if r < 0.08:
                 col.append("")
             elif r < 0.085:
-                col.append(rng.choice([99999, 1e9, 123456789012, 0.0001, -1e6]))
+                col.append(rng.choice([99999, 1e9, 123456789012, 0.0001, -1e6, 1e308, -1e308, 5e-324]))
             elif shape < 0.04:
                 col.append(3)  # a constant column
             elif shape < 0.25:
@@ -82,7 +84,8 @@ def make_data(rng):
         kinds["s1"] = "str"
     if rng.random() < 0.4:
         names.append("w")
-        cols.append([rng.choice([0, 1, 1, 2, 0.5, 1.5, 3, "", -1, 0.001, 1000]) for _ in range(n)])
+        cols.append([rng.choice([0, 1, 1, 2, 0.5, 1.5, 3, "", -1, 0.001, 1000]) if rng.random() < 0.98
+                     else rng.choice([1e308, 5e-324, 1e19]) for _ in range(n)])
         kinds["w"] = "num"
     if rng.random() < 0.3:
         names.append("f")
