@@ -132,6 +132,8 @@ def make_config(rng, n, p, bad):
                 row.append("abc")
             elif x < 0.07:
                 row.append(0)
+            elif x < 0.075 and bad:
+                row.append(rng.choice([1e308, -1e200, 5e-324]))
             else:
                 row.append(round(rng.gauss(0, 1), 4))
         data.append(row)
