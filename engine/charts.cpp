@@ -140,6 +140,7 @@ void ChartBuilder::CX_ADDDATAVALUE(int chart, int col, double value) {
   int i = column(*c, col);
   if (i < 0) return;
   bool missing = host::is_sysmis(value) || !std::isfinite(value);
+  if (!host::is_sysmis(value) && !std::isfinite(value)) ++c->nonfinite_values;
   if (c->columns[i].is_text) {
     // A number for a text column (a category value) is shown as its text.
     c->rows.back()[i] = missing ? std::string() : format_value(value, host::BP_GENSTAT_FORMAT());

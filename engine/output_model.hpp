@@ -102,6 +102,7 @@ struct Chart {
   std::vector<double> x_refs, y_refs;
   std::optional<Text> legend_title;
   std::string svg;                  // rendered on CX_ENDCHART
+  int nonfinite_values = 0;         // NaN/infinity passed by the procedure (a fault, shown as missing)
 };
 
 struct TextBlock {

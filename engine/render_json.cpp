@@ -80,6 +80,9 @@ json table_json(const Table& t) {
       cj["text"] = text_json(*c.text);
     } else {
       cj["value"] = c.value ? number_or_null(*c.value) : json(nullptr);
+      // A NaN or infinity is a computation fault, not a missing value: mark it
+      // so that it is not mistaken for one.
+      if (c.value && !host::is_sysmis(*c.value) && !std::isfinite(*c.value)) cj["nonfinite"] = true;
     }
     cj["format"] = format_kind_name(c.format.kind);
     cj["decimals"] = c.format.decimals;
@@ -138,6 +141,9 @@ json chart_json(const Chart& c) {
     rows.push_back(r);
   }
   j["rows"] = rows;
+  // Empty cells are kept as NaN; only values the procedure passed as NaN or
+  // infinity are faults worth marking.
+  if (c.nonfinite_values > 0) j["nonfinite_points"] = c.nonfinite_values;
   j["x"] = column_or_null(c.x_col);
   j["y"] = column_or_null(c.y_col);
   j["x_label"] = text_json(c.x_label);

@@ -1,5 +1,6 @@
 #include "catpca/configuration.hpp"
 
+#include <cmath>
 #include <vector>
 
 #include "host/host.hpp"
@@ -83,6 +84,16 @@ ConfigurationRead CPR_ReadConfiguration(int handle, int n, int p, const double* 
     // More cases than objects: the file does not belong to these objects.
     report("CPR Ncases larger CONF.", 3);
     return r;
+  }
+  // Scores so large that their sums of squares overflow would turn every
+  // fitted statistic into NaN without a word.
+  for (int s = 0; s < p; ++s) {
+    double ss = 0;
+    for (int k = 0; k < n; ++k) ss += X[k + static_cast<long>(s) * n] * X[k + static_cast<long>(s) * n];
+    if (!std::isfinite(ss)) {
+      report("CPR Config values too large.", 3);
+      return r;
+    }
   }
   if (r.excluded > 0) report("CPR all sysmis CONF.", 2);
   r.ok = true;

@@ -29,8 +29,9 @@ int CPR_DimensionCap(int m, const CategoryAggregates* agg, const int* multiple, 
     D += c;
   }
   if (count == 2) D = std::min(contrib[0], contrib[1]);
-  const long byobjects = static_cast<long>(std::trunc(active_weight)) - 1;
-  D = std::min(D, byobjects);
+  // Weights can sum far beyond a long: such a total does not bound D.
+  const double aw = std::trunc(active_weight);
+  if (aw < 9.0e18) D = std::min(D, static_cast<long>(aw) - 1);
   return static_cast<int>(std::max(0L, D));
 }
 

@@ -56,7 +56,7 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
       std::fill(freq, freq + k, 0.0);
       for (int i = 0; i < n; ++i) {
         const double c = col[i];
-        if (c <= 0) continue;
+        if (!(c > 0)) continue;  // as the first loop: a NaN code is no category
         const double idx = scratch[static_cast<long>(c) - 1];
         if (idx > 0) freq[static_cast<long>(idx) - 1] += w[i];
       }
@@ -79,7 +79,7 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
       std::fill(freq, freq + k, 0.0);
       b.count[j] = k;
       for (int i = 0; i < n; ++i) {
-        if (col[i] <= 0) continue;
+        if (!(col[i] > 0)) continue;
         const int idx = category_index(b, j, col[i]);
         if (idx >= 0) freq[idx] += w[i];
       }

@@ -7,14 +7,27 @@
 namespace oscat::data {
 namespace {
 
-// Weighted mean and sum of squares around it.
-void moments(const double* v, const double* c, int k, double& n, double& mean, double& ss) {
+// Power of two by which the values are divided before their moments are
+// taken. The standardized values do not depend on it, and a power of two
+// divides exactly; values near the top of the double range would otherwise
+// overflow the sums and give NaN codes. Ordinary data keep the factor 1.
+double value_scale(const double* v, int k) {
+  double top = 0;
+  for (int i = 0; i < k; ++i) top = std::fmax(top, std::fabs(v[i]));
+  if (!(top > 1e150) || !std::isfinite(top)) return 1.0;
+  int e = 0;
+  std::frexp(top, &e);
+  return std::ldexp(1.0, e - 1);  // top / scale < 2; 2^e itself may overflow
+}
+
+// Weighted mean and sum of squares around it, of the values divided by `scale`.
+void moments(const double* v, const double* c, int k, double scale, double& n, double& mean, double& ss) {
   n = 0;
   double s = 0;
-  for (int i = 0; i < k; ++i) { n += c[i]; s += c[i] * v[i]; }
+  for (int i = 0; i < k; ++i) { n += c[i]; s += c[i] * (v[i] / scale); }
   mean = n > 0 ? s / n : 0;
   ss = 0;
-  for (int i = 0; i < k; ++i) ss += c[i] * (v[i] - mean) * (v[i] - mean);
+  for (int i = 0; i < k; ++i) ss += c[i] * (v[i] / scale - mean) * (v[i] / scale - mean);
 }
 
 void ranks(int k, double* codes) {
@@ -23,16 +36,17 @@ void ranks(int k, double* codes) {
 
 void multiplying(const double* v, const double* c, int k, double* codes) {
   double n, mean, ss;
-  moments(v, c, k, n, mean, ss);
+  const double scale = value_scale(v, k);
+  moments(v, c, k, scale, n, mean, ss);
   if (!(ss > 0)) {  // one distinct value: nothing to spread (zero variance is reported later)
     for (int i = 0; i < k; ++i) codes[i] = 1;
     return;
   }
   const double s = 10.0 * std::sqrt(n / ss);
-  const double o = std::trunc((v[0] - mean) * s - 0.5);
+  const double o = std::trunc((v[0] / scale - mean) * s - 0.5);
   for (int i = 0; i < k; ++i) {
-    const double z = (v[i] - mean) * s;
-    codes[i] = std::trunc(v[i] >= mean ? z + 0.5 : z - 0.5) + 1 - o;
+    const double z = (v[i] / scale - mean) * s;
+    codes[i] = std::trunc(v[i] / scale >= mean ? z + 0.5 : z - 0.5) + 1 - o;
   }
 }
 
@@ -60,13 +74,14 @@ void uniform(const double* c, int k, int ncat, double* codes) {
 
 void normal(const double* v, const double* c, int k, int ncat, double* codes) {
   double n, mean, ss;
-  moments(v, c, k, n, mean, ss);
+  const double vs = value_scale(v, k);
+  moments(v, c, k, vs, n, mean, ss);
   const double* q = lloyd_max_row(ncat);
   const int h = ncat / 2;
   const int mid = (ncat + 1) / 2;
   const double scale = ss > 0 ? std::sqrt(n / ss) : 0;
   for (int i = 0; i < k; ++i) {
-    const double z = (v[i] - mean) * scale;
+    const double z = (v[i] / vs - mean) * scale;
     const double az = std::fabs(z);
     int top = 0;  // largest index with q[top] < |z|, 1-based; 0 when none
     for (int j = 0; j < h; ++j)
@@ -84,7 +99,20 @@ CodeStatus code_values(double method, int ncat, const double* v, const double* c
   if (k <= 0) return CodeStatus::Ok;
   if (method < 0) {
     const double w = -method;
-    for (int i = 0; i < k; ++i) codes[i] = std::trunc((v[i] - v[0]) / w) + 1;
+    for (int i = 0; i < k; ++i) {
+      // Values of opposite sign near the ends of the double range: their
+      // difference overflows, their quotients by the width need not.
+      const double d = v[i] - v[0];
+      const double q = std::trunc(std::isfinite(d) ? d / w : v[i] / w - v[0] / w) + 1;
+      if (!(q <= 2147483647.0)) {
+        // Codes are 32-bit counts; a tiny width gives an infinite or
+        // unrepresentable one. Ranks keep the tables consistent until the
+        // caller stops the procedure.
+        ranks(k, codes);
+        return CodeStatus::WidthTooSmall;
+      }
+      codes[i] = q;
+    }
     return CodeStatus::Ok;
   }
   if (method == kDiscNone) {

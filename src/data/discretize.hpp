@@ -8,7 +8,9 @@ namespace oscat::data {
 inline constexpr double kDiscNone = 0, kDiscRanking = 1, kDiscMultiplying = 2,
                         kDiscUniform = 3, kDiscNormal = 4;
 
-enum class CodeStatus { Ok, TooFewValues, UnknownMethod };
+// WidthTooSmall: an EQINTV width so small against the range of the values
+// that a code would not be a 32-bit whole number (or not finite at all).
+enum class CodeStatus { Ok, TooFewValues, UnknownMethod, WidthTooSmall };
 
 // Codes for the `k` distinct values `v` (ascending; ranks 1..k for a string
 // variable) with occurrence counts `c`. `ncat` is used by the GROUPING

@@ -230,7 +230,7 @@ void second_data_pass(const int* vars, int m, const int* handles, int n, double*
 bool discretization_setup(const int* vars, int m, const int* handles, double* method, int* ncat,
                           int* ncat_eff, double* scratch) {
   auto& h = H();
-  std::vector<int> to_ranking, to_grouping, too_large;
+  std::vector<int> to_ranking, to_grouping, too_large, too_small;
   bool ok = true;
   for (int j = 0; j < m; ++j) {
     const int t = handles[j];
@@ -259,6 +259,10 @@ bool discretization_setup(const int* vars, int m, const int* handles, double* me
         report("Unknown Discretization.", 2, 3);
         ok = false;
         break;
+      case CodeStatus::WidthTooSmall:
+        too_small.push_back(vars[j]);
+        ok = false;
+        break;
     }
     for (int i = 0; i < k; ++i) h.tables.TMVAL(t, i + 1) = codes[i];
   }
@@ -268,6 +272,8 @@ bool discretization_setup(const int* vars, int m, const int* handles, double* me
                    to_grouping, 2, 2);
   report_variables("CPR NrCat for grouping too large for var ^1.",
                    "CPR NrCat for grouping too large for var [%1:, ^1:, $1]1.", too_large, 2, 2);
+  report_variables("CPR value EQINTV too small var ^1.", "CPR value EQINTV too small var [%1:, ^1:, $1]1.",
+                   too_small, 2, 3);
   return ok;
 }
 

@@ -1,6 +1,7 @@
 #include "driver/driver.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -174,7 +175,11 @@ bool prepare_data(RunContext& c, WorkspaceRegistry& ws, const int* ndistinct, in
   if (!invalid.empty()) report("CPR Invalid Missing option.", 3);
   if (!lw_supp.empty()) report("CPR Invalid MISS Kwd supp var.", 3);
   if (!lw_fixed.empty()) report("CPR Invalid MISS Kwd fixed conf.", 3);
-  if (r.too_few_objects) {
+  if (!(r.total <= 1e150)) {
+    // Weighted sums of squares and products of such weights overflow and
+    // leave the statistics infinite or NaN.
+    report(pca ? "CPR Total weight too large." : "CRG Total weight too large.", 3);
+  } else if (r.too_few_objects) {
     report(pca ? "Invalid CPR maximum observations." : "Invalid CRG maximum observations.", 3);
   } else {
     data::report_variables("CPR Var ^1 too many missings.", "CPR Var [%1:, ^1:, $1]1 too many missings.",

@@ -28,6 +28,28 @@ TEST(Discretize, NoneRankingEqualIntervals) {
   EXPECT_EQ(code(99, 0, {1, 2}, {1, 1}, CodeStatus::UnknownMethod).size(), 2u);
 }
 
+TEST(Discretize, ValuesNearTheEndsOfTheDoubleRange) {
+  // The sums of 2e308 overflowed and every code became NaN. The standardized
+  // values do not depend on the scale of the data; the codes here come from
+  // the formula worked in exact rational arithmetic: z = -16.977, -2.425
+  // (three times), 12.127.
+  const V v{-1e308, 5e-324, 1, 2, 1e308}, c{1, 1, 1, 1, 2};
+  EXPECT_EQ(code(kDiscMultiplying, 0, v, c), (V{1, 16, 16, 16, 30}));
+  // Normal grouping into 3: thresholds +-0.6120 on z/10 = -1.698, -0.243, 1.213.
+  EXPECT_EQ(code(kDiscNormal, 3, v, c), (V{1, 2, 2, 2, 3}));
+  // Equal intervals of 1e300 over a range whose width overflows: 2e8 + 1 codes.
+  EXPECT_EQ(code(-1e300, 0, {-1e308, 1e308}, {1, 1}), (V{1, 200000001}));
+}
+
+TEST(Discretize, EqualIntervalWidthTooSmallForTheRange) {
+  // 1/1e-310 overflows to infinity; 1e9/1e-3 is finite but beyond a 32-bit code.
+  // Both are refused, and the codes left behind are plain ranks, never inf.
+  EXPECT_EQ(code(-1e-310, 0, {1, 2}, {1, 1}, CodeStatus::WidthTooSmall), (V{1, 2}));
+  EXPECT_EQ(code(-1e-3, 0, {0, 5, 1e9}, {1, 1, 1}, CodeStatus::WidthTooSmall), (V{1, 2, 3}));
+  // The largest code that still fits is accepted.
+  EXPECT_EQ(code(-1, 0, {0, 2147483646}, {1, 1}), (V{1, 2147483647}));
+}
+
 TEST(Discretize, MultiplyingIsTenTimesTheStandardizedValue) {
   // Values 1..5 once each: mean 3, population SD sqrt(2); 10*z rounded half
   // away from zero: -14.14 -> -14, -7.07 -> -7, 0, 7, 14; the smallest gets 1.
