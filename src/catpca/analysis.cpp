@@ -60,6 +60,44 @@ int category_of(const double* values, int K, double code) {
   return (it != e && *it == code) ? static_cast<int>(it - values) + 1 : 0;
 }
 
+// A fixed configuration stands for standardized object scores: every
+// statistic (loadings as correlations, variance accounted for, alpha) takes
+// its columns as centred with unit mean square over the active objects. A
+// file that is not (scores saved under another normalization, or any other
+// configuration) is brought there, with a warning when that changes it; a
+// constant column cannot be, and is refused.
+bool standardize_fixed(int n, int p, const double* w, const int* excl, double* X) {
+  bool changed = false;
+  for (int t = 0; t < p; ++t) {
+    double* x = X + static_cast<long>(t) * n;
+    double sw = 0, mean = 0;
+    for (int i = 0; i < n; ++i)
+      if (!excl[i] && w[i] > 0) {
+        sw += w[i];
+        mean += w[i] * x[i];
+      }
+    if (!(sw > 0)) return true;
+    mean /= sw;
+    double ms = 0, scale = 0;
+    for (int i = 0; i < n; ++i)
+      if (!excl[i] && w[i] > 0) {
+        ms += w[i] * (x[i] - mean) * (x[i] - mean);
+        scale = std::max(scale, std::fabs(x[i]));
+      }
+    ms /= sw;
+    if (!(ms > 1e-24 * std::max(1.0, scale * scale))) {
+      report_int("CPR Config dimension constant ^1.", t + 1, 3);
+      return false;
+    }
+    const double sd = std::sqrt(ms);
+    if (std::fabs(mean) > 1e-6 * sd || std::fabs(sd - 1) > 1e-6) changed = true;
+    for (int i = 0; i < n; ++i)
+      if (!excl[i]) x[i] = (x[i] - mean) / sd;
+  }
+  if (changed) report("CPR Config standardized.", 2);
+  return true;
+}
+
 }  // namespace
 
 bool run_catpca_analysis(RunContext& ctx) {
@@ -95,6 +133,7 @@ bool run_catpca_analysis(RunContext& ctx) {
       int* ce = ws.get<int>(kConfExcl, n);
       if (ws.failed()) return false;
       if (!catpca::CPR_ReadConfiguration(s.config.file, n, preq, ctx.w, cx, ce).ok) return false;
+      if (s.config.fixed() && !standardize_fixed(n, preq, ctx.w, ce, cx)) return false;
     }
     conf_X = static_cast<const double*>(ws.block(kConfX));
     conf_excl = static_cast<const int*>(ws.block(kConfExcl));
