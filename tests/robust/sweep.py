@@ -155,7 +155,7 @@ def varlist(vs):
 
 
 def analysis_spec(rng, mca, bad):
-    """The specification of one ANALYSIS group and the level it gives."""
+    """One ANALYSIS group as written in the command, and the level it gives."""
     items = []
     if rng.random() < 0.3:
         items.append("WEIGHT=%s" % rng.choice(["1", "2", "3"] + (["0", "1.5"] if bad else [])))
