@@ -108,6 +108,12 @@ void ChartBuilder::CX_ADDLABELING(int chart, int element, int label_col, int max
   e.label_max = max_chars < 0 ? 0 : max_chars;
 }
 
+void ChartBuilder::CX_SETELEMENTROWS(int chart, int element, int col) {
+  Chart* c = find(chart);
+  if (!c || element < 1 || static_cast<std::size_t>(element) > c->elements.size()) return;
+  c->elements[element - 1].rows_col = column(*c, col);
+}
+
 void ChartBuilder::CX_ADDLEGENDFRAMEEX(int chart, host::Msg title) {
   if (Chart* c = find(chart)) c->legend_title = text(title);
 }

@@ -87,6 +87,7 @@ struct ChartElement {
   int group_col = -1;   // column index, -1 none
   int label_col = -1;   // column index, -1 none
   int label_max = 0;
+  int rows_col = -1;    // column index: only rows with a value there are drawn; -1 all
 };
 
 struct Chart {

@@ -118,6 +118,7 @@ const char* kind_name(host::ElementKind k) {
     case host::ElementKind::Line: return "line";
     case host::ElementKind::Polygon: return "polygon";
     case host::ElementKind::Bar: return "bar";
+    case host::ElementKind::Vector: return "vector";
   }
   return "point";
 }
@@ -155,7 +156,8 @@ json chart_json(const Chart& c) {
     els.push_back({{"kind", kind_name(e.kind)},
                    {"group", column_or_null(e.group_col)},
                    {"label", column_or_null(e.label_col)},
-                   {"label_max", e.label_max}});
+                   {"label_max", e.label_max},
+                   {"rows", column_or_null(e.rows_col)}});
   j["elements"] = els;
   if (!c.x_refs.empty()) j["x_reference_lines"] = c.x_refs;
   if (!c.y_refs.empty()) j["y_reference_lines"] = c.y_refs;

@@ -75,6 +75,13 @@ struct Groups {
   }
 };
 
+// Whether `row` belongs to element `e` (CX_SETELEMENTROWS).
+bool in_element(const Chart& c, const ChartElement& e, std::size_t row) {
+  if (!valid_col(c, e.rows_col)) return true;
+  if (text_col(c, e.rows_col)) return !cell_text(c, row, e.rows_col).empty();
+  return !std::isnan(cell_number(c, row, e.rows_col));
+}
+
 int group_of(const Chart& c, const ChartElement& e, std::size_t row, Groups& g) {
   if (!valid_col(c, e.group_col)) return -1;
   return g.of(cell_text(c, row, e.group_col));
@@ -232,6 +239,7 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
         std::map<int, std::vector<std::vector<std::pair<double, double>>>> paths;
         std::vector<int> order;
         for (std::size_t r = 0; r < c.rows.size(); ++r) {
+          if (!in_element(c, e, r)) continue;
           int g = group_of(c, e, r, groups);
           auto [x, y] = row_xy(c, r, cats, xcol, ycol);
           auto& segs = paths[g];
@@ -262,8 +270,28 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
             }
           }
         }
+      } else if (e.kind == host::ElementKind::Vector) {
+        // A line from the origin with an arrowhead at the point.
+        for (std::size_t r = 0; r < c.rows.size(); ++r) {
+          if (!in_element(c, e, r)) continue;
+          auto [x, y] = row_xy(c, r, cats, xcol, ycol);
+          if (std::isnan(x) || std::isnan(y)) continue;
+          const int g = group_of(c, e, r, groups);
+          const char* col = kColours[(g < 0 ? 0 : g) % kColourCount];
+          const double x0 = m.px(0), y0 = m.py(0), x1 = m.px(x), y1 = m.py(y);
+          out += "<line class=\"vector\" x1=\"" + num(x0) + "\" y1=\"" + num(y0) + "\" x2=\"" + num(x1) +
+                 "\" y2=\"" + num(y1) + "\" stroke=\"" + col + "\" stroke-width=\"1.6\"/>\n";
+          const double len = std::hypot(x1 - x0, y1 - y0);
+          if (len < 1) continue;
+          const double ux = (x1 - x0) / len, uy = (y1 - y0) / len, head = std::min(8.0, len / 2);
+          const double bx = x1 - ux * head, by = y1 - uy * head;
+          out += "<polygon class=\"arrow\" points=\"" + num(x1) + "," + num(y1) + " " + num(bx - uy * head / 2.5) +
+                 "," + num(by + ux * head / 2.5) + " " + num(bx + uy * head / 2.5) + "," +
+                 num(by - ux * head / 2.5) + "\" fill=\"" + col + "\"/>\n";
+        }
       } else {
         for (std::size_t r = 0; r < c.rows.size(); ++r) {
+          if (!in_element(c, e, r)) continue;
           auto [x, y] = row_xy(c, r, cats, xcol, ycol);
           if (std::isnan(x) || std::isnan(y)) continue;
           out += marker(group_of(c, e, r, groups), m.px(x), m.py(y), marker_size) + "\n";
@@ -272,6 +300,7 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
       // Labels for any element that asked for them; the text is cut to its maximum length.
       if (labels && e.label_max > 0 && valid_col(c, e.label_col) && e.kind != host::ElementKind::Polygon) {
         for (std::size_t r = 0; r < c.rows.size(); ++r) {
+          if (!in_element(c, e, r)) continue;
           auto [x, y] = row_xy(c, r, cats, xcol, ycol);
           if (std::isnan(x) || std::isnan(y)) continue;
           std::string lab = cut_text(cell_text(c, r, e.label_col), static_cast<std::size_t>(e.label_max));
@@ -335,6 +364,11 @@ PlotFrame frame_for(const Chart& c, double left, double top, double width, doubl
   if (!f.categorical_x)
     for (double v : c.x_refs) xr.add(std::isfinite(v) && !host::is_sysmis(v) ? v : nan());
   for (double v : c.y_refs) yr.add(std::isfinite(v) && !host::is_sysmis(v) ? v : nan());
+  for (const auto& e : elements_of(c))
+    if (e.kind == host::ElementKind::Vector && !f.categorical_x) {
+      xr.add(0);  // vectors start at the origin
+      yr.add(0);
+    }
   if (f.categorical_x) {
     xr.lo = -0.5;
     xr.hi = cats.empty() ? 0.5 : static_cast<double>(cats.size()) - 0.5;

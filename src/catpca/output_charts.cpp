@@ -59,22 +59,20 @@ Layout layout(const View& v) {
 }
 
 // The points of one configuration chart, with their coordinates in every
-// dimension. Vectors (loadings) are drawn as lines from the origin: each is
-// an origin row and a tip row, ended by a row without coordinates that
-// breaks its group's line; plain points get such a break row as well when
-// the chart has lines, so that no line joins them.
+// dimension. Vectors (loadings) are rows of their own drawn by a vector
+// element (a line from the origin); plain points by a point element. Each
+// element is restricted to its rows by a flag column.
 class Points {
  public:
   explicit Points(const View& v) : p_(v.p) {}
   template <class F>
   void point(Msg label, Msg group, F coord) {
-    add(label, group, Row::Point, coord);
+    add(label, group, false, coord);
   }
   template <class F>
   void vector(Msg label, Msg group, F coord) {
-    add(0, group, Row::Origin, [](int) { return 0.0; });
-    add(label, group, Row::Tip, coord);
-    lines_ = true;
+    add(label, group, true, coord);
+    vectors_ = true;
   }
   bool empty() const { return rows_.empty(); }
   bool grouped() const { return grouped_; }
@@ -89,15 +87,14 @@ class Points {
   }
 
  private:
-  enum class Row { Point, Origin, Tip };
   struct R {
     Msg label, group;
-    Row kind;
+    bool vector;
   };
 
   template <class F>
-  void add(Msg label, Msg group, Row kind, F coord) {
-    rows_.push_back({label, group, kind});
+  void add(Msg label, Msg group, bool vector, F coord) {
+    rows_.push_back({label, group, vector});
     if (group != 0) grouped_ = true;
     for (int s = 0; s < p_; ++s) xy_.push_back(coord(s));
   }
@@ -109,6 +106,8 @@ class Points {
     const int gc = grouped_ ? cx.CX_ADDAGGREGATE(ch.id, legend, true) : 0;
     std::vector<int> dc;
     for (int s : dims) dc.push_back(cx.CX_ADDAGGREGATE(ch.id, dim_label(s), false));
+    const int pc = vectors_ ? cx.CX_ADDAGGREGATE(ch.id, key("Chart Point Rows"), false) : 0;
+    const int vc = vectors_ ? cx.CX_ADDAGGREGATE(ch.id, key("Chart Vector Rows"), false) : 0;
     if (splom) {
       cx.CX_ADDSPLOMELEMENT(ch.id, dc, key("Dimension"));
     } else {
@@ -116,8 +115,13 @@ class Points {
       cx.CX_ADDXREFERENCELINE(ch.id, 0);
       cx.CX_ADDYREFERENCELINE(ch.id, 0);
     }
-    if (lines_) cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Line, gc);
+    if (vectors_) {
+      const int ve = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Vector, gc);
+      cx.CX_SETELEMENTROWS(ch.id, ve, vc);
+      cx.CX_ADDLABELING(ch.id, ve, lc, label_len);
+    }
     const int el = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Point, gc);
+    if (vectors_) cx.CX_SETELEMENTROWS(ch.id, el, pc);
     cx.CX_ADDLABELING(ch.id, el, lc, label_len);
     if (gc != 0) cx.CX_ADDLEGENDFRAMEEX(ch.id, legend);
     for (std::size_t r = 0; r < rows_.size(); ++r) {
@@ -127,10 +131,7 @@ class Points {
       if (gc != 0 && row.group != 0) cx.CX_ADDDATATEXT(ch.id, gc, row.group);
       for (std::size_t d = 0; d < dims.size(); ++d)
         cx.CX_ADDDATAVALUE(ch.id, dc[d], xy_[r * static_cast<std::size_t>(p_) + static_cast<std::size_t>(dims[d])]);
-      if (lines_ && row.kind != Row::Origin) {
-        cx.CX_ADDROW(ch.id);  // no coordinates: ends the line
-        if (gc != 0 && row.group != 0) cx.CX_ADDDATATEXT(ch.id, gc, row.group);
-      }
+      if (vectors_) cx.CX_ADDDATAVALUE(ch.id, row.vector ? vc : pc, 1.0);
     }
     ch.end(!rows_.empty());
   }
@@ -138,7 +139,7 @@ class Points {
   int p_;
   std::vector<R> rows_;
   std::vector<double> xy_;
-  bool lines_ = false, grouped_ = false;
+  bool vectors_ = false, grouped_ = false;
 };
 
 // Analysis variables a plot asks for (all when none are named).

@@ -417,7 +417,8 @@ class Files {
 
 // ----------------------------------------------------------------- charts ---
 enum class ChartFrame { Title, Subtitle, Footnote };
-enum class ElementKind { Point, Line, Polygon, Bar };
+// Vector: a line from the origin to each row's point (loadings in a biplot).
+enum class ElementKind { Point, Line, Polygon, Bar, Vector };
 
 class Charts {
  public:
@@ -439,6 +440,10 @@ class Charts {
   virtual void CX_ADDSPLOMELEMENT(int chart, std::span<const int> cols, Msg label) = 0;
   // Point labels from a column, cut to `max_chars` (0: unlabelled).
   virtual void CX_ADDLABELING(int chart, int element, int label_col, int max_chars) = 0;
+  // Restrict an element to the rows that have a value in `col` (a number that
+  // is not missing, or a non-empty text); by default an element draws every
+  // row. Lets one chart hold points and vectors without drawing either twice.
+  virtual void CX_SETELEMENTROWS(int /*chart*/, int /*element*/, int /*col*/) {}
   virtual void CX_ADDLEGENDFRAMEEX(int chart, Msg title) = 0;
   virtual void CX_ADDXREFERENCELINE(int chart, double x) = 0;
   virtual void CX_ADDYREFERENCELINE(int chart, double y) = 0;

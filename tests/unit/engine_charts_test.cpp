@@ -344,3 +344,48 @@ TEST(Charts, TextXColumnPutsCategoriesAlongX) {
 }
 
 }  // namespace
+
+// Loadings drawn as vectors beside plain points: each element draws only its
+// own rows, a vector runs from the origin, and the origin is in the frame
+// even when every point lies away from it.
+TEST(Charts, VectorsAndPointsDrawOnlyTheirOwnRows) {
+  Fixture f;
+  auto& cx = f.charts;
+  const int h = cx.CX_CREATECHARTDESCRIPTION("CATPCA");
+  const int lc = cx.CX_ADDAGGREGATE(h, f.s("Label"), true);
+  const int xc = cx.CX_ADDAGGREGATE(h, f.s("x"), false);
+  const int yc = cx.CX_ADDAGGREGATE(h, f.s("y"), false);
+  const int pc = cx.CX_ADDAGGREGATE(h, f.s("Point"), false);
+  const int vc = cx.CX_ADDAGGREGATE(h, f.s("Vector"), false);
+  cx.CX_ADDXYDIMAXISWITHSAMERATIO(h, xc, yc, f.s("x"), f.s("y"));
+  const int ve = cx.CX_ADDXYELEMENTEX(h, host::ElementKind::Vector, 0);
+  cx.CX_SETELEMENTROWS(h, ve, vc);
+  cx.CX_ADDLABELING(h, ve, lc, 20);
+  const int pe = cx.CX_ADDXYELEMENTEX(h, host::ElementKind::Point, 0);
+  cx.CX_SETELEMENTROWS(h, pe, pc);
+  const struct { const char* label; double x, y; bool vector; } rows[] = {
+      {"p1", 2, 3, false}, {"p2", 3, 2, false}, {"v1", 4, 4, true}};
+  for (const auto& r : rows) {
+    cx.CX_ADDROW(h);
+    cx.CX_ADDDATATEXT(h, lc, f.s(r.label));
+    cx.CX_ADDDATAVALUE(h, xc, r.x);
+    cx.CX_ADDDATAVALUE(h, yc, r.y);
+    cx.CX_ADDDATAVALUE(h, r.vector ? vc : pc, 1.0);
+  }
+  cx.CX_ENDCHART(h);
+  const std::string& svg = f.emitted().at(0)->svg;
+  EXPECT_EQ(circles(svg).size(), 2u);  // no marker for the vector row
+  std::size_t vectors = 0;
+  for (std::size_t at = svg.find("class=\"vector\""); at != std::string::npos;
+       at = svg.find("class=\"vector\"", at + 1))
+    ++vectors;
+  EXPECT_EQ(vectors, 1u);
+  EXPECT_NE(svg.find(">v1<"), std::string::npos);
+  // The vector starts at the origin: its x1 is the x position of data 0,
+  // left of every point.
+  const std::string tag = "class=\"vector\" x1=\"";
+  const auto at = svg.find(tag);
+  ASSERT_NE(at, std::string::npos);
+  const double x0 = std::stod(svg.substr(at + tag.size()));
+  for (const auto& c : circles(svg)) EXPECT_LT(x0, c.first);
+}

@@ -1,6 +1,7 @@
 # Biplots, triplot, residual plots and projected centroids, checked against
 # the printed tables and against facts computed here from data.csv:
-#  - loading vectors run from the origin to the Component Loadings;
+#  - loading vectors (a vector element, drawn from the origin) end at the
+#    Component Loadings;
 #  - the centroids are the category means of the printed object scores;
 #  - a residual plot of a single variable pairs its quantification with the
 #    object scores times its loadings, and the mean of their product is the
@@ -41,13 +42,19 @@ def check_objects(rows):
         x = X[int(r["Label"]) - 1]
         check(close(r["Dimension 1"], x[0]) and close(r["Dimension 2"], x[1]), "object", r)
 
-def check_vectors(rows, names):
-    vec = [r for r in rows if r["Points"] == "Component Loadings" and r["Dimension 1"] is not None]
-    tips = {r["Label"]: r for r in vec if r["Label"]}
-    origins = [r for r in vec if not r["Label"]]
-    check(sorted(tips) == sorted(names), "vectors", sorted(tips))
-    check(len(origins) == len(names) and all(r["Dimension 1"] == 0 and r["Dimension 2"] == 0 for r in origins),
-          "origins")
+def check_vectors(ch, names):
+    # Loadings are rows drawn by a vector element (from the origin), and only
+    # by it: the point element is restricted to the other rows.
+    rows = chart_rows(ch)
+    kinds = {e["kind"]: e for e in ch["elements"]}
+    check(set(kinds) == {"vector", "point"}, "elements", kinds)
+    vcol = ch["columns"][kinds["vector"]["rows"]]["name"]["text"]
+    pcol = ch["columns"][kinds["point"]["rows"]]["name"]["text"]
+    vec = [r for r in rows if r["Points"] == "Component Loadings"]
+    check(all(r[vcol] == 1 and r[pcol] is None for r in vec), "vector rows")
+    check(all(r[pcol] == 1 and r[vcol] is None for r in rows if r["Points"] != "Component Loadings"), "point rows")
+    tips = {r["Label"]: r for r in vec}
+    check(sorted(tips) == sorted(names) and len(vec) == len(names), "vectors", sorted(tips))
     for v, r in tips.items():
         check(close(r["Dimension 1"], load[v][0]) and close(r["Dimension 2"], load[v][1]), "loading", v)
 
@@ -58,13 +65,15 @@ def check_centroids(rows):
         for s in range(2):
             check(close(r[dims[s]], cent[s][r["Label"]], 1e-5), "centroid", r)
 
-bl = chart_rows(charts(report, "BiPlot loadings,objects")[0])
-check_objects(bl); check_vectors(bl, ["income", "trust", "age"])
+bl_chart = charts(report, "BiPlot loadings,objects")[0]
+bl = chart_rows(bl_chart)
+check_objects(bl); check_vectors(bl_chart, ["income", "trust", "age"])
 bc = chart_rows(charts(report, "BiPlot centroids,objects")[0])
 check_objects(bc); check_centroids(bc)
 check(not [r for r in bc if r["Points"] == "Component Loadings"], "no vectors in the centroid biplot")
-tp = chart_rows(charts(report, "TriPlot Header")[0])
-check_objects(tp); check_vectors(tp, ["income", "trust", "age"]); check_centroids(tp)
+tp_chart = charts(report, "TriPlot Header")[0]
+tp = chart_rows(tp_chart)
+check_objects(tp); check_vectors(tp_chart, ["income", "trust", "age"]); check_centroids(tp)
 
 # Residuals of income.
 qi, _ = quant("income")
