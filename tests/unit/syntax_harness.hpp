@@ -72,4 +72,9 @@ class Harness {
   oscat::engine::Engine eng_;
 };
 
+// Command bodies the subcommand tests extend: three CATPCA / MCORRESP
+// analysis variables, and a CATREG regression of a on b and c.
+inline const std::string kPca = "VARIABLES = a b c /ANALYSIS = a b c ";
+inline const std::string kCrg = "VARIABLES = a b c /ANALYSIS = a WITH b c (ORDINAL) ";
+
 }  // namespace syntax_test

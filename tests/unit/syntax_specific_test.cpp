@@ -6,10 +6,8 @@ using namespace oscat::syntax;
 using syntax_test::Harness;
 using K = ProcedureKind;
 
-namespace {
-const std::string kPca = "VARIABLES = a b c /ANALYSIS = a b c ";
-const std::string kCrg = "VARIABLES = a b c /ANALYSIS = a WITH b c (ORDINAL) ";
-}  // namespace
+using syntax_test::kCrg;
+using syntax_test::kPca;
 
 TEST(SyntaxDiscretization, MethodsAndChecks) {
   Harness h;
