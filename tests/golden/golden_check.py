@@ -70,3 +70,43 @@ def cells(t):
 def leaf(cat):
     p = cat["path"][-1]
     return p.get("text") or p.get("key")
+
+
+def lstsq(cols, y, w=None):
+    """Weighted least squares of y on the columns `cols` (lists of equal
+    length) by the normal equations; returns (coefficients, fitted values)."""
+    n, k = len(y), len(cols)
+    w = w or [1.0] * n
+    A = [[sum(w[i] * cols[r][i] * cols[c][i] for i in range(n)) for c in range(k)]
+         + [sum(w[i] * cols[r][i] * y[i] for i in range(n))] for r in range(k)]
+    for c in range(k):  # Gauss-Jordan with partial pivoting
+        piv = max(range(c, k), key=lambda r: abs(A[r][c]))
+        A[c], A[piv] = A[piv], A[c]
+        for r in range(k):
+            if r != c:
+                f = A[r][c] / A[c][c]
+                A[r] = [a - f * b for a, b in zip(A[r], A[c])]
+    b = [A[r][k] / A[r][r] for r in range(k)]
+    return b, [sum(b[c] * cols[c][i] for c in range(k)) for i in range(n)]
+
+
+def object_scores(cmd, p):
+    """Object scores of a command as rows of p values, in case order."""
+    t = cmd_tables(cmd, "Object Scores")[0]
+    c = cells(t)
+    return [[c[(i, s)] for s in range(p)] for i in range(len(t["dimensions"][0]["categories"]))]
+
+
+def quantifications(cmd, p):
+    """Per variable name: category labels, frequencies, quantifications and
+    centroids (rows of p values) from the Quantifications tables of a
+    command with single-level variables."""
+    out = {}
+    for t in cmd_tables(cmd, "Quantifications"):
+        c = cells(t)
+        labels = [leaf(k) for k in t["dimensions"][0]["categories"]]
+        K = range(len(labels))
+        out[t["dimensions"][0]["label"]["text"]] = (
+            labels, [c[(k, 0)] for k in K], [c[(k, 1)] for k in K],
+            [[c[(k, 2 + s)] for s in range(p)] for k in K])
+    return out

@@ -1,0 +1,12 @@
+* A numerical variable whose missing values (user-missing 99 and empty
+  cells) form an extra category of their own.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+MISSING VALUES x (99).
+CATPCA VARIABLES=x y1 y2 y3 y4
+  /ANALYSIS=x (LEVEL=NUMERICAL) y1 (LEVEL=ORDINAL) y2 (LEVEL=NOMINAL) y3 (LEVEL=NUMERICAL) y4 (LEVEL=ORDINAL)
+  /MISSING=x (ACTIVE EXTRACAT)
+  /DIMENSION=2
+  /CRITITER=.0000000001
+  /MAXITER=1000
+  /PRINT=DESCRIP(x) QUANT LOADING OBJECT CORR
+  /PLOT=NONE.
