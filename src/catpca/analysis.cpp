@@ -14,11 +14,12 @@
 #include "catpca/rotation.hpp"
 #include "catpca/save.hpp"
 #include "catpca/solution.hpp"
-#include "driver/analysis.hpp"
+#include "catpca/plan.hpp"
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 #include "scaling/quantify.hpp"
 
-namespace oscat::driver {
+namespace oscat::catpca {
 
 using host::H;
 using host::Msg;
@@ -27,7 +28,7 @@ namespace sx = syntax;
 namespace {
 
 enum : int {
-  kCodes = kFirstAnalysisSlot,
+  kCodes = driver::kFirstAnalysisSlot,
   kX, kQ, kY, kA, kVaf, kEta, kLambda, kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff,
   kHistory, kSupplOnly, kWork, kIWork,
   kShownX, kShownA, kShownQ, kShownY, kShownVafc, kShownVafv,
@@ -40,16 +41,9 @@ enum : int {
   kBootGmax, kBootList, kBootVals, kBootRef, kBootMWork,
   kLast
 };
-static_assert(kLast <= WorkspaceRegistry::kSlots, "analysis slots exceed the registry");
 
-Msg key(std::string_view k) { return H().msg.BP_CSTRING(k); }
-void report(std::string_view k, int severity) { H().msg.BP_ERROR(key(k), 2, severity); }
-void report_int(std::string_view k, long v, int severity) {
-  auto& msg = H().msg;
-  const Msg c = msg.BP_BEGIN_COMPSTRING(key(k));
-  msg.BP_ADD_PARAMETER(c, msg.BP_IVALUE(v));
-  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), 2, severity);
-}
+using frame::report;
+void report_int(std::string_view k, long v, int severity) { report(k, {frame::integer(v)}, severity); }
 
 // Category index (1-based) of a treated code: codes are category values and
 // the bookkeeping lists them ascending.
@@ -100,9 +94,10 @@ bool standardize_fixed(int n, int p, const double* w, const int* excl, double* X
 
 }  // namespace
 
-bool run_catpca_analysis(RunContext& ctx) {
+bool run_analysis(driver::RunContext& ctx) {
   auto& h = H();
-  auto& s = *ctx.settings;
+  const auto& s = *ctx.settings;
+  auto& plan = static_cast<Plan&>(*ctx.plan);
   auto& ws = *ctx.ws;
   const bool mca = s.kind == sx::ProcedureKind::Mcorresp;
   const char* pre = mca ? "MCOR" : "CPR";
@@ -128,7 +123,7 @@ bool run_catpca_analysis(RunContext& ctx) {
   double* conf_freq = nullptr;
   if (s.config.mode != 0) {
     if (ctx.first_run) {
-      const int preq = s.dim.p;
+      const int preq = plan.p;
       double* cx = ws.get<double>(kConfX, static_cast<std::size_t>(n) * preq);
       int* ce = ws.get<int>(kConfExcl, n);
       if (ws.failed()) return false;
@@ -197,8 +192,8 @@ bool run_catpca_analysis(RunContext& ctx) {
       report("CPR No dimensions.", 3);
       return false;
     }
-    if (s.dim.p > D) {
-      s.dim.p = D;
+    if (plan.p > D) {
+      plan.p = D;
       report_int(mca ? "MCOR NDim too large, NDim set to ^1." : "CPR NDim too large, NDim set to ^1.", D, 2);
       int act = 0, mult = 0;
       for (int j = 0; j < m; ++j) {
@@ -208,12 +203,12 @@ bool run_catpca_analysis(RunContext& ctx) {
       if (act == 2 && mult > 0)
         report(mca ? "MCOR Analysis with 2 variables." : "CPR Analysis with 2 variables.", 2);
     }
-    if (s.dim.p == 1 && s.rotation.method() != sx::ROT_NONE) {
+    if (plan.p == 1 && plan.rotation != sx::ROT_NONE) {
       report("CPR rot kwd 1 dim", 2);
-      s.rotation.v = {0, 0, 0};
+      plan.rotation = sx::ROT_NONE;
     }
   }
-  const int p = s.dim.p;
+  const int p = plan.p;
 
   // Workspace: every array of the engine and of the shown solution.
   int maxdeg = 0, maxknot = 0;
@@ -350,8 +345,8 @@ bool run_catpca_analysis(RunContext& ctx) {
   fin.Y = arr.Y;
   fin.eta = arr.eta;
   fin.xscale = set.xscale;  // the engine applied it to X; the centroids follow
-  fin.e_obj = s.norm.v[1];
-  fin.e_var = s.norm.v[2];
+  fin.e_obj = s.norm.e_obj;
+  fin.e_var = s.norm.e_var;
   fin.fixed_scores = s.config.fixed();
   catpca::CPR_Shown(fin, shown);
 
@@ -427,18 +422,17 @@ bool run_catpca_analysis(RunContext& ctx) {
 
   // Rotation of the shown loadings; scores and centroids follow.
   catpca::RotationResult rot;
-  if (s.rotation.method() != sx::ROT_NONE && !mca) {
+  if (plan.rotation != sx::ROT_NONE && !mca) {
     catpca::RotationRequest rq;
-    rq.method = s.rotation.method();
-    rq.param = s.rotation.v[1];
+    rq.method = plan.rotation;
+    rq.param = s.rotation.param;
     rq.kaiser = s.rotation.kaiser;
     rq.agg = agg.data();
     rq.active = active.data();
     rq.multiple = multiple.data();
     rq.objw = objw;
     if (!catpca::CPR_RotateShown(rq, shown, ws, kRotRows, rot)) return false;
-    if (rot.done) s.rotation.v[2] = rot.iterations;
-    if (rot.dropped) s.rotation.v = {0, 0, 0};
+    if (rot.dropped) plan.rotation = sx::ROT_NONE;
   }
 
   catpca::OutputInput o;
@@ -461,11 +455,11 @@ bool run_catpca_analysis(RunContext& ctx) {
   o.N = N;
   o.objw = objw;
   o.conf_excluded = conf_excl;
-  o.e_obj = s.config.fixed() ? 0.0 : s.norm.v[1];
+  o.e_obj = s.config.fixed() ? 0.0 : s.norm.e_obj;
   o.boot = have_boot ? &bres : nullptr;
   catpca::CPR_Output(o);
   if (!h.msg.error_flag()) catpca::CPR_Save(o);
   return !h.msg.error_flag();
 }
 
-}  // namespace oscat::driver
+}  // namespace oscat::catpca

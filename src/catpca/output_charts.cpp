@@ -291,7 +291,7 @@ void residual_plots(const View& v) {
   // The shown X a_j equals the standardized scores times the correlation
   // loadings, except under independent normalization, whose exponents do not
   // add up to one; its scale is taken out per dimension.
-  const double e = (v.s.norm.v[1] + v.s.norm.v[2] - 1) / 2;
+  const double e = (v.s.norm.e_obj + v.s.norm.e_var - 1) / 2;
   std::vector<double> undo(static_cast<std::size_t>(v.p), 1.0);
   if (e != 0)
     for (int s = 0; s < v.p; ++s)

@@ -32,7 +32,7 @@ void rotate_rows(double* Z, long rows, long ld, int p, const double* T, double* 
 
 }  // namespace
 
-bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, driver::WorkspaceRegistry& ws, int first_slot,
+bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, frame::Workspace& ws, int first_slot,
                      RotationResult& out) {
   const int n = shown.n, m = shown.m, p = shown.p, kmax = shown.kmax;
   const int rot = rq.method;

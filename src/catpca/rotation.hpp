@@ -4,7 +4,7 @@
 
 #include "catpca/results.hpp"
 #include "catpca/solution.hpp"
-#include "driver/workspace_registry.hpp"
+#include "frame/workspace.hpp"
 #include "host/host.hpp"
 
 namespace oscat::catpca {
@@ -48,7 +48,7 @@ struct RotationResult {
 // Reports the prerequisites that fail (fewer than two single variables) and a
 // promax breakdown (then `dropped`).
 // Returns false only when the workspace cannot be had.
-bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, driver::WorkspaceRegistry& ws, int first_slot,
+bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, frame::Workspace& ws, int first_slot,
                      RotationResult& out);
 
 }  // namespace oscat::catpca

@@ -85,7 +85,7 @@ Columns approximations(const out::View& v) {
   const double* L = v.in.rotated != nullptr ? v.in.rotated : v.sh.A;
   std::vector<double> f(static_cast<std::size_t>(v.p), 1.0);
   if (v.in.rotated == nullptr) {
-    const double e = 1.0 - v.s.norm.v[2] - v.in.e_obj;
+    const double e = 1.0 - v.s.norm.e_var - v.in.e_obj;
     for (int s = 0; s < v.p; ++s) {
       const double l = v.in.lambda[s];
       if (l > 0 && std::fabs(e) > 1e-12) f[static_cast<std::size_t>(s)] = std::pow(l, e / 2);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "frame/workspace.hpp"
 #include "host/host.hpp"
 
 namespace oscat::corres {
@@ -47,6 +48,7 @@ struct Settings {
   int* eqcol = nullptr;
   int rowcat_var = 0;
   int* matrix_vars = nullptr;  // TABLE = ALL: the matrix variables in file order
+  frame::Workspace* ws = nullptr;  // the command's workspace (side and equality arrays)
   int nmatrix_vars = 0;
 };
 

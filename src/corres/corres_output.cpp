@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "corres/corres_msg.hpp"
+#include "frame/workspace.hpp"
 
 namespace oscat::corres {
 namespace {
@@ -556,11 +557,10 @@ void Output::variance_file() {
   const int h = s_.variance_handle;
   const int width = varname_width(s_, 8);
   // The record buffer comes from the workspace like every other array.
-  std::size_t granted = 0;
-  const std::size_t words = static_cast<std::size_t>(a.p + 10 + width / 8);
-  double* buf = host::GETMEM<double>(H().workspace, words, granted);
-  if (buf == nullptr || granted < words) {
-    if (buf) H().workspace.FREMEM(buf);
+  // Its shortfall has a message of its own.
+  frame::Workspace record;
+  double* buf = record.get<double>(static_cast<std::size_t>(a.p + 10 + width / 8));
+  if (buf == nullptr) {
     H().msg.ERROR(10627, 2, 3);
     return;
   }
@@ -586,7 +586,6 @@ void Output::variance_file() {
         for (int k = 0; k < a.p && ok; ++k) ok = write(l_.col_level[j], s_.col_name, 1 + a.I + j, k, a.c0[j] == 0);
   }
   f.MTDCLS(h);
-  H().workspace.FREMEM(buf);
 }
 
 }  // namespace oscat::corres

@@ -100,12 +100,9 @@ int* Parser::side_array(bool row, bool equal) {
   int*& p = row ? (equal ? s_.eqrow : s_.suprow) : (equal ? s_.eqcol : s_.supcol);
   if (p != nullptr) return p;
   const int n = row ? s_.nrow : s_.ncol;
-  std::size_t granted = 0;
-  p = host::GETMEM<int>(H().workspace, static_cast<std::size_t>(n), granted);
-  if (p == nullptr || granted < static_cast<std::size_t>(n)) {
-    if (p) H().workspace.FREMEM(p);
-    p = nullptr;
-    report("Insufficient memory.", 2, 3);
+  p = s_.ws->get<int>(static_cast<std::size_t>(n));
+  if (p == nullptr) {
+    s_.ws->report_shortfall();
     return nullptr;
   }
   std::fill(p, p + n, 0);

@@ -9,40 +9,12 @@
 #include "corres/corres.hpp"
 #include "corres/corres_msg.hpp"
 #include "corres/corres_output.hpp"
+#include "frame/workspace.hpp"
 
 namespace oscat::corres {
 namespace {
 
 using host::H;
-
-// Every workspace block of one run, released together on every way out.
-class Blocks {
- public:
-  ~Blocks() { release(); }
-  template <class T>
-  T* get(std::size_t count) {
-    if (count == 0) count = 1;
-    std::size_t granted = 0;
-    T* p = host::GETMEM<T>(H().workspace, count, granted);
-    if (p == nullptr || granted < count) {
-      if (p) H().workspace.FREMEM(p);
-      ok_ = false;
-      return nullptr;
-    }
-    if (n_ < kMax) blocks_[n_++] = p;
-    return p;
-  }
-  bool ok() const { return ok_; }
-  void release() {
-    while (n_ > 0) H().workspace.FREMEM(blocks_[--n_]);
-  }
-
- private:
-  static constexpr int kMax = 48;
-  void* blocks_[kMax] = {};
-  int n_ = 0;
-  bool ok_ = true;
-};
 
 void report_memory_need(double bytes) {
   auto [amount, unit] = H().workspace.MEMALU(bytes);
@@ -163,7 +135,9 @@ void run_analysis(Settings& s) {
     total += b;
     too_big = too_big || b > 2147483647.0;
   }
-  Blocks blocks;
+  // The run's arrays, released together on every way out; a shortfall is
+  // reported with the amount the run needs.
+  frame::Workspace blocks;
   Analysis a;
   double* rowcat = nullptr;
   if (!too_big) {
@@ -195,8 +169,8 @@ void run_analysis(Settings& s) {
     a.gsizeC = blocks.get<int>(J);
     a.perm = blocks.get<int>(std::max(I, J));
   }
-  if (too_big || !blocks.ok()) {
-    blocks.release();
+  if (too_big || blocks.failed()) {
+    blocks.release_all();
     report_memory_need(total);
     return;
   }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/discretize.hpp"
-#include "data/report.hpp"
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 
 namespace oscat::data {
@@ -32,7 +32,7 @@ bool open_value_tables(const int* vars, int m, int* handles) {
   for (int j = 0; j < m; ++j) {
     handles[j] = t.TMNEWT(key_words(vars[j]));
     if (handles[j] == 0) {
-      report("ZYL Value table not available.", 2, 3);
+      frame::report("ZYL Value table not available.", 3, 2);
       return false;
     }
   }
@@ -148,7 +148,7 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
         break;
       }
   if (error) {
-    report("ZYL Value table not available.", 2, 3);
+    frame::report("ZYL Value table not available.", 3, 2);
     return n;
   }
   std::vector<int> empty;
@@ -163,7 +163,7 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
   }
   // A variable without a single valid value cannot be analysed; say which.
   if (!empty.empty()) {
-    report_variables("ZYL Var ^1 no valid values.", "ZYL Var [%1:, ^1:, $1]1 no valid values.", empty,
+    frame::report_variables("ZYL Var ^1 no valid values.", "ZYL Var [%1:, ^1:, $1]1 no valid values.", empty,
                      2, 3);
     error = true;
   }
@@ -256,7 +256,7 @@ bool discretization_setup(const int* vars, int m, const int* handles, double* me
         ncat_eff[j] = k;
         break;
       case CodeStatus::UnknownMethod:
-        report("Unknown Discretization.", 2, 3);
+        frame::report("Unknown Discretization.", 3, 2);
         ok = false;
         break;
       case CodeStatus::WidthTooSmall:
@@ -266,13 +266,13 @@ bool discretization_setup(const int* vars, int m, const int* handles, double* me
     }
     for (int i = 0; i < k; ++i) h.tables.TMVAL(t, i + 1) = codes[i];
   }
-  report_variables("Discr var ^1 set to RANKING.", "Discr var [%1:, ^1:, $1]1 set to RANKING.",
+  frame::report_variables("Discr var ^1 set to RANKING.", "Discr var [%1:, ^1:, $1]1 set to RANKING.",
                    to_ranking, 2, 2);
-  report_variables("Discr var ^1 set to GROUPING.", "Discr var [%1:, ^1:, $1]1 set to GROUPING.",
+  frame::report_variables("Discr var ^1 set to GROUPING.", "Discr var [%1:, ^1:, $1]1 set to GROUPING.",
                    to_grouping, 2, 2);
-  report_variables("CPR NrCat for grouping too large for var ^1.",
+  frame::report_variables("CPR NrCat for grouping too large for var ^1.",
                    "CPR NrCat for grouping too large for var [%1:, ^1:, $1]1.", too_large, 2, 2);
-  report_variables("CPR value EQINTV too small var ^1.", "CPR value EQINTV too small var [%1:, ^1:, $1]1.",
+  frame::report_variables("CPR value EQINTV too small var ^1.", "CPR value EQINTV too small var [%1:, ^1:, $1]1.",
                    too_small, 2, 3);
   return ok;
 }
@@ -289,15 +289,14 @@ bool equal_interval_check(const int* vars, int m, const int* handles, const doub
                          : host::key_number(h.tables.TMKEY(t, k)) - host::key_number(h.tables.TMKEY(t, 1));
     if (range < -method[j]) bad.push_back(vars[j]);
   }
-  report_variables("CPR value EQINTV too large var ^1.", "CPR value EQINTV too large var [%1:, ^1:, $1]1.",
+  frame::report_variables("CPR value EQINTV too large var ^1.", "CPR value EQINTV too large var [%1:, ^1:, $1]1.",
                    bad, 2, 3);
   return bad.empty();
 }
 
-bool supplementary_objects(int position, double* w, const int* cases, int n) {
-  auto& h = H();
-  auto& tok = h.tokens;
-  tok.SSETPT(position);
+bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
+                          int n) {
+  using K = syntax::SupplementaryObject::Kind;
   bool ok = true, odd_weight = false;
   auto find = [&](double k) -> int {
     const int* p = std::lower_bound(cases, cases + n, static_cast<int>(k));
@@ -307,50 +306,22 @@ bool supplementary_objects(int position, double* w, const int* cases, int n) {
     if (w[i] != 1 && w[i] != 0) odd_weight = true;
     w[i] = 0;
   };
-  auto valid_number = [&](const host::Token& t) {
-    return t.kind == host::TokenKind::Number && host::QDINT(t.value) && t.value > 0;
-  };
-  host::Token t = tok.SSNXT1();
-  while (t.kind != host::TokenKind::End && t.kind != host::TokenKind::RParen &&
-         t.kind != host::TokenKind::Slash) {
-    if (t.kind == host::TokenKind::Comma) {
-      t = tok.SSNXT1();
-      continue;
-    }
-    if (!valid_number(t)) {
-      report("Invalid CPR supp obj.", 2, 3);
+  for (const auto& e : list) {
+    if (e.kind == K::Reversed) {
+      frame::report("Invalid CPR supp obj range.", 3, 2);
       ok = false;
-      t = tok.SSNXT1();
       continue;
     }
-    const double a = t.value;
-    t = tok.SSNXT1();
-    if (t.kind == host::TokenKind::Name && t.text == "THRU") {
-      const host::Token b = tok.SSNXT1();
-      t = tok.SSNXT1();
-      if (!valid_number(b)) {
-        report("Invalid CPR supp obj.", 2, 3);
-        ok = false;
-      } else if (a > b.value) {
-        report("Invalid CPR supp obj range.", 2, 3);
-        ok = false;
-      } else if (find(a) < 0 || find(b.value) < 0) {
-        report("Invalid CPR supp obj.", 2, 3);
-        ok = false;
-      } else {
-        for (int i = find(a); i < n && cases[i] <= b.value; ++i) set_aside(i);
-      }
-      continue;
-    }
-    const int i = find(a);
-    if (i < 0) {
-      report("Invalid CPR supp obj.", 2, 3);
+    const int a = e.kind == K::Invalid ? -1 : find(e.first);
+    const int b = e.kind == K::Range ? find(e.last) : a;
+    if (a < 0 || b < 0) {
+      frame::report("Invalid CPR supp obj.", 3, 2);
       ok = false;
-    } else {
-      set_aside(i);
+      continue;
     }
+    for (int i = a; i < n && cases[i] <= e.last; ++i) set_aside(i);
   }
-  if (odd_weight) report("CPR weight supp obj.", 2, 2);
+  if (odd_weight) frame::report("CPR weight supp obj.", 2, 2);
   return ok;
 }
 
@@ -366,7 +337,7 @@ bool all_missing_objects(const double* coded, double* w, int n, int ma, const in
       any = true;
     }
   }
-  if (any) report("Object all missings.", 2, 2);
+  if (any) frame::report("Object all missings.", 2, 2);
   return any;
 }
 
@@ -384,20 +355,14 @@ int zero_variance(const CategoryBook& b, int ma, double* flags) {
   return found;
 }
 
-int zero_variance_check(const CategoryBook& b, const int* vars, int ma, bool first_run,
-                        bool catreg, bool crossval, double* flags) {
+int zero_variance_check(const CategoryBook& b, const int* vars, int ma, std::string_view single,
+                        std::string_view list, double* flags) {
   const int found = zero_variance(b, ma, flags);
-  if (found == 0 || !(first_run || (catreg && crossval))) return found;
+  if (found == 0) return found;
   std::vector<int> named;
   for (int j = 0; j < ma; ++j)
     if (flags[j] != 0) named.push_back(vars[j]);
-  if (first_run && catreg)
-    report_variables("CRG Var ^1 zero variance.", "CRG Var [%1:, ^1:, $1]1 zero variance.", named, 2, 3);
-  else if (first_run)
-    report_variables("CPR Var ^1 zero variance.", "CPR Var [%1:, ^1:, $1]1 zero variance.", named, 2, 3);
-  else
-    report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", named,
-                     2, 3);
+  frame::report_variables(single, list, named, 2, 3);
   return found;
 }
 

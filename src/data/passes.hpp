@@ -7,7 +7,11 @@
 // column-major; `cases` holds 2n integers (case numbers, then exclusion flags).
 #pragma once
 
+#include <span>
+#include <string_view>
+
 #include "data/categories.hpp"
+#include "syntax/settings.hpp"
 
 namespace oscat::data {
 
@@ -38,9 +42,11 @@ bool discretization_setup(const int* vars, int m, const int* handles, double* me
 // EQINTV widths larger than the range of the variable are errors.
 bool equal_interval_check(const int* vars, int m, const int* handles, const double* method);
 
-// Re-read SUPPLEMENTARY OBJECT(...) from token `position`; weight 0 for every
-// case named. False on an error.
-bool supplementary_objects(int position, double* w, const int* cases, int n);
+// SUPPLEMENTARY OBJECT(...): weight 0 for every case named (case numbers in
+// `cases`, ascending). An entry naming no case read is an error. False on an
+// error.
+bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
+                          int n);
 
 // CATPCA / MCORRESP: objects without a valid code on any active analysis
 // variable get weight 0 (a warning). Returns whether any object was set aside.
@@ -50,10 +56,10 @@ bool all_missing_objects(const double* coded, double* w, int n, int ma, const in
 // flags[j] = 1.0 for each; returns how many.
 int zero_variance(const CategoryBook& b, int ma, double* flags);
 
-// Zero-variance check of one run. On the first run zero variance is an error
-// ("CPR"/"CRG" by `catreg`); in a cross-validation series of CATREG too; in
-// other later runs the variables are only flagged. Returns the count found.
-int zero_variance_check(const CategoryBook& b, const int* vars, int ma, bool first_run,
-                        bool catreg, bool crossval, double* flags);
+// Zero-variance check whose finding is an error: the variables are flagged
+// as by zero_variance and named in `single` (one) or `list` (several, with a
+// list slot). Returns the count found.
+int zero_variance_check(const CategoryBook& b, const int* vars, int ma, std::string_view single,
+                        std::string_view list, double* flags);
 
 }  // namespace oscat::data

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "data/discretize.hpp"
-#include "data/report.hpp"
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 
 namespace oscat::data {
@@ -17,14 +17,8 @@ using host::Msg;
 
 namespace {
 
-Msg key(std::string_view k) { return H().msg.BP_CSTRING(k); }
-
-Msg composite(std::string_view pattern, std::initializer_list<Msg> params) {
-  auto& msg = H().msg;
-  Msg c = msg.BP_BEGIN_COMPSTRING(msg.BP_CSTRING(pattern));
-  for (Msg p : params) msg.BP_ADD_PARAMETER(c, p);
-  return msg.BP_END_COMPSTRING(c);
-}
+using frame::composite;
+using frame::key;
 
 }  // namespace
 
@@ -34,7 +28,7 @@ void case_processing_summary(const SummaryInput& in) {
   std::vector<int> miss_zero;
   for (int j = 0; j < in.m; ++j)
     if (in.book->miss[3 * j] != 0) miss_zero.push_back(in.vars[j]);
-  report_variables("Var ^1 miss zero.", "Var [%1:, ^1:, $1]1 miss zero.", miss_zero, 2, 2);
+  frame::report_variables("Var ^1 miss zero.", "Var [%1:, ^1:, $1]1 miss zero.", miss_zero, 2, 2);
 
   double supp = 0, used = 0, wsum = 0;
   for (int i = 0; i < in.n_kept; ++i) {

@@ -1,8 +1,7 @@
 // RunContext: everything the driver hands to the analysis of one run.
 //
-// The driver prepares the data once (first run of the first pass) and then
-// calls the procedure's analysis (analysis.hpp) once per run: every
-// combination of pass, second penalty, first penalty and sample. The analysis
+// The driver prepares the data once (the first run) and then calls the
+// procedure's analysis once per run of the procedure's plan. The analysis
 // reads the fields below and must not free or replace any driver array.
 //
 // Data layout (all arrays live in the host workspace, owned by `ws`):
@@ -25,29 +24,30 @@
 // variables first (CATREG: index 0 is the dependent variable), then the other
 // VARIABLES entries. settings->vars.variables[j] is the dictionary index.
 //
-// Flags per run:
-//   first_run   first pass, first penalty values, first sample: the analysis
-//               of all data; the data preparation has just been done.
-//   final_pass  the last pass (1 or 2, loops.hpp); output, saved variables
-//               and files belong to the final pass.
-//   final_run   last sample of the current penalty values.
-// Sample runs: the analysis draws the sample itself (Parts of resampling and
-// bootstrap) and must run data::zero_variance_check on the sample's
-// bookkeeping (first_run = false); the driver runs it only for the first run.
+// Flags per run (set by the procedure's plan):
+//   first_run   first pass, first sample: the analysis of all data; the data
+//               preparation has just been done.
+//   final_pass  the last pass; output, saved variables and files belong to it.
+//   final_run   last sample of the current pass (and penalty values).
+// Sample runs: the analysis draws the sample itself and must run the
+// zero-variance check on the sample's bookkeeping; the driver runs it only
+// for the first run.
 #pragma once
 
 #include "data/categories.hpp"
 #include "driver/descriptor.hpp"
-#include "driver/workspace_registry.hpp"
+#include "frame/workspace.hpp"
 #include "syntax/settings.hpp"
 
 namespace oscat::driver {
 
 struct RunContext {
-  // The command.
+  // The command. Settings are final once parsed; what a run settles (a
+  // lowered dimension, a dropped request) the procedure keeps in its plan.
   const ProcedureDescriptor* desc = nullptr;
-  syntax::CommandSettings* settings = nullptr;  // the analysis may drop output requests
-  WorkspaceRegistry* ws = nullptr;              // use slots >= kFirstAnalysisSlot
+  const syntax::CommandSettings* settings = nullptr;
+  frame::Workspace* ws = nullptr;  // analysis slots start at kFirstAnalysisSlot
+  RunPlan* plan = nullptr;         // the procedure's own loops and state
 
   // Sizes.
   int n_read = 0;   // cases read by the first data pass
@@ -70,30 +70,19 @@ struct RunContext {
   bool has_supplementary_objects = false;  // SUPPLEMENTARY OBJECT or all-missing objects
   double valid_weight = 0, total_weight = 0;  // case processing summary counts
 
-  // Loops.
+  // The current run.
   int pass = 1, passes = 1;
   bool final_pass = true;
-  int penalty2_index = 0, penalty2_count = 1;
-  double penalty2 = 0;
-  int penalty1_index = 0, penalty1_count = 1;
-  double penalty1 = 0;
   int sample = 0, samples = 1;    // sample 0 uses all active data
   bool first_run = true;
   bool final_run = true;
-  bool regularization_output_only = false;  // CATREG: a penalty path without resampling
-  bool coefficient_bootstrap = false;       // CATREG: this series is the coefficient bootstrap
-  bool coefficient_bootstrap_prepared = false;
-
-  // Penalty values for the second pass of a regularized analysis; the
-  // analysis sets them during the first pass (default: the grid's start).
-  double selected_penalty1 = 0, selected_penalty2 = 0;
 
   // Zero-variance flags of the current run (m_a entries, 1.0 flagged).
   double* zero_variance = nullptr;
   int zero_variance_count = 0;
 
-  // Output files opened by the analysis: the closing sequence closes slot 0.
-  int file_handles[6] = {0, 0, 0, 0, 0, 0};
+  // An output file opened by the analysis: the closing sequence closes it.
+  int output_file = 0;
 };
 
 }  // namespace oscat::driver

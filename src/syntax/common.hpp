@@ -97,7 +97,7 @@ void CRG_ParseInitial(CommandSettings& s);
 void CRG_ParseRegularization(CommandSettings& s);
 // Penalty list against the grid (start, stop, step); values in grid order.
 // Returns false after an error.
-bool CRG_ParsePenaltyList(Cursor& c, double start, double stop, double step,
+bool CRG_ParsePenaltyList(Cursor& c, const PenaltyRange& range,
                           std::vector<double>& out);
 // Handles of files already named on the command (for "used more than once").
 std::vector<int> named_files(const CommandSettings& s);

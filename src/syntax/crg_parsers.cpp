@@ -138,7 +138,8 @@ void CRG_ParseRegularization(CommandSettings& s) {
     report1("CRG Inv Kwd ^1 REGU.", shown(t));
     return;
   }
-  r.v = {0, 0, 0, 0, 0, 0, 0};
+  r.method = RegMethod::None;
+  r.first = r.second = PenaltyRange{};
   if (k == 1) {
     if (!ends(c.next())) report("CRG spec with NONE REGU.");
     return;
@@ -233,13 +234,14 @@ void CRG_ParseRegularization(CommandSettings& s) {
   }
   if (!have_file) report("CRG No file REGU.");
   if (enet && ntrip == 1) report("CRG 1 parlst ENET.");
-  r.v = {static_cast<double>(k - 1), triples[0][0], triples[0][1], triples[0][2],
-         enet ? triples[1][0] : 0, enet ? triples[1][1] : 0, enet ? triples[1][2] : 0};
+  r.method = static_cast<RegMethod>(k - 1);
+  r.first = {triples[0][0], triples[0][1], triples[0][2]};
+  r.second = enet ? PenaltyRange{triples[1][0], triples[1][1], triples[1][2]} : PenaltyRange{};
 }
 
-bool CRG_ParsePenaltyList(Cursor& c, double start, double stop, double step,
-                          std::vector<double>& out) {
+bool CRG_ParsePenaltyList(Cursor& c, const PenaltyRange& range, std::vector<double>& out) {
   // The grid: start + k*step up to stop.
+  const double start = range.start, stop = range.stop, step = range.step;
   std::vector<double> grid;
   if (step <= 0) {
     grid.push_back(start);

@@ -88,11 +88,19 @@ void CPR_ParseNorm(CommandSettings& s) {
     if (k != 0) {
       static const double q[] = {-1, 1, 0, 2};
       n.keyword = k;
-      if (k == 4) n.v = {0, 1, 1, 0};
-      else n.v = {q[k - 1], (1 + q[k - 1]) / 2, (1 - q[k - 1]) / 2, 0};
+      if (k == 4) {
+        n.q = 0;
+        n.e_obj = n.e_var = 1;
+      } else {
+        n.q = q[k - 1];
+        n.e_obj = (1 + n.q) / 2;
+        n.e_var = (1 - n.q) / 2;
+      }
     } else if (t.kind == TokenKind::Number && t.value >= -1 && t.value <= 1) {
       n.keyword = 0;
-      n.v = {t.value, (1 + t.value) / 2, (1 - t.value) / 2, 1};
+      n.q = t.value;
+      n.e_obj = (1 + t.value) / 2;
+      n.e_var = (1 - t.value) / 2;
     } else {
       report1("CPR Invalid NORM keyword ^1.", shown(t));
     }
@@ -129,7 +137,8 @@ void parse_rotation(CommandSettings& s) {
   t = c.next();
   if (method == ROT_NONE) {
     if (!ends(t)) report("CPR Invalid kwd or spec Rot");
-    r.v = {0, 0, 0};
+    r.method = ROT_NONE;
+    r.param = 0;
     return;
   }
   if (t.kind == TokenKind::LParen) {
@@ -167,10 +176,12 @@ void parse_rotation(CommandSettings& s) {
       if (!ends(c.next())) report("CPR Invalid kwd or spec Rot");
     }
   }
-  r.v = {static_cast<double>(method), param, 0};
+  r.method = method;
+  r.param = param;
   if (s.dim.p == 1) {
     warn("CPR rot kwd 1 dim");  // the rotation is dropped; the analysis goes on
-    r.v = {0, 0, 0};
+    r.method = ROT_NONE;
+    r.param = 0;
   }
 }
 

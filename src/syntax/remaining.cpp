@@ -37,7 +37,7 @@ void cross_checks(CommandSettings& s) {
     }
     if (fixed && (s.print.object || s.plot.object.on || s.plot.biplot.on || s.plot.triplot.on))
       warn(k == ProcedureKind::Catpca ? "CPR fixed conf objects." : "MCOR fixed conf objects.");
-  } else if (s.regu.method() == 0) {
+  } else if (s.regu.method == RegMethod::None) {
     const bool pl = s.plot.regu.on, pr = s.print.regu;
     if (pl && pr) warn("CRG non-applicable PLOT/PRINT REGU.");
     else if (pl) warn("CRG non-applicable PLOT REGU.");
@@ -98,7 +98,7 @@ bool parse_remaining(CommandSettings& s) {
     CRG_ParseRegularization(s);
   } else {
     parse_dimension(s);
-    s.regu.v = {0, 0, 0, 0, 0, 0, 0};
+    s.regu = RegularizationSettings{};
   }
   parse_resample(s);
   if (pca && s.resample.method != 0 && s.config.fixed()) {
@@ -110,7 +110,7 @@ bool parse_remaining(CommandSettings& s) {
   if (pca) {
     CPR_ParseNorm(s);
     if (k == ProcedureKind::Catpca) parse_rotation(s);
-    if (s.rotation.method() != ROT_NONE && s.resample.method != 0) {
+    if (s.rotation.method != ROT_NONE && s.resample.method != 0) {
       report("CPR Rot and Resample");
       return false;
     }

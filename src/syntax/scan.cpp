@@ -1,5 +1,6 @@
 // Subcommand scan, VARIABLES, ANALYSIS, MAXITER and CRITITER.
 #include <algorithm>
+#include <iterator>
 
 #include "syntax/common.hpp"
 
@@ -19,6 +20,23 @@ const char* const kCatregTable[] = {"VARIABLE", "ANALYSIS", "MAXITER", "CRITITER
 const char* const kMcorrTable[] = {"VARIABLE", "ANALYSIS", "MAXITER", "CRITITER", "PRINT",
                                    "PLOT",     "OUTFILE",  "DISCRETI", "MISSING", "SUPPLEME",
                                    "SAVE",     "DIMENSIO", "CONFIGUR", "NORMALIZ", "RESAMPLE"};
+
+// The subcommand of each keyword table entry.
+constexpr int kCatpcaSub[] = {sub::VARIABLES, sub::ANALYSIS, sub::MAXITER,        sub::CRITITER,
+                              sub::PRINT,     sub::PLOT,     sub::OUTFILE,        sub::DISCRETIZATION,
+                              sub::MISSING,   sub::SUPPLEMENTARY, sub::SAVE,      sub::DIMENSION,
+                              sub::CONFIGURATION, sub::NORMALIZATION, sub::RESAMPLE, sub::ROTATION};
+constexpr int kCatregSub[] = {sub::VARIABLES, sub::ANALYSIS,      sub::MAXITER, sub::CRITITER,
+                              sub::PRINT,     sub::PLOT,          sub::OUTFILE, sub::DISCRETIZATION,
+                              sub::MISSING,   sub::SUPPLEMENTARY, sub::SAVE,    sub::INITIAL,
+                              sub::CONVERGE,  sub::REGULARIZATION, sub::RESAMPLE};
+static_assert(std::size(kCatpcaSub) == std::size(kCatpcaTable) && std::size(kCatregSub) == std::size(kCatregTable));
+static_assert(std::size(kMcorrTable) == 15, "MCORRESP shares the first 15 entries of CATPCA's table");
+
+// Subcommand of the 1-based entry `kw` of the procedure's table.
+int subcommand_of(ProcedureKind k, int kw) {
+  return k == ProcedureKind::Catreg ? kCatregSub[kw - 1] : kCatpcaSub[kw - 1];
+}
 
 const char* const kAnaKw[3][4] = {{"WEIGHT", "LEVEL", "INKNOT", "DEGREE"},
                                   {"", "LEVEL", "INKNOT", "DEGREE"},
@@ -70,7 +88,7 @@ bool scan_subcommands(CommandSettings& s) {
   if (t.kind == TokenKind::Name && H().dict.DICSCH(t.text) != 0) {
     record(sub::VARIABLES, t.position);
   } else if ((kw = match(t, table)) != 0) {
-    record(kw, t.position + 1);
+    record(subcommand_of(k, kw), t.position + 1);
   } else {
     report(vari, 3, 3);
   }
@@ -82,7 +100,7 @@ bool scan_subcommands(CommandSettings& s) {
     Token peek = c.peek();
     if (ends(peek)) continue;  // an empty subcommand ("//" or a trailing "/")
     int n = BP_PRKYVR(c, table, inval, name);
-    if (n != 0) record(n, name.position + 1);
+    if (n != 0) record(subcommand_of(k, n), name.position + 1);
   }
   return errors().errors == 0;
 }

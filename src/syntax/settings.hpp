@@ -32,16 +32,17 @@ namespace oscat::syntax {
 
 enum class ProcedureKind : int { Catpca = 1, Catreg = 2, Mcorresp = 3 };
 
-// Subcommand numbers: 1-based positions in the procedure's keyword table.
+// Subcommands, one number each across the three procedures; the scan maps
+// a procedure's keyword table onto them.
 namespace sub {
 inline constexpr int VARIABLES = 1, ANALYSIS = 2, MAXITER = 3, CRITITER = 4, PRINT = 5,
                      PLOT = 6, OUTFILE = 7, DISCRETIZATION = 8, MISSING = 9,
-                     SUPPLEMENTARY = 10, SAVE = 11, RESAMPLE = 15;
+                     SUPPLEMENTARY = 10, SAVE = 11, RESAMPLE = 12;
 // CATPCA / MCORRESP
-inline constexpr int DIMENSION = 12, CONFIGURATION = 13, NORMALIZATION = 14, ROTATION = 16;
+inline constexpr int DIMENSION = 13, CONFIGURATION = 14, NORMALIZATION = 15, ROTATION = 16;
 // CATREG (CONVERGE is folded into CRITITER by the scan)
-inline constexpr int INITIAL = 12, CONVERGE = 13, REGULARIZATION = 14;
-inline constexpr int MAX = 16;
+inline constexpr int INITIAL = 17, CONVERGE = 18, REGULARIZATION = 19;
+inline constexpr int MAX = 19;
 }  // namespace sub
 
 // The subcommand keyword table of a procedure (16, 15 or 15 fields).
@@ -104,10 +105,19 @@ struct MissingSettings {
   std::vector<int> code;  // per variable, 1..7 after parsing
 };
 
+// One entry of the SUPPLEMENTARY OBJECT list, as written; the case numbers
+// are checked against the data after the second pass.
+struct SupplementaryObject {
+  enum Kind { Case, Range, Invalid, Reversed } kind = Case;
+  double first = 0, last = 0;  // a case number, or the two ends of a THRU range
+};
+
 struct SupplementarySettings {
   std::vector<int> variable;   // per variable: 1 when supplementary (CATPCA, MCORRESP)
-  int object_position = 0;     // token position of the OBJECT list (0: none); read after pass 2
+  std::vector<SupplementaryObject> objects;  // the OBJECT list
+  bool objects_given = false;  // an OBJECT list was given (it may hold no entry)
   int active_variables = 0;    // analysis variables that are not supplementary
+  bool has_objects() const { return objects_given; }
 };
 
 // Defaults per procedure are applied by parse_remaining (also when PRINT is absent).
@@ -179,11 +189,17 @@ struct ResampleSettings {
   int level = 95;        // confidence level in percent
 };
 
+enum class RegMethod : int { None = 0, Ridge = 1, Lasso = 2, ElasticNet = 3 };
+
+// A penalty list: start, stop and step (a step of 0 is the start alone).
+struct PenaltyRange {
+  double start = 0, stop = 0, step = 0;
+};
+
 struct RegularizationSettings {
-  // method (0 NONE, 1 RIDGE, 2 LASSO, 3 ENET), then start, stop, step of the
-  // first list and of the second (ENET only).
-  std::array<double, 7> v{};
-  double method() const { return v[0]; }
+  RegMethod method = RegMethod::None;
+  PenaltyRange first;   // ridge and lasso penalty; the lasso one for ENET
+  PenaltyRange second;  // the ridge penalty of ENET
   int file = 0;
   std::string path;
 };
@@ -193,9 +209,10 @@ struct DimensionSettings {
 };
 
 struct NormalizationSettings {
-  // q, e_obj = (1+q)/2, e_var = (1-q)/2, 1 when q was given as a number.
-  std::array<double, 4> v{-1, 0, 1, 0};
-  int keyword = 1;  // 1 VPRINCIP .. 4 INDEPEND; 0 numeric
+  double q = -1;       // -1 VPRINCIPAL, 1 OPRINCIPAL, 0 SYMMETRICAL, 2 (none) INDEPENDENT, or the number given
+  double e_obj = 0;    // exponent of the object scores, (1 + q) / 2
+  double e_var = 1;    // exponent of the variables, (1 - q) / 2
+  int keyword = 1;     // 1 VPRINCIP .. 4 INDEPEND; 0 a number was given
   bool independent() const { return keyword == 4; }
 };
 
@@ -211,14 +228,14 @@ inline constexpr int ROT_NONE = 0, ROT_VARIMAX = 1, ROT_EQUAMAX = 2, ROT_QUARTIM
                      ROT_OBLIMIN = 4, ROT_PROMAX = 7;
 
 struct RotationSettings {
-  // method code, parameter (OBLIMIN delta, PROMAX kappa), iterations.
-  std::array<double, 3> v{0, 0, 0};
+  int method = ROT_NONE;
+  double param = 0;     // OBLIMIN delta, PROMAX kappa
   bool kaiser = true;
-  int method() const { return static_cast<int>(v[0]); }
 };
 
 struct InitialSettings {
-  int type = 0;             // 0 NUMERICAL, 1 RANDOM, 2 MULTISTA, 3 FIXSIGNS
+  enum Type : int { Numerical = 0, Random = 1, Multistart = 2, Fixsigns = 3 };
+  int type = Numerical;
   double threshold = 101.0; // MULTISTA percentage; -1 for ALL
   int pattern = 0;          // FIXSIGNS case number
   int file = 0;
@@ -244,7 +261,6 @@ struct CommandSettings {
   ConfigurationSettings config;
   RotationSettings rotation;
   InitialSettings initial;
-  // CATREG: the analysis produces the regularization output only (driver, set later).
 };
 
 // Subcommand scan: fills s.positions. False when an error was reported.

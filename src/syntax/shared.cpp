@@ -194,11 +194,40 @@ void label_size(Cursor& c, PlotRequest& p) {
 }
 }  // namespace
 
+// The OBJECT list as entries: case numbers (whole and positive) and ranges
+// "a THRU b"; what is not one is kept as an invalid entry, reported once the
+// case numbers are known.
+std::vector<SupplementaryObject> supplementary_object_list(const std::vector<Token>& list) {
+  using K = SupplementaryObject::Kind;
+  auto valid = [](const Token& t) { return t.kind == TokenKind::Number && host::QDINT(t.value) && t.value > 0; };
+  std::vector<SupplementaryObject> out;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    const Token& t = list[i++];
+    if (t.kind == TokenKind::Comma) continue;
+    if (!valid(t)) {
+      out.push_back({K::Invalid, 0, 0});
+      continue;
+    }
+    if (i < list.size() && list[i].kind == TokenKind::Name && list[i].text == "THRU") {
+      ++i;
+      const Token* b = i < list.size() ? &list[i++] : nullptr;
+      if (b == nullptr || !valid(*b)) out.push_back({K::Invalid, 0, 0});
+      else if (t.value > b->value) out.push_back({K::Reversed, t.value, b->value});
+      else out.push_back({K::Range, t.value, b->value});
+      continue;
+    }
+    out.push_back({K::Case, t.value, t.value});
+  }
+  return out;
+}
+
 void parse_supplementary(CommandSettings& s) {
   const ProcedureKind k = s.kind;
   auto& sp = s.supp;
   sp.variable.assign(static_cast<std::size_t>(s.vars.m), 0);
-  sp.object_position = 0;
+  sp.objects.clear();
+  sp.objects_given = false;
   int pos = s.positions[sub::SUPPLEMENTARY];
   if (pos < 0) mult_subcommand("SUPPLEMENTARY");
   if (pos > 0) {
@@ -230,18 +259,26 @@ void parse_supplementary(CommandSettings& s) {
       }
       if (kw == 1) {
         Token first = c.next();
+        const bool take = !s.config.fixed() && first.kind != TokenKind::RParen;
         if (s.config.fixed()) report("CPR obj SUPP with fixed Conf.");
         else if (first.kind == TokenKind::RParen) report("CPR No obj SUPP.");
-        else sp.object_position = first.position;
         // Case numbers and THRU ranges; a keyword, "/" or the end before ")"
         // means the list was not closed.
+        std::vector<Token> list;
         for (Token x = first; x.kind != TokenKind::RParen; x = c.next()) {
           if (ends(x) || (x.kind == TokenKind::Name && x.text != "THRU")) {
             missing_rpar("SUPPLEMENTARY");
             if (!ends(x)) c.skip_subcommand();
-            sp.object_position = 0;
+            sp.objects.clear();
+  sp.objects_given = false;
+            sp.objects_given = false;
             goto done;
           }
+          list.push_back(x);
+        }
+        if (take) {
+          sp.objects = supplementary_object_list(list);
+          sp.objects_given = true;
         }
       } else {
         std::vector<int> list;
@@ -422,7 +459,7 @@ void parse_plot(CommandSettings& s) {
   }
   int pos = s.positions[sub::PLOT];
   if (pos == 0) {
-    if (k == ProcedureKind::Catreg && s.regu.method() != 0) pl.regu.on = true;
+    if (k == ProcedureKind::Catreg && s.regu.method != RegMethod::None) pl.regu.on = true;
     return;
   }
   if (pos < 0) {
@@ -562,7 +599,7 @@ void parse_plot(CommandSettings& s) {
     }
     if (name == "REGU") {
       pl.regu.on = true;
-      const bool enet = s.regu.method() == 3;
+      const bool enet = s.regu.method == RegMethod::ElasticNet;
       Token nx = c.peek();
       if (enet) {
         if (nx.kind != TokenKind::LParen) {
@@ -575,7 +612,7 @@ void parse_plot(CommandSettings& s) {
           report("CRG Empty penalty list.");
           continue;
         }
-        CRG_ParsePenaltyList(c, s.regu.v[1], s.regu.v[2], s.regu.v[3], pl.regu_penalties);
+        CRG_ParsePenaltyList(c, s.regu.first, pl.regu_penalties);
         if (c.next().kind != TokenKind::RParen) {
           missing_rpar("PLOT");
           c.back();

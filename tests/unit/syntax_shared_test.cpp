@@ -37,7 +37,21 @@ TEST(SyntaxSupplementary, ObjectsAndVariables) {
   Harness h;
   auto r = h.run(K::Catpca, "VARIABLES = a b c /ANALYSIS = a b c /SUPPLEMENTARY = OBJECT(1 3 THRU 5) VARIABLE(c)");
   EXPECT_EQ(r.errors(), 0);
-  EXPECT_GT(r.s.supp.object_position, 0);
+  // The OBJECT list is read once, into its entries.
+  ASSERT_TRUE(r.s.supp.has_objects());
+  ASSERT_EQ(r.s.supp.objects.size(), 2u);
+  EXPECT_EQ(r.s.supp.objects[0].kind, SupplementaryObject::Case);
+  EXPECT_EQ(r.s.supp.objects[0].first, 1);
+  EXPECT_EQ(r.s.supp.objects[1].kind, SupplementaryObject::Range);
+  EXPECT_EQ(r.s.supp.objects[1].first, 3);
+  EXPECT_EQ(r.s.supp.objects[1].last, 5);
+  auto bad = h.run(K::Catpca, kPca + "/SUPPLEMENTARY = OBJECT(0, 7 THRU 2, 2.5 4)");
+  ASSERT_EQ(bad.s.supp.objects.size(), 4u);
+  EXPECT_EQ(bad.s.supp.objects[0].kind, SupplementaryObject::Invalid);
+  EXPECT_EQ(bad.s.supp.objects[1].kind, SupplementaryObject::Reversed);
+  EXPECT_EQ(bad.s.supp.objects[2].kind, SupplementaryObject::Invalid);
+  EXPECT_EQ(bad.s.supp.objects[3].kind, SupplementaryObject::Case);
+  EXPECT_FALSE(h.run(K::Catpca, kPca).s.supp.has_objects());
   EXPECT_EQ(r.s.supp.variable[2], 1);
   EXPECT_EQ(r.s.supp.active_variables, 2);
   auto q = h.run(K::Catpca, "VARIABLES = a b /ANALYSIS = a b /SUPPLEMENTARY = VARIABLE(a)");

@@ -61,30 +61,30 @@ TEST(SyntaxPcaSpecific, DimensionNormalizationRotation) {
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/DIMENSION = 2.5").has("CPR Invalid value DIME."));
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/DIMENSION = 0").has("CPR Invalid value DIME."));
   auto n = h.run(K::Catpca, kPca + "/NORMALIZATION = 0.5");
-  EXPECT_DOUBLE_EQ(n.s.norm.v[1], 0.75);
-  EXPECT_DOUBLE_EQ(n.s.norm.v[2], 0.25);
-  EXPECT_DOUBLE_EQ(n.s.norm.v[3], 1);
+  EXPECT_DOUBLE_EQ(n.s.norm.e_obj, 0.75);
+  EXPECT_DOUBLE_EQ(n.s.norm.e_var, 0.25);
+  EXPECT_EQ(n.s.norm.keyword, 0);
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/NORMALIZATION = 1.5").has("CPR Invalid NORM keyword ^1.", "1.5"));
   auto ind = h.run(K::Catpca, kPca + "/NORMALIZATION = INDEPENDENT");
-  EXPECT_DOUBLE_EQ(ind.s.norm.v[0], 0);
-  EXPECT_DOUBLE_EQ(ind.s.norm.v[1], 1);
-  EXPECT_DOUBLE_EQ(ind.s.norm.v[2], 1);
-  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca + "/NORMALIZATION = OPRINCIPAL").s.norm.v[0], 1);
-  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca).s.norm.v[0], -1);  // VPRINCIPAL by default
+  EXPECT_DOUBLE_EQ(ind.s.norm.q, 0);
+  EXPECT_DOUBLE_EQ(ind.s.norm.e_obj, 1);
+  EXPECT_DOUBLE_EQ(ind.s.norm.e_var, 1);
+  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca + "/NORMALIZATION = OPRINCIPAL").s.norm.q, 1);
+  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca).s.norm.q, -1);  // VPRINCIPAL by default
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/ROTATION = OBLIMIN(0.9)").has("CPR Invalid val Rot Obli"));
   auto ob = h.run(K::Catpca, kPca + "/ROTATION = OBLIMIN(0.8) NOKAISER");
   EXPECT_EQ(ob.errors(), 0);
-  EXPECT_EQ(ob.s.rotation.method(), ROT_OBLIMIN);
-  EXPECT_DOUBLE_EQ(ob.s.rotation.v[1], 0.8);
+  EXPECT_EQ(ob.s.rotation.method, ROT_OBLIMIN);
+  EXPECT_DOUBLE_EQ(ob.s.rotation.param, 0.8);
   EXPECT_FALSE(ob.s.rotation.kaiser);
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/ROTATION = PROMAX(0.5)").has("CPR Invalid val Rot Pro"));
-  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca + "/ROTATION = PROMAX").s.rotation.v[1], 4);
+  EXPECT_DOUBLE_EQ(h.run(K::Catpca, kPca + "/ROTATION = PROMAX").s.rotation.param, 4);
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/ROTATION = VARIMAX(2)").has("CPR Invalid spec Rot"));
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/ROTATION = FOO").has("CPR Inv Kwd ^1 on Rot", "FOO"));
   EXPECT_TRUE(h.run(K::Catpca, kPca + "/ROTATION = NOROTATE KAISER").has("CPR Invalid kwd or spec Rot"));
   auto one = h.run(K::Catpca, kPca + "/DIMENSION = 1 /ROTATION = VARIMAX");
   EXPECT_TRUE(one.has("CPR rot kwd 1 dim"));
-  EXPECT_EQ(one.s.rotation.method(), ROT_NONE);
+  EXPECT_EQ(one.s.rotation.method, ROT_NONE);
   auto cf = h.run(K::Catpca, kPca + "/CONFIGURATION = FIXED('conf.csv') /SUPPLEMENTARY = VARIABLE(c)");
   EXPECT_TRUE(cf.s.config.fixed());
   EXPECT_TRUE(cf.has("CPR supp var while fixed conf."));
@@ -97,7 +97,7 @@ TEST(SyntaxCatregSpecific, InitialAndRegularization) {
   Harness h;
   auto m = h.run(K::Catreg, kCrg + "/INITIAL = MULTISTART(ALL)('signs.csv')");
   EXPECT_EQ(m.errors(), 0);
-  EXPECT_EQ(m.s.initial.type, 2);
+  EXPECT_EQ(m.s.initial.type, InitialSettings::Multistart);
   EXPECT_DOUBLE_EQ(m.s.initial.threshold, -1.0);
   EXPECT_GT(m.s.initial.file, 0);
   EXPECT_DOUBLE_EQ(h.run(K::Catreg, kCrg + "/INITIAL = MULTISTART('s.csv')").s.initial.threshold, 50.0);
@@ -114,12 +114,12 @@ TEST(SyntaxCatregSpecific, InitialAndRegularization) {
 
   auto r = h.run(K::Catreg, kCrg + "/REGULARIZATION = RIDGE(0.1 1 0.1)('r.csv')");
   EXPECT_EQ(r.errors(), 0);
-  EXPECT_DOUBLE_EQ(r.s.regu.v[0], 1);
-  EXPECT_DOUBLE_EQ(r.s.regu.v[1], 0.1);
-  EXPECT_DOUBLE_EQ(r.s.regu.v[3], 0.1);
+  EXPECT_EQ(r.s.regu.method, RegMethod::Ridge);
+  EXPECT_DOUBLE_EQ(r.s.regu.first.start, 0.1);
+  EXPECT_DOUBLE_EQ(r.s.regu.first.step, 0.1);
   auto dflt = h.run(K::Catreg, kCrg + "/REGULARIZATION = ENET('r.csv')");
-  EXPECT_DOUBLE_EQ(dflt.s.regu.v[3], 0.1);
-  EXPECT_DOUBLE_EQ(dflt.s.regu.v[6], 0.02);
+  EXPECT_DOUBLE_EQ(dflt.s.regu.first.step, 0.1);
+  EXPECT_DOUBLE_EQ(dflt.s.regu.second.step, 0.02);
   EXPECT_TRUE(dflt.s.plot.regu.on);  // REGU plot on without a PLOT subcommand
   EXPECT_TRUE(h.run(K::Catreg, kCrg + "/REGULARIZATION = LASSO").has("CRG No file REGU."));
   auto t = h.run(K::Catreg, kCrg + "/REGULARIZATION = LASSO(1 0 0.1)('r.csv')");
