@@ -59,6 +59,8 @@ constexpr int kMcorrespTables[] = {3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
 const driver::ProcedureKeys kKeys{"Invalid CPR maximum observations.", "CPR Total weight too large.",
                                   "CPR Var ^1 zero variance.", "CPR Var [%1:, ^1:, $1]1 zero variance."};
 
+}  // namespace
+
 driver::ProcedureDescriptor describe(ProcedureKind kind) {
   const bool mca = kind == ProcedureKind::Mcorresp;
   driver::ProcedureDescriptor d;
@@ -77,8 +79,6 @@ driver::ProcedureDescriptor describe(ProcedureKind kind) {
   d.analysis = run_analysis;
   return d;
 }
-
-}  // namespace
 
 Plan::Plan(const CommandSettings& s)
     : PassSamplePlan(passes(s), first_pass_samples(s)), p(s.dim.p), rotation(s.rotation.method) {}

@@ -15,6 +15,9 @@ class Plan : public driver::PassSamplePlan {
   int rotation = syntax::ROT_NONE;  // rotation method in force
 };
 
+// The descriptor of CATPCA or MCORRESP for the driver.
+driver::ProcedureDescriptor describe(syntax::ProcedureKind kind);
+
 // The analysis of one run (analysis.cpp).
 bool run_analysis(driver::RunContext& ctx);
 
