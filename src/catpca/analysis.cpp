@@ -30,7 +30,7 @@ namespace {
 enum : int {
   kCodes = driver::kFirstAnalysisSlot,
   kX, kQ, kY, kA, kVaf, kEta, kLambda, kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff,
-  kHistory, kSupplOnly, kWork, kIWork,
+  kHistory, kSupplOnly, kKnotsLowered, kWork, kIWork,
   kShownX, kShownA, kShownQ, kShownY, kShownVafc, kShownVafv,
   kRotRows, kRotLast = kRotRows + catpca::kRotationSlots - 1,
   kConfX, kConfExcl, kConfW, kConfFreq,
@@ -235,6 +235,7 @@ bool run_analysis(driver::RunContext& ctx) {
   arr.coef_offset = ws.get<int>(kCoefOff, m);
   arr.history = ws.get<catpca::HistoryRow>(kHistory, static_cast<std::size_t>(s.iter.maxiter) + 2);
   arr.suppl_only = ws.get<int>(kSupplOnly, m);
+  arr.knots_lowered = ws.get<int>(kKnotsLowered, m);
   // The spline set-up also needs room for its knots.
   const auto wsize = static_cast<std::size_t>(catpca::CPR_WorkSize(n, m, p, kmax, maxdeg)) +
                      static_cast<std::size_t>(maxknot) + 2 * static_cast<std::size_t>(maxdeg) + 16;

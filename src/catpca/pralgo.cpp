@@ -7,75 +7,20 @@
 #include <system_error>
 #include <thread>
 
+#include "frame/messages.hpp"
 #include "host/host.hpp"
+#include "scaling/als.hpp"
 #include "scaling/linalg.hpp"
+#include "scaling/tolerances.hpp"
 
 namespace oscat::catpca {
 
 using scaling::SplineBlock;
-namespace sx = syntax;
+namespace sx = scaling;
 
 std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree) {
   return static_cast<std::int64_t>(n) * p + static_cast<std::int64_t>(kmax + 1) * p * m +
          4LL * kmax + 6LL * p * p + 6LL * p + 5LL * std::max(0, max_degree) + 8;
-}
-
-int CPR_Orthonorm(int n, int p, const double* objw, double* Z, double* X, double* root, double* V,
-                  double* work) {
-  double* P = work;           // p x p
-  double* Ph = work + p * p;  // p x p
-  double* e = Ph + p * p;     // p
-  double sw = 0;
-  for (int i = 0; i < n; ++i) sw += objw[i];
-  for (int s = 0; s < p; ++s) {
-    double* zs = Z + static_cast<long>(s) * n;
-    double sum = 0;
-    for (int i = 0; i < n; ++i) sum += objw[i] * zs[i];
-    // Supplementary rows are shifted by the same mean so that their scores
-    // stay on the active objects' scale.
-    const double mean = sw > 0 ? sum / sw : 0.0;
-    for (int i = 0; i < n; ++i) zs[i] -= mean;
-  }
-  for (int s = 0; s < p; ++s)
-    for (int t = 0; t <= s; ++t) {
-      const double* zs = Z + static_cast<long>(s) * n;
-      const double* zt = Z + static_cast<long>(t) * n;
-      double v = 0;
-      for (int i = 0; i < n; ++i) v += objw[i] * zs[i] * zt[i];
-      P[s + t * p] = P[t + s * p] = v;
-    }
-  for (int i = 0; i < p * p; ++i) V[i] = P[i];
-  if (scaling::SymEigen(p, V, p, root, e) != 0) return 1;
-  for (int k = 0; k < p; ++k) {
-    const double lam = root[k];
-    e[k] = lam > 1e-8 ? 1.0 / std::sqrt(lam) : 0.0;
-    root[k] = lam > 1e-8 ? std::sqrt(lam) : 0.0;
-  }
-  for (int s = 0; s < p; ++s)
-    for (int t = 0; t < p; ++t) {
-      double v = 0;
-      for (int k = 0; k < p; ++k) v += V[s + k * p] * e[k] * V[t + k * p];
-      Ph[s + t * p] = v;
-    }
-  scaling::MatMul('N', 'N', n, p, p, 1.0, Z, n, Ph, p, 0.0, X, n);
-  return 0;
-}
-
-void CPR_RandomStart(int n, int p, const double* objw, bool weighted, double* X, std::int64_t& seed,
-                     double (*random)(void*), void* state) {
-  for (int s = 0; s < p; ++s)
-    for (int i = 0; i < n; ++i) {
-      double v = 0.0;
-      if (!weighted || objw[i] != 0.0) {
-        if (random != nullptr) {
-          v = random(state);
-        } else {
-          seed = (125 * seed) % 2796203;
-          v = 2.0 * static_cast<double>(seed) / 2796203.0 - 1.0;
-        }
-      }
-      X[i + static_cast<long>(s) * n] = v;
-    }
 }
 
 namespace {
@@ -235,15 +180,9 @@ void Engine::set_standard(int j) {
   const CategoryAggregates& v = d_.agg[j];
   // The pre-run treats the extra category as an ordinary one.
   const int Kc = numerical_mode_ ? v.K : v.active();
-  double N = 0, sx_ = 0;
-  for (int c = 0; c < Kc; ++c) {
-    N += v.f[c];
-    sx_ += v.f[c] * v.x[c];
-  }
-  const double xbar = N > 0 ? sx_ / N : 0.0;
-  double S = 0;
-  for (int c = 0; c < Kc; ++c) S += v.f[c] * (v.x[c] - xbar) * (v.x[c] - xbar);
-  const double scale = S > 1e-25 ? std::sqrt(v.w / S) : 0.0;
+  double N, xbar, S;
+  scaling::ZYL_Moments(v.x, v.f, Kc, N, xbar, S);
+  const double scale = S > scaling::kZeroSumOfSquares ? std::sqrt(v.w / S) : 0.0;
   double* q = qj(j);
   for (int c = 0; c < v.K; ++c) q[c] = (v.x[c] - xbar) * scale;
   for (int c = v.K; c < d_.kmax; ++c) q[c] = 0.0;
@@ -253,12 +192,8 @@ void Engine::set_standard(int j) {
 void Engine::start_loading(int j) {
   const CategoryAggregates& v = d_.agg[j];
   const int Kp = v.active(), p = d_.p;
-  double N = 0, sx_ = 0;
-  for (int c = 0; c < Kp; ++c) {
-    N += v.f[c];
-    sx_ += v.f[c] * v.x[c];
-  }
-  const double xbar = N > 0 ? sx_ / N : 0.0;
+  double N, xbar, S;
+  scaling::ZYL_Moments(v.x, v.f, Kp, N, xbar, S);
   const double* Y = Yj(j);
   double* a = aj(j);
   double len = 0;
@@ -341,7 +276,7 @@ void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) 
       if (quantify(j, iter, final_pass)) loading(j);
       double change = 0;
       for (int s = 0; s < p; ++s) change = std::max(change, std::fabs(a[s] - tmp_[p + s]));
-      if (change < 1e-12) break;
+      if (change < scaling::kSettled) break;
     }
   } else {
     bool zero = true;
@@ -360,89 +295,11 @@ void Engine::variable_step(int j, int iter, bool final_pass, bool fitted_alone) 
   o_.vaf[j] = vaf;
 }
 
-// Objects per block of the passes over the data: a block of scores stays in
-// the first-level cache while every variable's codes stream past it.
-constexpr int kBlock = 2048;
-
 void Engine::centroids_all(bool final_pass) {
-  const int n = d_.n, p = d_.p, K = d_.kmax;
-  auto wanted = [&](int j) { return final_pass || active(j); };
   // Split by variable: every centroid is summed in object order either way.
   split2(d_.m, [&](int j0, int j1) {
-    for (int j = j0; j < j1; ++j)
-      if (wanted(j))
-        for (long i = 0; i < static_cast<long>(K) * p; ++i) Yj(j)[i] = 0.0;
-    for (int b = 0; b < n; b += kBlock) {
-      const int e = std::min(n, b + kBlock);
-      int jpair = j0;
-      if (p == 2) {
-        // Two variables per sweep: their sums are independent chains, so the
-        // processor overlaps them; each sum still runs in object order.
-        for (; jpair + 1 < j1; jpair += 2) {
-          const int ja = jpair, jb = jpair + 1;
-          if (!wanted(ja) || !wanted(jb)) break;
-          const int* ca = codesj(ja);
-          const int* cb = codesj(jb);
-          const unsigned Ka = static_cast<unsigned>(d_.agg[ja].K), Kb = static_cast<unsigned>(d_.agg[jb].K);
-          double* ya0 = Yj(ja) - 1;  // indexed by the 1-based code
-          double* ya1 = ya0 + K;
-          double* yb0 = Yj(jb) - 1;
-          double* yb1 = yb0 + K;
-          const double* x0 = o_.X;
-          const double* x1 = o_.X + n;
-          for (int i = b; i < e; ++i) {
-            const double w = d_.objw[i];
-            if (w == 0.0) continue;
-            const double w0 = w * x0[i], w1 = w * x1[i];
-            // Codes outside 1..K (as unsigned, 0 and negatives too) count nowhere.
-            const unsigned a = static_cast<unsigned>(ca[i]) - 1u, c = static_cast<unsigned>(cb[i]) - 1u;
-            if (a < Ka) {
-              ya0[a + 1] += w0;
-              ya1[a + 1] += w1;
-            }
-            if (c < Kb) {
-              yb0[c + 1] += w0;
-              yb1[c + 1] += w1;
-            }
-          }
-        }
-      }
-      for (int j = jpair; j < j1; ++j) {
-        if (!wanted(j)) continue;
-        const int* codes = codesj(j);
-        const int Kj = d_.agg[j].K;
-        double* Y = Yj(j);
-        if (p == 2) {
-          const double* x0 = o_.X;
-          const double* x1 = o_.X + n;
-          double* y1 = Y + K;
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            const double w = d_.objw[i];
-            if (c <= 0 || c > Kj || w == 0.0) continue;
-            Y[c - 1] += w * x0[i];
-            y1[c - 1] += w * x1[i];
-          }
-        } else {
-          for (int i = b; i < e; ++i) {
-            const int c = codes[i];
-            const double w = d_.objw[i];
-            if (c <= 0 || c > Kj || w == 0.0) continue;
-            for (int s = 0; s < p; ++s)
-              Y[c - 1 + static_cast<long>(s) * K] += w * o_.X[i + static_cast<long>(s) * n];
-          }
-        }
-      }
-    }
-    for (int j = j0; j < j1; ++j) {
-      if (!wanted(j)) continue;
-      const CategoryAggregates& v = d_.agg[j];
-      double* Y = Yj(j);
-      for (int c = 0; c < v.K; ++c) {
-        const double inv = v.f[c] > 0.0 ? 1.0 / v.f[c] : 0.0;
-        for (int s = 0; s < p; ++s) Y[c + static_cast<long>(s) * K] *= inv;
-      }
-    }
+    scaling::ZYL_Centroids(d_.codes, d_.n, d_.agg, d_.suppl, final_pass, j0, j1, o_.X, d_.p, d_.objw, o_.Y,
+                           d_.kmax);
   });
 }
 
@@ -500,76 +357,12 @@ void Engine::accumulate() {
       for (int c = v.K; c < K; ++c) g[c + 1] = 0.0;
     }
   }
-  // Code c of variable j adds row c of its columns, row 0 for codes outside
-  // 1..K_j. Adding that +0.0 leaves a sum unchanged (a sum that starts at
-  // +0.0 is never -0.0), so this is the skipping of such codes, bit for bit.
-  auto row = [&](int j, int c) {
-    const auto u = static_cast<unsigned>(c);
-    return u <= static_cast<unsigned>(d_.agg[j].K) ? static_cast<long>(u) : 0L;
-  };
   // Split by object blocks: every row adds its variables in the same order.
-  const int nblocks = (n + kBlock - 1) / kBlock;
+  const int nblocks = (n + scaling::kObjectBlock - 1) / scaling::kObjectBlock;
   split2(nblocks, [&](int b0, int b1) {
     for (int blk = b0; blk < b1; ++blk) {
-      const int b = blk * kBlock, e = std::min(n, b + kBlock);
-      for (int s = 0; s < p; ++s)
-        for (int i = b; i < e; ++i) Z_[i + static_cast<long>(s) * n] = 0.0;
-      if (p == 2) {
-        // Four variables per sweep over the block, added in variable order.
-        double* z0 = Z_;
-        double* z1 = Z_ + n;
-        int group[4], count = 0;
-        auto flush = [&] {
-          const double* g[4][2];
-          const int* cd[4];
-          for (int k = 0; k < count; ++k) {
-            g[k][0] = G_ + static_cast<long>(group[k]) * ld * 2;
-            g[k][1] = g[k][0] + ld;
-            cd[k] = codesj(group[k]);
-          }
-          if (count == 4) {
-            for (int i = b; i < e; ++i) {
-              const long r0 = row(group[0], cd[0][i]), r1 = row(group[1], cd[1][i]),
-                         r2 = row(group[2], cd[2][i]), r3 = row(group[3], cd[3][i]);
-              double t0 = z0[i], t1 = z1[i];
-              t0 += g[0][0][r0];
-              t1 += g[0][1][r0];
-              t0 += g[1][0][r1];
-              t1 += g[1][1][r1];
-              t0 += g[2][0][r2];
-              t1 += g[2][1][r2];
-              t0 += g[3][0][r3];
-              t1 += g[3][1][r3];
-              z0[i] = t0;
-              z1[i] = t1;
-            }
-          } else {
-            for (int k = 0; k < count; ++k)
-              for (int i = b; i < e; ++i) {
-                const long r = row(group[k], cd[k][i]);
-                z0[i] += g[k][0][r];
-                z1[i] += g[k][1][r];
-              }
-          }
-          count = 0;
-        };
-        for (int j = 0; j < m; ++j) {
-          if (!active(j)) continue;
-          group[count++] = j;
-          if (count == 4) flush();
-        }
-        flush();
-        continue;
-      }
-      for (int j = 0; j < m; ++j) {
-        if (!active(j)) continue;
-        const int* codes = codesj(j);
-        const double* G = G_ + static_cast<long>(j) * ld * p;
-        for (int i = b; i < e; ++i) {
-          const long r = row(j, codes[i]);
-          for (int s = 0; s < p; ++s) Z_[i + static_cast<long>(s) * n] += G[r + s * ld];
-        }
-      }
+      const int b = blk * scaling::kObjectBlock, e = std::min(n, b + scaling::kObjectBlock);
+      scaling::ZYL_AccumulateScores(d_.codes, n, m, d_.agg, d_.suppl, G_, K, p, b, e, Z_);
     }
   });
 }
@@ -598,7 +391,7 @@ bool Engine::start() {
     for (long i = 0; i < np; ++i) Z_[i] = o_.X[i];
     if (!orthonormalize()) return false;
     bool degenerate = false;
-    for (int s = 0; s < d_.p; ++s) degenerate = degenerate || std::fabs(root_[s]) < 1e-8;
+    for (int s = 0; s < d_.p; ++s) degenerate = degenerate || std::fabs(root_[s]) < scaling::kRankTolerance;
     if (!degenerate) return true;
     given = false;
   }
@@ -708,7 +501,14 @@ void Engine::supplementary_categories() {
     const bool flagged = multiple(j)
                              ? scaling::ZYL_SupplCatQuant(Yj(j), d_.kmax, d_.p, level, v, iwork_)
                              : scaling::ZYL_SupplCatQuant(qj(j), d_.kmax, 1, level, v, iwork_);
-    if (flagged && o_.suppl_only != nullptr) o_.suppl_only[j] = 1;
+    if (!flagged) continue;
+    // No value: the system-missing value from here on, as for any statistic
+    // that is not defined.
+    double* out = multiple(j) ? Yj(j) : qj(j);
+    const int cols = multiple(j) ? d_.p : 1;
+    for (long k = 0; k < static_cast<long>(d_.kmax) * cols; ++k)
+      if (std::isnan(out[k])) out[k] = host::SYSMIS;
+    if (o_.suppl_only != nullptr) o_.suppl_only[j] = 1;
   }
 }
 
@@ -749,8 +549,7 @@ void Engine::run() {
     a.m = m;
     a.lev = d_.lev;
     a.agg = d_.agg;
-    a.names = d_.names;
-    a.warn = s_.main_analysis && !s_.bootstrap;
+    a.lowered = o_.knots_lowered;
     a.kmax = d_.kmax;
     a.basis = o_.basis;
     a.D = o_.D;
@@ -759,6 +558,11 @@ void Engine::run() {
     a.coef_offset = o_.coef_offset;
     a.work = spline_work_;
     scaling::ZYL_SplineSetup(a);
+    if (s_.main_analysis && !s_.bootstrap && o_.knots_lowered != nullptr && host::host_bound())
+      for (int j = 0; j < m; ++j)
+        if (o_.knots_lowered[j])
+          frame::report("CPR Var ^1 too many inknots, set to max (^2).",
+                        {frame::text(d_.names ? d_.names[j] : ""), frame::integer(d_.lev[j].inknot)}, frame::kWarning);
   } else if (o_.col_offset != nullptr) {
     for (int j = 0; j < m; ++j) o_.col_offset[j] = o_.coef_offset[j] = -1;
   }

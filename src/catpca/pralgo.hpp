@@ -9,12 +9,12 @@
 
 #include <cstdint>
 
-#include "scaling/quantify.hpp"
+#include "scaling/als.hpp"
 
 namespace oscat::catpca {
 
 using scaling::CategoryAggregates;
-using syntax::ScalingLevelRecord;
+using scaling::ScalingLevelRecord;
 
 // Status of a run.
 inline constexpr int CPR_IMPROVING = 1, CPR_CONVERGED = -1, CPR_MAXITER = 0;
@@ -78,6 +78,7 @@ struct PrArrays {
   int* coef_offset = nullptr; // m
   HistoryRow* history = nullptr;  // maxiter + 2 rows (may be null)
   int* suppl_only = nullptr;  // m: set to 1 when a category is used by supplementary objects only (may be null)
+  int* knots_lowered = nullptr;  // m: spline variables whose interior knots were lowered (may be null)
 };
 
 struct PrResult {
@@ -96,19 +97,10 @@ struct PrResult {
 // degree of the variables (0 without splines).
 std::int64_t CPR_WorkSize(int n, int m, int p, int kmax, int max_degree);
 
-// Symmetric orthonormalization Z -> X (both n x p): centre over the active
-// objects, P = Z' W Z, X = Z P^(-1/2). `root` receives sqrt of the eigenvalues
-// of P (descending), V (p x p) its eigenvectors. `work` holds 3p^2 + p doubles.
-// Returns 0, or 1 when the eigen-decomposition failed.
-int CPR_Orthonorm(int n, int p, const double* objw, double* Z, double* X, double* root, double* V,
-                  double* work);
-
-// Fills X (n x p) from the start generator: column by column, values in
-// (-1, 1); with weighting, objects of weight 0 get 0 and consume no number.
-// `seed` carries the generator state between calls (start with CPR_SEED).
-inline constexpr std::int64_t CPR_SEED = 315747;
-void CPR_RandomStart(int n, int p, const double* objw, bool weighted, double* X, std::int64_t& seed,
-                     double (*random)(void*), void* state);
+// The start generator and the orthonormalization are the shared kernels'.
+using scaling::CPR_Orthonorm;
+using scaling::CPR_RandomStart;
+using scaling::CPR_SEED;
 
 // The engine. `work` holds CPR_WorkSize doubles, `iwork` kmax ints.
 void CPR_PrAlgo(const PrData& d, const PrSettings& s, PrArrays& out, double* work, int* iwork,

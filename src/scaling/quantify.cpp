@@ -2,40 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
-#include "host/host.hpp"
+#include "scaling/als.hpp"
+#include "scaling/tolerances.hpp"
 
 namespace oscat::scaling {
-
-namespace {
-
-bool is_spline(int level) { return level == syntax::SPORD || level == syntax::SPNOM; }
-
-// Weighted mean and sum of squares of the category values over the first Kp
-// categories (the active ones).
-void active_moments(const CategoryAggregates& v, int Kp, double& N, double& xbar, double& S) {
-  N = 0;
-  double sx = 0;
-  for (int c = 0; c < Kp; ++c) {
-    N += v.f[c];
-    sx += v.f[c] * v.x[c];
-  }
-  xbar = N > 0 ? sx / N : 0.0;
-  S = 0;
-  for (int c = 0; c < Kp; ++c) S += v.f[c] * (v.x[c] - xbar) * (v.x[c] - xbar);
-}
-
-void warn_knots(const char* name, int k) {
-  if (!host::host_bound()) return;
-  auto& msg = host::H().msg;
-  host::Msg m = msg.BP_BEGIN_COMPSTRING(msg.BP_CSTRING("CPR Var ^1 too many inknots, set to max (^2)."));
-  msg.BP_ADD_PARAMETER(m, msg.BP_CSTRING_NO_TRANSLATE(name ? name : ""));
-  msg.BP_ADD_PARAMETER(m, msg.BP_IVALUE(k));
-  msg.BP_ERROR(msg.BP_END_COMPSTRING(m), 2, 2);
-}
-
-}  // namespace
 
 // ------------------------------------------------------------ spline set-up
 
@@ -120,6 +93,7 @@ int ZYL_SplineSetup(const SplineSetupArgs& a) {
   for (int j = 0; j < a.m; ++j) {
     a.col_offset[j] = -1;
     a.coef_offset[j] = -1;
+    if (a.lowered != nullptr) a.lowered[j] = 0;
     ScalingLevelRecord& L = a.lev[j];
     if (!is_spline(L.mlevel)) continue;
     const CategoryAggregates& v = a.agg[j];
@@ -131,7 +105,7 @@ int ZYL_SplineSetup(const SplineSetupArgs& a) {
     if (a.skip_empty) kmax = std::max(0, kmax - nempty);
     if (L.inknot > kmax) {
       L.inknot = kmax;
-      if (a.warn) warn_knots(a.names ? a.names[j] : nullptr, kmax);
+      if (a.lowered != nullptr) a.lowered[j] = 1;
     }
     const int k = std::max(0, L.inknot), d = std::max(0, L.degree), M = k + d;
     // Candidate values for the knots.
@@ -181,44 +155,12 @@ int ZYL_SplineSetup(const SplineSetupArgs& a) {
 
 // ------------------------------------------------------ per-variable steps
 
-void ZYL_Centroids(const int* codes, int n, const double* X, int ldx, const double* objw,
-                   const double* f, int K, int p, double* Y, int ldy) {
-  for (int s = 0; s < p; ++s)
-    for (int c = 0; c < K; ++c) Y[c + static_cast<long>(s) * ldy] = 0.0;
-  if (p == 2) {
-    // The common case, kept to one pass with both columns in registers.
-    const double* x0 = X;
-    const double* x1 = X + ldx;
-    double* y0 = Y;
-    double* y1 = Y + ldy;
-    for (int i = 0; i < n; ++i) {
-      const int c = codes[i];
-      const double w = objw[i];
-      if (c <= 0 || c > K || w == 0.0) continue;
-      y0[c - 1] += w * x0[i];
-      y1[c - 1] += w * x1[i];
-    }
-  } else {
-    for (int i = 0; i < n; ++i) {
-      const int c = codes[i];
-      const double w = objw[i];
-      if (c <= 0 || c > K || w == 0.0) continue;
-      for (int s = 0; s < p; ++s)
-        Y[c - 1 + static_cast<long>(s) * ldy] += w * X[i + static_cast<long>(s) * ldx];
-    }
-  }
-  for (int c = 0; c < K; ++c) {
-    const double inv = f[c] > 0.0 ? 1.0 / f[c] : 0.0;
-    for (int s = 0; s < p; ++s) Y[c + static_cast<long>(s) * ldy] *= inv;
-  }
-}
-
 void ZYL_NormQuant(double* q, const double* f, int K, double cnorm) {
   double ss = 0;
   for (int c = 0; c < K; ++c) ss += f[c] * q[c] * q[c];
   double s = 0.0;
-  if (cnorm > 1e-25 && ss > 1e-25) s = std::sqrt(ss / cnorm);
-  if (s > 1e-25) {
+  if (cnorm > kZeroSumOfSquares && ss > kZeroSumOfSquares) s = std::sqrt(ss / cnorm);
+  if (s > kZeroSumOfSquares) {
     for (int c = 0; c < K; ++c) q[c] /= s;
   } else {
     for (int c = 0; c < K; ++c) q[c] = 0.0;
@@ -228,7 +170,7 @@ void ZYL_NormQuant(double* q, const double* f, int K, double cnorm) {
 bool ZYL_MonReg(double* q, int K, const double* f) {
   double ss = 0;
   for (int c = 0; c < K; ++c) ss += f[c] * q[c] * q[c];
-  if (ss < 1e-20) return false;
+  if (ss < kNoTarget) return false;
   auto prev_nonempty = [&](int c) {
     for (int i = c - 1; i >= 0; --i)
       if (f[i] != 0.0) return i;
@@ -262,13 +204,13 @@ bool ZYL_MonReg(double* q, int K, const double* f) {
       hi = c;
     }
   }
-  return lo >= 0 && std::fabs(q[hi] - q[lo]) < 1e-20;
+  return lo >= 0 && std::fabs(q[hi] - q[lo]) < kNoTarget;
 }
 
 bool ZYL_NumRestrict(double* q, const CategoryAggregates& v, bool explicit_mean) {
   const int Kp = v.active();
   double N, xbar, S;
-  active_moments(v, Kp, N, xbar, S);
+  ZYL_Moments(v.x, v.f, Kp, N, xbar, S);
   double mean = 0.0;
   if (explicit_mean) {
     double st = 0;
@@ -279,11 +221,11 @@ bool ZYL_NumRestrict(double* q, const CategoryAggregates& v, bool explicit_mean)
   }
   double ss = 0;
   for (int c = 0; c < Kp; ++c) ss += v.f[c] * q[c] * q[c];
-  if (ss < 1e-20) return false;
+  if (ss < kNoTarget) return false;
   double cov = 0;
   for (int c = 0; c < Kp; ++c) cov += (v.x[c] - xbar) * v.f[c] * (q[c] - mean);
   if (cov < 0) return true;
-  const double slope = S > 1e-25 ? cov / S : cov;
+  const double slope = S > kZeroSumOfSquares ? cov / S : cov;
   for (int c = 0; c < Kp; ++c) q[c] = v.f[c] != 0.0 ? (v.x[c] - xbar) * slope + mean : 0.0;
   return false;
 }
@@ -298,7 +240,7 @@ bool ZYL_SplineFit(double* b, double* q, const double* B, int ldb, const double*
     N += f[c];
     sq += f[c] * q[c];
   }
-  if (ss < 1e-13) {
+  if (ss < kSplineZero) {
     for (int c = 0; c < Kp; ++c) q[c] = r[c] = 0.0;
     for (int m = 0; m < M; ++m)
       if (b[m] == 0.0) ++nzero;
@@ -312,7 +254,7 @@ bool ZYL_SplineFit(double* b, double* q, const double* B, int ldb, const double*
     const double* Bm = B + static_cast<long>(m) * ldb;
     for (int c = 0; c < Kp; ++c) r[c] -= Bm[c] * b[m];
   }
-  const bool ordinal = level == syntax::SPORD;
+  const bool ordinal = level == SPORD;
   double before = ss;
   int sweeps = 0, nvanish = 0;
   while (true) {
@@ -326,7 +268,7 @@ bool ZYL_SplineFit(double* b, double* q, const double* B, int ldb, const double*
       for (int c = 0; c < Kp; ++c) g += f[c] * r[c] * Bm[c];
       double bm;
       if (ordinal) {
-        if (D[m] < 1e-13 || (g >= 0 && g < 1e-13)) {
+        if (D[m] < kSplineZero || (g >= 0 && g < kSplineZero)) {
           bm = 0.0;
           ++nvanish;
         } else if (g < 0) {
@@ -335,7 +277,7 @@ bool ZYL_SplineFit(double* b, double* q, const double* B, int ldb, const double*
           bm = g / D[m];
         }
       } else {
-        bm = D[m] >= 1e-13 ? g / D[m] : 0.0;
+        bm = D[m] >= kSplineZero ? g / D[m] : 0.0;
         if (bm == 0.0) ++nvanish;  // free signs: a zero is never a refusal
       }
       b[m] = bm;
@@ -360,12 +302,12 @@ bool ZYL_LevelRestrict(double* q, int level, const CategoryAggregates& v, const 
                        double* r, bool explicit_mean, bool intercept, int min_sweeps, int& nzero) {
   nzero = 0;
   switch (level) {
-    case syntax::NUMERICAL:
+    case NUMERICAL:
       return ZYL_NumRestrict(q, v, explicit_mean);
-    case syntax::ORDINAL:
+    case ORDINAL:
       return ZYL_MonReg(q, v.active(), v.f);
-    case syntax::SPORD:
-    case syntax::SPNOM:
+    case SPORD:
+    case SPNOM:
       if (sp == nullptr) return false;
       return ZYL_SplineFit(sp->b, q, sp->B, sp->ldb, sp->D, r, intercept || v.extracat(), sp->M,
                            v.active(), v.f, min_sweeps, level, nzero);
@@ -401,12 +343,12 @@ int ZYL_Quantify(const CategoryAggregates& v, double* a, int p, double* work,
       last = c;
     }
   int nzero = 0;
-  if (level != syntax::NOMINAL) {
+  if (level != NOMINAL) {
     for (int c = 0; c < K; ++c) saved[c] = q[c];
     bool skip = false;
     if (v.extracat() && !mode.numerical_mode) {
       const bool extra_used = v.f[K - 1] != 0.0;
-      skip = (extra_used && nonempty == 1) || first < 0 || std::fabs(q[first] - q[last]) < 1e-12;
+      skip = (extra_used && nonempty == 1) || first < 0 || std::fabs(q[first] - q[last]) < kSettled;
     }
     if (!skip) {
       const int sweeps = iter == 0 ? mode.min_sweeps_initial : mode.min_sweeps;
@@ -450,9 +392,9 @@ bool ZYL_SupplCatQuant(double* q, int ldq, int p, int level, const CategoryAggre
     if (v.f[c] != 0.0) (p1 < 0 ? p1 : p2) = c;
   for (int c = 0; c < v.K; ++c) {
     if (v.f[c] != 0.0 || !used[c]) continue;
-    double val = host::SYSMIS;
+    double val = std::numeric_limits<double>::quiet_NaN();
     if (c < Kp) {
-      if (level == syntax::NUMERICAL && p2 >= 0) {
+      if (level == NUMERICAL && p2 >= 0) {
         const double slope = (q[p2] - q[p1]) / (v.x[p2] - v.x[p1]);
         val = q[p2] + (v.x[c] - v.x[p2]) * slope;
       } else if (is_spline(level)) {
@@ -471,8 +413,8 @@ bool ZYL_SupplCatQuant(double* q, int ldq, int p, int level, const CategoryAggre
           val = q[lo] + (q[hi] - q[lo]) * (v.x[c] - v.x[lo]) / (v.x[hi] - v.x[lo]);
       }
     }
-    if (host::is_sysmis(val)) flagged = true;
-    const int cols = level == syntax::MNOMINAL ? p : 1;
+    if (std::isnan(val)) flagged = true;
+    const int cols = level == MNOMINAL ? p : 1;
     for (int s = 0; s < cols; ++s) q[c + static_cast<long>(s) * ldq] = val;
   }
   return flagged;

@@ -9,14 +9,12 @@
 // Nothing allocates: callers pass every array and scratch area.
 #pragma once
 
-#include "syntax/settings.hpp"
+#include "scaling/levels.hpp"
 
 namespace oscat::scaling {
 
-using syntax::ScalingLevelRecord;
-
 // Missing-value treatment code whose last category is the extra category.
-inline constexpr int MISS_EXTRACAT = syntax::MISS_ACTIVE_EXTRACAT;
+inline constexpr int MISS_EXTRACAT = MISS_ACTIVE_EXTRACAT;
 
 // Category aggregates of one variable.
 struct CategoryAggregates {
@@ -74,8 +72,7 @@ struct SplineSetupArgs {
   int m = 0;                          // variables
   ScalingLevelRecord* lev = nullptr;  // m records; inknot may be lowered
   const CategoryAggregates* agg = nullptr;  // m variables
-  const char* const* names = nullptr;       // m names for the warning (may be null)
-  bool warn = false;                 // issue the too-many-knots warning
+  int* lowered = nullptr;            // m (may be null): 1 where inknot was lowered to fit the categories
   bool skip_empty = false;           // empty categories neither hold knots nor count for k_max
   int kmax = 0;                      // rows of the basis storage
   double* basis = nullptr;           // kmax x (columns) storage, side by side
@@ -86,16 +83,12 @@ struct SplineSetupArgs {
   double* work = nullptr;            // kmax + k_largest + 2 d_largest + 4 doubles
 };
 // Places knots, builds and centres every spline variable's basis and sets the
-// start coefficients. Returns 0.
+// start coefficients; a variable with more interior knots than its categories
+// allow gets the largest number they do, marked in `lowered` for the caller
+// to report. Returns 0.
 int ZYL_SplineSetup(const SplineSetupArgs& a);
 
 // ---- per-variable steps --------------------------------------------------
-// Category centroids of the object scores: Y (K x p, ld ldy) = weighted means
-// of the rows of X (n x p, ld ldx) over the objects of each category. Objects
-// with code <= 0 or weight 0 do not count; empty categories get 0.
-void ZYL_Centroids(const int* codes, int n, const double* X, int ldx, const double* objw,
-                   const double* f, int K, int p, double* Y, int ldy);
-
 // Normalization to sum_c f_c q_c^2 = cnorm (all zero when that cannot be met).
 void ZYL_NormQuant(double* q, const double* f, int K, double cnorm);
 
@@ -129,11 +122,11 @@ int ZYL_Quantify(const CategoryAggregates& v, double* a, int p, double* work,
                  const QuantifyMode& mode);
 
 // Quantifications of categories used only by supplementary objects (f_c = 0
-// and used[c] set). Nominal, ordinal and multiple nominal levels get SYSMIS
-// (for MNOMINAL pass the centroid matrix as q with p columns), numerical the
-// line through the first two non-empty categories, spline levels the linear
-// interpolation between the neighbouring non-empty categories (SYSMIS outside
-// their range). Returns true when some category received SYSMIS.
+// and used[c] set). Nominal, ordinal and multiple nominal levels get NaN, no
+// value (for MNOMINAL pass the centroid matrix as q with p columns), numerical
+// the line through the first two non-empty categories, spline levels the
+// linear interpolation between the neighbouring non-empty categories (NaN
+// outside their range). Returns true when some category received NaN.
 bool ZYL_SupplCatQuant(double* q, int ldq, int p, int level, const CategoryAggregates& v,
                        const int* used);
 

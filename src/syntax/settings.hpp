@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "host/host.hpp"
+#include "scaling/levels.hpp"
 
 namespace oscat::syntax {
 
@@ -48,16 +49,14 @@ inline constexpr int MAX = 19;
 // The subcommand keyword table of a procedure (16, 15 or 15 fields).
 host::KeywordTable subcommand_table(ProcedureKind kind);
 
-// Scaling levels (`mlevel`).
-inline constexpr std::int32_t NOMINAL = 0, ORDINAL = 1, NUMERICAL = 2, MNOMINAL = 3, SPORD = 4,
-                              SPNOM = 5;
-
-struct ScalingLevelRecord {
-  std::int32_t mlevel = -1;
-  std::int32_t inknot = -1;  // interior knots (spline levels), else 0
-  std::int32_t degree = -1;  // spline degree (spline levels), else 0
-  std::int32_t status = 0;   // set by the missing-value treatment
-};
+// Scaling levels (`mlevel`) and the level record are the kernels' own.
+using scaling::MNOMINAL;
+using scaling::NOMINAL;
+using scaling::NUMERICAL;
+using scaling::ORDINAL;
+using scaling::ScalingLevelRecord;
+using scaling::SPNOM;
+using scaling::SPORD;
 
 // One entry per subcommand number (index 1..sub::MAX; index 0 unused).
 // 0 absent; > 0 token position of the first token after the keyword;
@@ -100,6 +99,7 @@ struct DiscretizationSettings {
 inline constexpr int MISS_PASSIVE_EXTRACAT = 1, MISS_PASSIVE_MODE = 2, MISS_PASSIVE_RANDOM = 3,
                      MISS_ACTIVE_EXTRACAT = 4, MISS_ACTIVE_MODE = 5, MISS_ACTIVE_RANDOM = 6,
                      MISS_LISTWISE = 7;
+static_assert(MISS_ACTIVE_EXTRACAT == scaling::MISS_ACTIVE_EXTRACAT);
 
 struct MissingSettings {
   std::vector<int> code;  // per variable, 1..7 after parsing

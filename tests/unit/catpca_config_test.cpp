@@ -12,7 +12,7 @@
 #include "catpca_harness.hpp"
 
 using namespace oscat::catpca;
-namespace sx = oscat::syntax;
+namespace sx = oscat::scaling;
 
 namespace {
 

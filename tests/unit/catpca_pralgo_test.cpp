@@ -10,7 +10,7 @@
 #include "scaling/linalg.hpp"
 
 using namespace oscat::catpca;
-namespace sx = oscat::syntax;
+namespace sx = oscat::scaling;
 
 namespace {
 

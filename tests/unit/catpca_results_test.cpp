@@ -11,7 +11,7 @@
 #include "host/host.hpp"
 
 using namespace oscat::catpca;
-namespace sx = oscat::syntax;
+namespace sx = oscat::scaling;
 
 namespace {
 
