@@ -365,12 +365,6 @@ class Numerics {
 // Pure numerics (implemented in src/host/numerics.cpp).
 double CDFF(double f, double df1, double df2);   // upper tail P(F > f)
 double SIGCHI(double chi2, double df);           // upper tail P(X2 > chi2)
-double KOVA_DDOT(int n, const double* x, int incx, const double* y, int incy);
-void KOVA_DAXPY(int n, double a, const double* x, int incx, double* y, int incy);
-void KOVA_DSCAL(int n, double a, double* x, int incx);
-void DLOAD(int n, double v, double* x);
-void ILOAD(int n, int v, int* x);
-void IZERO(int n, int* x);
 
 // ------------------------------------------------------------------ files ---
 struct FileVar {

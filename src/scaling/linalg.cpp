@@ -30,13 +30,9 @@ void MatMul(char transa, char transb, int m, int n, int k, double alpha, const d
   }
 }
 
-namespace {
+double pythag(double a, double b) { return std::hypot(a, b); }
 
-double pythag(double a, double b) {
-  const double aa = std::fabs(a), ab = std::fabs(b);
-  if (aa > ab) return aa * std::sqrt(1.0 + (ab / aa) * (ab / aa));
-  return ab == 0.0 ? 0.0 : ab * std::sqrt(1.0 + (aa / ab) * (aa / ab));
-}
+namespace {
 
 // Householder reduction to tridiagonal form; the accumulated transformation
 // replaces `a`, the diagonal goes to d and the sub-diagonal to e (e[0] = 0).

@@ -34,6 +34,9 @@ void LuSolve(int n, const double* lu, int lda, const int* piv, double* b);
 void LuInverse(int n, const double* lu, int lda, const int* piv, double* inv, int ldi,
                double* work);
 
+// sqrt(a^2 + b^2) without overflow or destructive underflow.
+double pythag(double a, double b);
+
 // Index Shell sort: rearranges idx[0..n-1] (indexes into `keys`, 0-based) so
 // that keys[idx[0]] <= keys[idx[1]] <= ... The caller fills idx.
 void IndexShellSort(int n, const double* keys, int* idx);

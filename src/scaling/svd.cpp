@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scaling/linalg.hpp"
+
 namespace oscat::scaling {
 namespace {
 
@@ -11,7 +13,6 @@ constexpr double kTiny = 2.2250738585073e-308;  // Householder vectors below thi
 constexpr int kMaxSweeps = 50;
 
 inline double sign_of(double a, double b) { return b >= 0 ? std::fabs(a) : -std::fabs(a); }
-inline double pythag(double a, double b) { return std::hypot(a, b); }
 
 // Dot product with four independent sums: a single running sum is bound by
 // the latency of the additions, and the decomposition is mostly dot products.
