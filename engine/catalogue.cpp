@@ -7,20 +7,9 @@ namespace oscat::engine {
 
 namespace {
 
-// One table from every area; the first entry of a key wins.
+// The host's own texts; the library's come through add().
 const host::CatalogueEntry kHostEntries[] = {
 #include "engine/catalogue/core.inc"
-#include "engine/catalogue/corres.inc"
-#include "engine/catalogue/syntax.inc"
-#include "engine/catalogue/data.inc"
-#include "engine/catalogue/scaling.inc"
-#include "engine/catalogue/catpca.inc"
-#include "engine/catalogue/catpca_rotation.inc"
-#include "engine/catalogue/catpca_objects.inc"
-#include "engine/catalogue/catpca_plots.inc"
-#include "engine/catalogue/catpca_bootstrap.inc"
-#include "engine/catalogue/save.inc"
-#include "engine/catalogue/older.inc"
 };
 
 bool all_digits(std::string_view s) {

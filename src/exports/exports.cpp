@@ -8,7 +8,10 @@
 
 #define OSCAT_EXPORT extern "C" __attribute__((visibility("default")))
 
-OSCAT_EXPORT void oscat_load(oscat::host::Host* host) { oscat::host::bind_host(host); }
+OSCAT_EXPORT void oscat_load(oscat::host::Host* host) {
+  oscat::host::bind_host(host);
+  oscat::host::register_messages();
+}
 
 OSCAT_EXPORT void CATPCA(int* /*workspace*/) { oscat::run_catpca(); }
 OSCAT_EXPORT void CATREG(int* /*workspace*/) { oscat::run_catreg(); }

@@ -489,5 +489,9 @@ struct Host {
 void bind_host(Host* host);
 Host& H();
 bool host_bound();
+// Hand every message table of the library to the bound host, in a fixed order
+// (src/host/message_tables.cpp). The load notification does this after
+// bind_host; so must anything else that binds a host for the procedures.
+void register_messages();
 
 }  // namespace oscat::host
