@@ -7,26 +7,10 @@ namespace oscat::engine {
 
 namespace {
 
-struct Entry {
-  const char* key;
-  const char* text;
-};
-
-// One table from every area; the first entry of a key wins.
-const Entry kEntries[] = {
+// The host's own texts; the library's come through add().
+const host::CatalogueEntry kHostEntries[] = {
 #include "engine/catalogue/core.inc"
-#include "engine/catalogue/corres.inc"
-#include "engine/catalogue/syntax.inc"
-#include "engine/catalogue/data.inc"
-#include "engine/catalogue/scaling.inc"
-#include "engine/catalogue/catpca.inc"
-#include "engine/catalogue/catpca_rotation.inc"
-#include "engine/catalogue/catpca_objects.inc"
-#include "engine/catalogue/catpca_plots.inc"
-#include "engine/catalogue/catpca_bootstrap.inc"
-#include "engine/catalogue/save.inc"
-#include "engine/catalogue/older.inc"
-    {nullptr, nullptr}};
+};
 
 bool all_digits(std::string_view s) {
   return !s.empty() &&
@@ -54,10 +38,10 @@ std::string Catalogue::normalise(std::string_view key) {
   return std::string(digits);
 }
 
-Catalogue::Catalogue() {
-  for (const Entry* e = kEntries; e->key != nullptr; ++e) {
-    entries_.emplace(normalise(e->key), e->text);
-  }
+Catalogue::Catalogue() { add(kHostEntries); }
+
+void Catalogue::add(std::span<const host::CatalogueEntry> entries) {
+  for (const auto& e : entries) entries_.emplace(normalise(e.key), e.text);
 }
 
 std::optional<std::string> Catalogue::lookup(std::string_view key) const {
@@ -79,12 +63,5 @@ std::vector<std::string> Catalogue::keys() const {
   std::sort(out.begin(), out.end());
   return out;
 }
-
-const Catalogue& catalogue() {
-  static const Catalogue c;
-  return c;
-}
-
-std::vector<std::string> catalogue_keys() { return catalogue().keys(); }
 
 }  // namespace oscat::engine

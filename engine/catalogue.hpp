@@ -1,20 +1,27 @@
 // The message catalogue: the English text behind each message key and number.
-// Entries come from engine/catalogue/<area>.inc; every area owner keeps its own
-// file. Keys are looked up exactly; numbered keys ("E62907^1", "62907") are also
-// found under their bare number.
+// It starts with the host's own texts (engine/catalogue/core.inc); the library
+// adds its tables when it is loaded (host::Messages::add_catalogue). The first
+// text of a key wins. Keys are looked up exactly; numbered keys ("E62907^1",
+// "62907") are also found under their bare number.
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "host/host.hpp"
+
 namespace oscat::engine {
 
 class Catalogue {
  public:
+  // The host's own texts.
   Catalogue();
+  // Add entries; a key that already has a text keeps it.
+  void add(std::span<const host::CatalogueEntry> entries);
   // The entry for `key`, or nullopt when the catalogue has none.
   std::optional<std::string> lookup(std::string_view key) const;
   // The entry for `key`, else the key itself (keys read as English).
@@ -27,11 +34,5 @@ class Catalogue {
  private:
   std::unordered_map<std::string, std::string> entries_;
 };
-
-// The one catalogue of the process (built on first use).
-const Catalogue& catalogue();
-
-// For tests that check every key used in the sources has an entry.
-std::vector<std::string> catalogue_keys();
 
 }  // namespace oscat::engine

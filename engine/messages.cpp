@@ -5,7 +5,6 @@
 #include <cmath>
 #include <optional>
 
-#include "engine/catalogue.hpp"
 #include "engine/format.hpp"
 
 namespace oscat::engine {
@@ -208,7 +207,7 @@ Text MessageStore::resolve_depth(host::Msg m, int depth) const {
   switch (e->kind) {
     case Kind::Key:
     case Kind::Number:
-      return Text{e->text, catalogue().translate(e->text), {}};
+      return Text{e->text, catalogue_.translate(e->text), {}};
     case Kind::Literal:
     case Kind::Value:
       return Text{{}, e->text, {}};
@@ -252,7 +251,7 @@ void MessageStore::ERROR(int number, int cls, int severity, std::vector<std::str
   m.cls = cls;
   m.number = number;
   m.text.key = std::to_string(number);
-  if (auto t = catalogue().lookup(m.text.key)) {
+  if (auto t = catalogue_.lookup(m.text.key)) {
     m.text.text = fill_slots(*t, params);
   } else {
     m.text.text = "Message " + m.text.key;
@@ -270,7 +269,7 @@ void MessageStore::ASSERT(bool condition, std::string_view routine, std::string_
   m.cls = 2;
   m.text.key = key;
   m.text.params = {std::string(routine), std::string(condition_text)};
-  m.text.text = fill_slots(catalogue().translate(key), m.text.params);
+  m.text.text = fill_slots(catalogue_.translate(key), m.text.params);
   report(std::move(m));
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/catalogue.hpp"
 #include "engine/output_model.hpp"
 #include "engine/session.hpp"
 #include "host/host.hpp"
@@ -43,7 +44,10 @@ class MessageStore : public host::Messages {
   bool error_flag() const override { return error_; }
   void clear_error_flag() override { error_ = false; }
   void ASSERT(bool condition, std::string_view routine, std::string_view condition_text) override;
+  void add_catalogue(std::span<const host::CatalogueEntry> entries) override { catalogue_.add(entries); }
 
+  // The texts keys are translated with: the host's own and the tables added.
+  const Catalogue& catalogue() const { return catalogue_; }
   std::size_t handle_count() const { return entries_.size(); }
 
  private:
@@ -61,6 +65,7 @@ class MessageStore : public host::Messages {
   void report(Message m);
 
   Session& session_;
+  Catalogue catalogue_;
   std::vector<Entry> entries_;  // handle h is entries_[h - 1]
   bool error_ = false;
 };

@@ -35,7 +35,10 @@ void guarded(const char* routine, F&& run) noexcept {
 
 }  // namespace
 
-OSCAT_EXPORT void oscat_load(oscat::host::Host* host) { oscat::host::bind_host(host); }
+OSCAT_EXPORT void oscat_load(oscat::host::Host* host) {
+  oscat::host::bind_host(host);
+  oscat::host::register_messages();
+}
 
 OSCAT_EXPORT void CATPCA(int* /*workspace*/) { guarded("CATPCA", oscat::run_catpca); }
 OSCAT_EXPORT void CATREG(int* /*workspace*/) { guarded("CATREG", oscat::run_catreg); }

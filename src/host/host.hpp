@@ -250,6 +250,13 @@ inline Format BP_CORRELATION_FORMAT() { return {Fmt::Correlation, 3}; }
 inline Format BP_SIGNIFICANCE_FORMAT() { return {Fmt::Significance, 3}; }
 inline Format BP_FIXED_FORMAT(int decimals) { return {Fmt::Fixed, decimals}; }
 
+// One entry of a message table: a key as the procedures state it (or a
+// message number) and its English text.
+struct CatalogueEntry {
+  std::string_view key;
+  std::string_view text;
+};
+
 class Messages {
  public:
   virtual ~Messages() = default;
@@ -279,6 +286,10 @@ class Messages {
   virtual void clear_error_flag() = 0;
   // Internal error: "Internal error in ^routine: ^condition".
   virtual void ASSERT(bool condition, std::string_view routine, std::string_view condition_text) = 0;
+  // The library's message tables (see register_messages): the host adds the
+  // entries to its catalogue, keeping the text it already has for a key. The
+  // host copies what it keeps. A host without a catalogue shows keys as they are.
+  virtual void add_catalogue(std::span<const CatalogueEntry> /*entries*/) {}
 };
 
 // ----------------------------------------------------------------- output ---
@@ -472,5 +483,9 @@ struct Host {
 void bind_host(Host* host);
 Host& H();
 bool host_bound();
+// Hand every message table of the library to the bound host, in a fixed order
+// (src/host/message_tables.cpp). The load notification does this after
+// bind_host; so must anything else that binds a host for the procedures.
+void register_messages();
 
 }  // namespace oscat::host

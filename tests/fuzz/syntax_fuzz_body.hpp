@@ -13,6 +13,8 @@ namespace syntax_fuzz {
 inline oscat::engine::Engine& engine() {
   static std::unique_ptr<oscat::engine::Engine> e = [] {
     auto p = std::make_unique<oscat::engine::Engine>();
+    oscat::host::bind_host(&p->host());
+    oscat::host::register_messages();
     for (const char* n : {"a", "b", "c", "d", "e", "w", "x", "y", "z"}) p->dictionary().add_variable(n, 0);
     p->dictionary().add_variable("s", 8);
     return p;

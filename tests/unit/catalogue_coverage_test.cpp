@@ -1,5 +1,6 @@
-// Every message key written in the procedures' sources has an English text in
-// the catalogue, so no user ever sees a raw key.
+// The library's message tables reach the host's catalogue through the Messages
+// service, and every message key written in the procedures' sources has an
+// English text there, so no user ever sees a raw key.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "engine/catalogue.hpp"
+#include "engine/engine.hpp"
+#include "host/host.hpp"
 
 namespace fs = std::filesystem;
 
@@ -43,12 +46,57 @@ std::set<std::string> literal_keys() {
 
 }  // namespace
 
+TEST(Catalogue, TablesAddedThroughTheHostInterface) {
+  oscat::engine::Engine e;
+  oscat::host::Messages& msg = e.host().msg;
+  const std::string host_text = msg.text(msg.BP_CSTRING("Insufficient memory."));
+  ASSERT_NE(host_text, "Insufficient memory.");
+  EXPECT_EQ(msg.text(msg.BP_CSTRING("ZZ Key ^1.")), "ZZ Key ^1.");
+
+  const oscat::host::CatalogueEntry table[] = {
+      {"ZZ Key ^1.", "Text of ^1."}, {"E99999^1", "Numbered ^1."}, {"Insufficient memory.", "Replaced."},
+      {"ZZ Key ^1.", "Second text."}};
+  msg.add_catalogue(table);
+  EXPECT_EQ(msg.text(msg.BP_CSTRING("ZZ Key ^1.")), "Text of ^1.");
+  EXPECT_EQ(msg.text(msg.CX_NSTRING("99999")), "Numbered ^1.");
+  EXPECT_EQ(msg.text(msg.CX_NSTRING("E99999")), "Numbered ^1.");
+  // A key keeps the first text it was given, the host's own included.
+  EXPECT_EQ(msg.text(msg.BP_CSTRING("Insufficient memory.")), host_text);
+}
+
+TEST(Catalogue, LibraryKeysTranslatedOnlyOnceRegistered) {
+  oscat::engine::Engine e;
+  oscat::host::bind_host(&e.host());
+  auto& m = e.messages();
+  const oscat::host::Msg key = m.BP_CSTRING("CPR Var ^1 zero variance.");
+  const oscat::host::Msg number = m.CX_NSTRING("E64040^1");
+  EXPECT_EQ(m.text(key), "CPR Var ^1 zero variance.");
+  EXPECT_EQ(m.text(number), "E64040^1");
+  const std::size_t host_keys = m.catalogue().keys().size();
+
+  oscat::host::register_messages();
+  EXPECT_NE(m.text(key), "CPR Var ^1 zero variance.");
+  EXPECT_NE(m.text(number), "E64040^1");
+  const auto keys = m.catalogue().keys();
+  EXPECT_GT(keys.size(), host_keys);
+  for (const auto& k : keys) EXPECT_FALSE(m.catalogue().translate(k).empty()) << k;
+  // Registering again (a second load notification) changes nothing.
+  const std::string text = m.text(key);
+  oscat::host::register_messages();
+  EXPECT_EQ(m.catalogue().keys().size(), keys.size());
+  EXPECT_EQ(m.text(key), text);
+}
+
 TEST(Catalogue, EveryProcedureKeyHasAText) {
   const auto keys = literal_keys();
   ASSERT_GT(keys.size(), 100u);  // the scan found the sources
+  oscat::engine::Engine e;
+  oscat::host::bind_host(&e.host());
+  oscat::host::register_messages();
+  const auto& cat = e.messages().catalogue();
   std::vector<std::string> missing;
   for (const auto& k : keys) {
-    if (!oscat::engine::catalogue().lookup(k)) missing.push_back(k);
+    if (!cat.lookup(k)) missing.push_back(k);
   }
   std::string list;
   for (const auto& k : missing) list += "\n  " + k;

@@ -23,6 +23,7 @@ TEST(DataPasses, CountsAndCodesPerDistinctValue) {
   fs::create_directories(dir);
   engine::Engine e;
   host::bind_host(&e.host());
+  host::register_messages();
   // x: 300 distinct values in a scrambled order (the memo evicts and
   // revisits), 7.5 user-missing, every 13th blank, -0 and 0 one value.
   // s: a string variable with a user-missing string.

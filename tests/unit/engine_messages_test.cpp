@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/catalogue.hpp"
+#include "engine/engine.hpp"
 #include "engine/messages.hpp"
 #include "engine/session.hpp"
 
@@ -61,9 +62,13 @@ TEST(EngineCatalogue, NumberNormalisation) {
 }
 
 TEST(EngineCatalogue, NumberedEntriesFoundInEveryForm) {
-  const auto& cat = engine::catalogue();
+  // The numbered texts are the library's.
+  engine::Engine e;
+  host::bind_host(&e.host());
+  host::register_messages();
+  const auto& cat = e.messages().catalogue();
   int numbered = 0;
-  for (const std::string& k : engine::catalogue_keys()) {
+  for (const std::string& k : cat.keys()) {
     if (k.find_first_not_of("0123456789") != std::string::npos) continue;
     ++numbered;
     auto bare = cat.lookup(k);
@@ -75,7 +80,7 @@ TEST(EngineCatalogue, NumberedEntriesFoundInEveryForm) {
 }
 
 TEST(EngineCatalogue, HostTextsPresentAndFallbackToKey) {
-  const auto& cat = engine::catalogue();
+  const engine::Catalogue cat;
   for (const char* k : {"Insufficient memory.", "Split File ignored.", "Procedure ^1 not available.",
                         "Variable ^1 not found.", "Credit", "Files Saved", "Contents", "Notes",
                         "Total", "Case Processing Summary", "Internal error in ^1: ^2."})
@@ -83,7 +88,7 @@ TEST(EngineCatalogue, HostTextsPresentAndFallbackToKey) {
   EXPECT_FALSE(cat.lookup("No such key ^1 here"));
   EXPECT_EQ(cat.translate("No such key ^1 here"), "No such key ^1 here");
   // Every entry has text; a blank one would show nothing at all.
-  for (const std::string& k : engine::catalogue_keys()) EXPECT_FALSE(cat.translate(k).empty()) << k;
+  for (const std::string& k : cat.keys()) EXPECT_FALSE(cat.translate(k).empty()) << k;
 }
 
 TEST(EngineMessageStore, CompositeTranslatesPatternAndKeepsParams) {
@@ -95,7 +100,7 @@ TEST(EngineMessageStore, CompositeTranslatesPatternAndKeepsParams) {
   engine::Text t = m.resolve(c);
   EXPECT_EQ(t.key, "Variable ^1 not found.");
   EXPECT_EQ(t.params, std::vector<std::string>{"age"});
-  std::string expected = fill_slots(*engine::catalogue().lookup("Variable ^1 not found."), {"age"});
+  std::string expected = fill_slots(*m.catalogue().lookup("Variable ^1 not found."), {"age"});
   EXPECT_EQ(t.text, expected);
   EXPECT_NE(t.text.find("age"), std::string::npos);
 
@@ -131,7 +136,7 @@ TEST(EngineMessageStore, SeverityThreeAloneSetsTheErrorFlag) {
   EXPECT_EQ(ms[0].severity, 2);
   EXPECT_EQ(ms[0].text.key, "Split File ignored.");
   EXPECT_EQ(ms[2].cls, 3);
-  EXPECT_EQ(ms[2].text.text, *engine::catalogue().lookup("Insufficient memory."));
+  EXPECT_EQ(ms[2].text.text, *m.catalogue().lookup("Insufficient memory."));
   m.clear_error_flag();
   EXPECT_FALSE(m.error_flag());
 }

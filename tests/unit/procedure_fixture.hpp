@@ -28,6 +28,7 @@ struct ProcedureFixture : ::testing::Test {
     std::filesystem::create_directories(dir);
     e.set_base_dir(dir.string());
     host::bind_host(&e.host());
+    host::register_messages();
     e.set_procedure("CATPCA", [] { run_catpca(); });
     e.set_procedure("CATREG", [] { run_catreg(); });
     e.set_procedure("MCORRESP", [] { run_mcorresp(); });

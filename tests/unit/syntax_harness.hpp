@@ -45,6 +45,7 @@ class Harness {
   // Variables a..h numeric, s1 a string; more may be added.
   Harness() {
     oscat::host::bind_host(&eng_.host());
+    oscat::host::register_messages();
     for (const char* n : {"a", "b", "c", "d", "e", "f", "g", "h"}) eng_.dictionary().add_variable(n, 0);
     eng_.dictionary().add_variable("s1", 8);
   }
