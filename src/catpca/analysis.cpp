@@ -17,7 +17,7 @@
 #include "catpca/plan.hpp"
 #include "frame/messages.hpp"
 #include "host/host.hpp"
-#include "scaling/quantify.hpp"
+#include "scaling/als.hpp"
 
 namespace oscat::catpca {
 
@@ -166,12 +166,7 @@ bool run_analysis(driver::RunContext& ctx) {
     v.f = (conf_freq != nullptr ? conf_freq : book.freq) + static_cast<long>(j) * book.cap;
     v.w = uj < s.vars.weights.size() ? s.vars.weights[uj] : 1.0;
     v.miss = ctx.missing_code != nullptr ? ctx.missing_code[j] : 2;
-    for (int c = 0; c < v.active(); ++c) {
-      v.N += v.f[c];
-      v.xbar += v.f[c] * v.x[c];
-    }
-    v.xbar = v.N > 0 ? v.xbar / v.N : 0.0;
-    for (int c = 0; c < v.active(); ++c) v.S += v.f[c] * (v.x[c] - v.xbar) * (v.x[c] - v.xbar);
+    scaling::ZYL_Moments(v.x, v.f, v.active(), v.N, v.xbar, v.S);
     kmax = std::max(kmax, v.K);
     suppl[uj] = uj < s.supp.variable.size() ? s.supp.variable[uj] : 0;
     if (mca) lev[uj].mlevel = sx::MNOMINAL;

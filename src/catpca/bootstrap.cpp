@@ -245,15 +245,9 @@ bool replicate_aggregates(const BootInput& in, BootArrays& a) {
       if (a.g[i] != 0.0 && codes[i] >= 1 && codes[i] <= Kj) f[codes[i] - 1] += a.g[i];
     CategoryAggregates v = d.agg[j];
     v.f = f;
-    v.N = v.xbar = v.S = 0;
     int nonempty = 0;
-    for (int c = 0; c < v.active(); ++c) {
-      v.N += f[c];
-      v.xbar += f[c] * v.x[c];
-      nonempty += f[c] > 0;
-    }
-    v.xbar = v.N > 0 ? v.xbar / v.N : 0.0;
-    for (int c = 0; c < v.active(); ++c) v.S += f[c] * (v.x[c] - v.xbar) * (v.x[c] - v.xbar);
+    for (int c = 0; c < v.active(); ++c) nonempty += f[c] > 0;
+    scaling::ZYL_Moments(v.x, f, v.active(), v.N, v.xbar, v.S);
     a.agg[j] = v;
     if (in.active[j] && (nonempty < 2 || !(v.S > 0))) return false;
   }

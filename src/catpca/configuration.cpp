@@ -3,18 +3,14 @@
 #include <cmath>
 #include <vector>
 
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 
 namespace oscat::catpca {
 
 using host::H;
 
-namespace {
-void report(const char* key, int severity) {
-  auto& msg = H().msg;
-  msg.BP_ERROR(msg.BP_CSTRING(key), 2, severity);
-}
-}  // namespace
+using frame::report;
 
 ConfigurationRead CPR_ReadConfiguration(int handle, int n, int p, const double* objw, double* X,
                                         int* excluded) {

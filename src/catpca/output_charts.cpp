@@ -26,8 +26,8 @@ struct Chart {
 };
 
 Msg dim_label(int s) { return composite("Dimension ^1", {num(s + 1)}); }
-void warn(std::string_view k) { H().msg.BP_ERROR(key(k), 2, 2); }
-void warn1(std::string_view k, Msg param) { H().msg.BP_ERROR(composite(k, {param}), 2, 2); }
+using frame::warn;
+void warn1(std::string_view k, Msg param) { frame::report(k, {param}, frame::kWarning); }
 
 // The loadings that go with the shown object scores: after a rotation the
 // scores were rotated, so the rotated loadings are the ones that fit them.

@@ -11,6 +11,7 @@
 
 #include "catpca/output.hpp"
 #include "catpca/solution.hpp"
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 
 namespace oscat::catpca::out {
@@ -25,16 +26,11 @@ namespace sx = syntax;
 enum : int { kIdHistory = 6, kIdSummary = 7, kIdQuant = 9, kIdVaf = 10, kIdLoadings = 11,
              kIdRotation = 12, kIdObjects = 14 };
 
-inline Msg key(std::string_view k) { return H().msg.BP_CSTRING(k); }
-inline Msg lit(std::string_view t) { return H().msg.BP_CSTRING_NO_TRANSLATE(t); }
-inline Msg num(long v) { return H().msg.BP_IVALUE(v); }
+using frame::composite;
+using frame::key;
+inline Msg lit(std::string_view t) { return frame::text(t); }
+inline Msg num(long v) { return frame::integer(v); }
 inline std::string pk(const OutputInput& in, std::string_view rest) { return std::string(in.pre) + " " + std::string(rest); }
-inline Msg composite(std::string_view pattern, std::initializer_list<Msg> params) {
-  auto& msg = H().msg;
-  const Msg c = msg.BP_BEGIN_COMPSTRING(key(pattern));
-  for (Msg m : params) msg.BP_ADD_PARAMETER(c, m);
-  return msg.BP_END_COMPSTRING(c);
-}
 
 inline const host::Format kGen = host::BP_FIXED_FORMAT(3);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scaling/linalg.hpp"
+#include "frame/messages.hpp"
 #include "syntax/settings.hpp"
 
 namespace oscat::catpca {
@@ -15,7 +16,7 @@ namespace sx = syntax;
 
 namespace {
 
-Msg key(std::string_view k) { return H().msg.BP_CSTRING(k); }
+using frame::key;
 
 // Z (rows x p, ld) := Z T, rows starting with SYSMIS left alone.
 void rotate_rows(double* Z, long rows, long ld, int p, const double* T, double* tmp) {

@@ -3,21 +3,17 @@
 
 #include <string_view>
 
+#include "frame/messages.hpp"
 #include "host/host.hpp"
 
 namespace oscat::corres {
 
-inline void report(const char* key, int cls, int severity) {
-  auto& m = host::H().msg;
-  m.BP_ERROR(m.BP_CSTRING(key), cls, severity);
-}
+// CORRESPONDENCE passes the class before the severity.
+inline void report(const char* key, int cls, int severity) { frame::report(key, severity, cls); }
 inline void report1(const char* key, host::Msg param, int cls, int severity) {
-  auto& m = host::H().msg;
-  host::Msg c = m.BP_BEGIN_COMPSTRING(m.BP_CSTRING(key));
-  m.BP_ADD_PARAMETER(c, param);
-  m.BP_ERROR(m.BP_END_COMPSTRING(c), cls, severity);
+  frame::report(key, {param}, severity, cls);
 }
-inline host::Msg text_param(std::string_view s) { return host::H().msg.BP_CSTRING_NO_TRANSLATE(s); }
+inline host::Msg text_param(std::string_view s) { return frame::text(s); }
 inline host::Msg int_param(long v) { return host::H().msg.BP_IVALUE(v, host::BP_N_FORMAT()); }
 
 bool parse_only(struct Settings& s);

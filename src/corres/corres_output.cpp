@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "corres/corres_msg.hpp"
+#include "frame/messages.hpp"
 #include "frame/workspace.hpp"
 
 namespace oscat::corres {
@@ -17,7 +18,7 @@ using host::H;
 using host::Msg;
 using host::SYSMIS;
 
-Msg key(const char* k) { return H().msg.BP_CSTRING(k); }
+using frame::key;
 Msg lit(const std::string& t) { return H().msg.BP_CSTRING_NO_TRANSLATE(t); }
 Msg num(long v) { return H().msg.BP_IVALUE(v, host::BP_N_FORMAT()); }
 Msg comp1(Msg pattern, Msg p1) {

@@ -1,5 +1,7 @@
 #include "syntax/common.hpp"
 
+#include "frame/messages.hpp"
+
 #include <cstdio>
 
 namespace oscat::syntax::detail {
@@ -11,18 +13,15 @@ ErrorCount& errors() {
   return e;
 }
 
+// The parsers count their errors on top of reporting them.
 void report(std::string_view key, int cls, int sev) {
-  auto& m = H().msg;
   if (sev >= 3) ++errors().errors;
-  m.BP_ERROR(m.BP_CSTRING(key), cls, sev);
+  frame::report(key, sev, cls);
 }
 
 void report1(std::string_view key, std::string_view param, int cls, int sev) {
-  auto& m = H().msg;
   if (sev >= 3) ++errors().errors;
-  host::Msg c = m.BP_BEGIN_COMPSTRING(m.BP_CSTRING(key));
-  m.BP_ADD_PARAMETER(c, m.BP_CSTRING_NO_TRANSLATE(param));
-  m.BP_ERROR(m.BP_END_COMPSTRING(c), cls, sev);
+  frame::report(key, {frame::text(param)}, sev, cls);
 }
 
 void mult_subcommand(std::string_view name) { report1("Mult CPR subcommand ^1.", name); }
