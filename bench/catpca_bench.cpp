@@ -14,7 +14,7 @@
 #include "catpca/pralgo.hpp"
 
 using namespace oscat::catpca;
-namespace sx = oscat::syntax;
+namespace sx = oscat::scaling;
 
 namespace {
 
