@@ -110,3 +110,21 @@ def quantifications(cmd, p):
             labels, [c[(k, 0)] for k in K], [c[(k, 1)] for k in K],
             [[c[(k, 2 + s)] for s in range(p)] for k in K])
     return out
+
+
+def standardized_solution(report_path, p, data="data.csv"):
+    """The data rows and the command with object scores, whose p columns are
+    checked to be centred with sum of squares N (the active objects).
+    Returns (rows, N, cmd, X)."""
+    import csv
+    import json
+    rows = list(csv.DictReader(open(data)))
+    n = len(rows)
+    report = json.load(open(report_path))
+    cmd = [c for c in report["commands"] if cmd_tables(c, "Object Scores")][0]
+    X = object_scores(cmd, p)
+    assert len(X) == n
+    for s in range(p):
+        col = [x[s] for x in X]
+        assert abs(sum(col)) < 1e-8 and abs(sum(v * v for v in col) - n) < 1e-6, ("scores", s)
+    return rows, n, cmd, X

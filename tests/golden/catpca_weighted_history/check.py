@@ -14,19 +14,11 @@
 # variable, and the Model Summary eigenvalues are sum_j w_j a_js^2.
 import csv, json, os, sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from golden_check import cmd_tables, cells, object_scores, quantifications
+from golden_check import cmd_tables, cells, object_scores, quantifications, standardized_solution
 
 P = 2
 W = {"a": 1, "b": 2, "c": 1, "d": 1, "e": 1}
-rows = list(csv.DictReader(open("data.csv")))
-N = len(rows)
-report = json.load(open(sys.argv[1]))
-cmd = [c for c in report["commands"] if cmd_tables(c, "Object Scores")][0]
-X = object_scores(cmd, P)
-assert len(X) == N
-for s in range(P):
-    col = [x[s] for x in X]
-    assert abs(sum(col)) < 1e-8 and abs(sum(v * v for v in col) - N) < 1e-6, ("scores", s)
+rows, N, cmd, X = standardized_solution(sys.argv[1], P)
 quant = quantifications(cmd, P)
 load = cells(cmd_tables(cmd, "Component Loadings")[0])
 vaf = cells(cmd_tables(cmd, "Variance Accounted For")[0])
