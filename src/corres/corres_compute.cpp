@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "corres/corres.hpp"
+#include "scaling/linalg.hpp"
 #include "scaling/svd.hpp"
 
 namespace oscat::corres {
@@ -401,14 +402,12 @@ void ca_permutation(Analysis& a, bool col, int d) {
   const double* X = col ? a.Y : a.X;
   const double* first = col ? a.c0 : a.r0;
   int* perm = a.perm;
+  // Ascending coordinates on dimension d.
   for (int i = 0; i < n; ++i) {
     perm[i] = i;
-    a.keys[i] = -at(X, n, i, d);
+    a.keys[i] = at(X, n, i, d);
   }
-  for (int gap = n / 2; gap > 0; gap /= 2)
-    for (int i = gap; i < n; ++i)
-      for (int j = i - gap; j >= 0 && a.keys[perm[j]] < a.keys[perm[j + gap]]; j -= gap)
-        std::swap(perm[j], perm[j + gap]);
+  scaling::IndexShellSort(n, a.keys, perm);
   for (int pos = n - 1; pos >= 0; --pos) {
     const int v = perm[pos];
     if (first[v] != 0) continue;
