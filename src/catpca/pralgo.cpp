@@ -313,26 +313,12 @@ void Engine::pass(int iter, bool final_pass, bool all_alone) {
 }
 
 void Engine::fit_and_loss(double& F, double& L, double& Lc, double& Lr) const {
-  const int p = d_.p;
-  double Fs = 0, Fm = 0, Ws = 0, Wm = 0, Es = 0;
-  for (int j = 0; j < d_.m; ++j) {
-    if (!active(j)) continue;
-    const double w = std::trunc(d_.agg[j].w);
-    const double* eta = o_.eta + static_cast<long>(j) * p;
-    if (multiple(j)) {
-      Wm += w;
-      for (int s = 0; s < p; ++s) Fm += eta[s];
-    } else {
-      Ws += w;
-      Fs += o_.vaf[j];
-      for (int s = 0; s < p; ++s) Es += d_.agg[j].w * eta[s];
-    }
-  }
-  Fm /= p;
-  F = Fs + Fm;
-  Lr = Es - Fs;
-  Lc = p * Ws + Wm - Fm - Es;
-  L = Lr + Lc;
+  const scaling::FitLoss r =
+      scaling::ZYL_FitLoss(d_.m, d_.p, d_.agg, d_.lev, d_.proc == 3, d_.suppl, o_.vaf, o_.eta);
+  F = r.fit;
+  L = r.loss;
+  Lc = r.centroid;
+  Lr = r.restricted;
 }
 
 void Engine::accumulate() {

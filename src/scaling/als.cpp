@@ -171,6 +171,31 @@ void ZYL_AccumulateScores(const int* codes, int n, int m, const CategoryAggregat
   }
 }
 
+FitLoss ZYL_FitLoss(int m, int p, const CategoryAggregates* agg, const ScalingLevelRecord* lev, bool all_multiple,
+                    const int* suppl, const double* vaf, const double* eta) {
+  double Fs = 0, Fm = 0, Ws = 0, Wm = 0, Es = 0;
+  for (int j = 0; j < m; ++j) {
+    if (suppl != nullptr && suppl[j] != 0) continue;
+    const double w = std::trunc(agg[j].w);
+    const double* e = eta + static_cast<long>(j) * p;
+    if (all_multiple || lev[j].mlevel == MNOMINAL) {
+      Wm += w;
+      for (int s = 0; s < p; ++s) Fm += e[s];
+    } else {
+      Ws += w;
+      Fs += vaf[j];
+      for (int s = 0; s < p; ++s) Es += agg[j].w * e[s];
+    }
+  }
+  Fm /= p;
+  FitLoss r;
+  r.fit = Fs + Fm;
+  r.restricted = Es - Fs;
+  r.centroid = p * Ws + Wm - Fm - Es;
+  r.loss = r.restricted + r.centroid;
+  return r;
+}
+
 int CPR_Orthonorm(int n, int p, const double* objw, double* Z, double* X, double* root, double* V,
                   double* work) {
   double* P = work;           // p x p

@@ -42,6 +42,21 @@ void ZYL_Centroids(const int* codes, int n, const CategoryAggregates* agg, const
 void ZYL_AccumulateScores(const int* codes, int n, int m, const CategoryAggregates* agg, const int* suppl,
                           const double* T, int K, int p, int i0, int i1, double* Z);
 
+// Fit and loss of the principal-components alternation over the active
+// variables (suppl[j] unset; suppl may be null), with w_j the variable weight
+// and W_j its whole part, eta_js = sum_c f_c Y_cs^2 (p x m) and vaf_j the
+// squared length of single variables' loadings (the weight inside):
+//   single:   F_s = sum vaf_j,  E_s = sum w_j sum_s eta_js,  W_s = sum W_j
+//   multiple: F_m = sum_j sum_s eta_js / p,                  W_m = sum W_j
+//   fit F = F_s + F_m; restriction loss L_r = E_s - F_s;
+//   centroid loss L_c = p W_s + W_m - F_m - E_s; loss L = L_c + L_r.
+// A variable is multiple nominal with `all_multiple` or its level MNOMINAL.
+struct FitLoss {
+  double fit = 0, loss = 0, centroid = 0, restricted = 0;
+};
+FitLoss ZYL_FitLoss(int m, int p, const CategoryAggregates* agg, const ScalingLevelRecord* lev, bool all_multiple,
+                    const int* suppl, const double* vaf, const double* eta);
+
 // Symmetric orthonormalization Z -> X (both n x p): centre over the active
 // objects, P = Z' W Z, X = Z P^(-1/2). `root` receives sqrt of the eigenvalues
 // of P (descending; 0 for those below kRankTolerance), V (p x p) its

@@ -161,3 +161,27 @@ TEST(ScalingAls, FixedStartSkipsObjectsOfWeightZero) {
   EXPECT_DOUBLE_EQ(Xu[0], 2.0 * ((125 * CPR_SEED) % 2796203) / 2796203.0 - 1.0);
   for (double v : Xu) EXPECT_TRUE(v > -1 && v < 1);
 }
+
+TEST(ScalingAls, FitAndLossSplitOverSingleAndMultipleVariables) {
+  // A single variable of weight 2 (|a|^2 with the weight: 1.5; eta 0.9, 0.8),
+  // a multiple nominal one (eta 0.6, 0.4) and a supplementary one that does
+  // not count.
+  const std::vector<double> f = {1};
+  std::vector<CategoryAggregates> agg(3, agg_of(1, f));
+  agg[0].w = 2;
+  std::vector<ScalingLevelRecord> lev(3);
+  lev[0].mlevel = ORDINAL;
+  lev[1].mlevel = MNOMINAL;
+  lev[2].mlevel = NOMINAL;
+  const int suppl[3] = {0, 0, 1};
+  const std::vector<double> vaf = {1.5, 0, 7}, eta = {0.9, 0.8, 0.6, 0.4, 5, 5};
+  const FitLoss r = ZYL_FitLoss(3, 2, agg.data(), lev.data(), false, suppl, vaf.data(), eta.data());
+  EXPECT_DOUBLE_EQ(r.fit, 1.5 + 0.5);                    // F_s + (0.6 + 0.4) / p
+  EXPECT_DOUBLE_EQ(r.restricted, 2 * 1.7 - 1.5);          // w sum eta - |a|^2
+  EXPECT_DOUBLE_EQ(r.centroid, 2 * 2 + 1 - 0.5 - 3.4);    // p W_s + W_m - F_m - E_s
+  EXPECT_DOUBLE_EQ(r.loss, r.centroid + r.restricted);
+  // Taken all as multiple nominal, the single variable's loadings do not count.
+  const FitLoss m = ZYL_FitLoss(3, 2, agg.data(), lev.data(), true, suppl, vaf.data(), eta.data());
+  EXPECT_DOUBLE_EQ(m.fit, (1.7 + 1.0) / 2);
+  EXPECT_DOUBLE_EQ(m.restricted, 0.0);
+}
