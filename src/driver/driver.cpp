@@ -129,8 +129,19 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   c.n = r.n_after;
   c.valid_weight = r.valid;
   c.total_weight = r.total;
-  // The bookkeeping of the treated (and compacted) data.
+  // The bookkeeping of the treated (and compacted) data. It finds the
+  // categories afresh, so the extra category the treatment appended is marked
+  // again where it is still there (its value is above every other).
+  std::vector<double> extra_value(static_cast<std::size_t>(m), 0.0);
+  for (int j = 0; j < m; ++j)
+    if (c.book.extra[j] && c.book.count[j] > 0)
+      extra_value[static_cast<std::size_t>(j)] = c.book.values[static_cast<long>(j) * c.book.cap + c.book.count[j] - 1];
   data::category_bookkeeping(c.coded, c.n, m, c.w, c.book, tmp);
+  for (int j = 0; j < m; ++j) {
+    const double v = extra_value[static_cast<std::size_t>(j)];
+    const int k = c.book.count[j];
+    c.book.extra[j] = v > 0 && k > 0 && c.book.values[static_cast<long>(j) * c.book.cap + k - 1] == v ? 1 : 0;
+  }
   ws.release(kTemp);
   if (f.failed()) return false;
 
