@@ -99,6 +99,7 @@ struct Analysis {
   double total_inertia = 0;
   double chi2 = 0;
   int df = 0;
+  int Inz = 0, Jnz = 0;  // I', J' less the rows / columns without mass (the df's counts)
   int sweeps = 0;
 };
 

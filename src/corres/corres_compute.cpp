@@ -363,11 +363,30 @@ void ca_scores(Analysis& a) {
   }
 }
 
+// Active points (equality groups counted once) whose margin is not zero: an empty
+// row or column has no profile and adds no freedom to the chi-square.
+static int with_mass(int n, const int* supf, const int* eq, const double* m0) {
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    if (sup(supf, i)) continue;
+    const int g = eq ? eq[i] - 1 : -1;
+    if (g >= 0 && g != i) continue;  // counted with its group's first member
+    double m = m0[i];
+    if (g == i)
+      for (int k = 0; k < n; ++k)
+        if (k != i && eq[k] - 1 == i) m += m0[k];
+    if (m > 0) ++count;
+  }
+  return count;
+}
+
 void ca_summary(Analysis& a) {
   a.total_inertia = 0;
   for (int k = 0; k < a.qp; ++k) a.total_inertia += a.lambda[k] * a.lambda[k];
   a.chi2 = a.N * a.total_inertia;
-  a.df = (a.Jact - 1) * (a.Iact - 1);
+  a.Inz = with_mass(a.I, a.suprow, a.eqrow, a.r0);
+  a.Jnz = with_mass(a.J, a.supcol, a.eqcol, a.c0);
+  a.df = std::max(a.Inz - 1, 0) * std::max(a.Jnz - 1, 0);
 }
 
 PointStats ca_point(const Analysis& a, bool col, int i, double* score, double* ctr_pt, double* ctr_dim) {

@@ -261,6 +261,9 @@ void Output::summary() {
     CellRef sc{{rtot, csig}};
     p.BP_SET_VALUE(sc, sig, host::BP_SIGNIFICANCE_FORMAT());
     p.BP_ANNOTATE_CELL(sc, comp1(key("^1 degrees of freedom"), num(a.df)));
+    if (a.Inz < a.Iact || a.Jnz < a.Jact)
+      p.BP_ANNOTATE_CELL(sc, comp2(key("^1 empty rows and ^2 empty columns are not counted in the degrees of freedom."),
+                                   num(a.Iact - a.Inz), num(a.Jact - a.Jnz)));
   }
   p.BP_SET_VALUE(CellRef{{rtot, cacc}}, cum, kCorr);
   p.BP_SET_VALUE(CellRef{{rtot, ccum}}, cum, kCorr);
