@@ -162,6 +162,11 @@ bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, frame::Workspace& 
   }
   for (int j = 0; j < m; ++j) {
     const CategoryAggregates& v = rq.agg[j];
+    // The shown quantifications have unit variance over the objects the
+    // variable has a category for (Nj), the scores over all N objects: a
+    // variable with missing values has Nj < N.
+    double Nj = 0;
+    for (int c = 0; c < v.K; ++c) Nj += v.f[c];
     for (int s = 0; s < p; ++s) {
       const double* y = shown.Y + static_cast<long>(j) * kmax * p + static_cast<long>(s) * kmax;
       const double* q = shown.q + static_cast<long>(j) * kmax;
@@ -174,7 +179,7 @@ bool CPR_RotateShown(const RotationRequest& rq, Shown& shown, frame::Workspace& 
       const double d = out.divisor[s];
       const long js = s + static_cast<long>(j) * p;
       out.vafc[js] = d > 0 && N > 0 ? v.w * c2 / (N * d) : 0.0;
-      out.vafv[js] = !rq.multiple[j] && d > 0 && N > 0 ? v.w * cq * cq / (N * N * d) : 0.0;
+      out.vafv[js] = !rq.multiple[j] && d > 0 && Nj > 0 ? v.w * cq * cq / (N * Nj * d) : 0.0;
       if (rq.active[j]) out.lambda[s] += rq.multiple[j] ? out.vafc[js] : out.vafv[js];
     }
   }

@@ -1,0 +1,41 @@
+* Rotations of a solution with passive missing values (answer 9) and a
+* supplementary variable: the rotated statistics must keep the totals.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+VARIABLE LABELS q1 'Trust in council' / q2 'Trust in police' / q3 'Trust in courts'
+  / q4 'Use of parks' / q5 'Use of library' / edu 'Education'.
+MISSING VALUES q1 TO q5 (9).
+CATPCA VARIABLES=q1 q2 q3 q4 q5 edu
+  /ANALYSIS=q1 q2 q3 q4 q5 (LEVEL=ORDINAL) edu (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=VARIABLE(edu)
+  /DIMENSION=2
+  /ROTATION=VARIMAX
+  /PRINT=VAF LOADING
+  /PLOT=NONE.
+CATPCA VARIABLES=q1 q2 q3 q4 q5 edu
+  /ANALYSIS=q1 q2 q3 q4 q5 (LEVEL=ORDINAL) edu (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=VARIABLE(edu)
+  /DIMENSION=2
+  /ROTATION=QUARTIMAX
+  /PRINT=VAF LOADING
+  /PLOT=NONE.
+CATPCA VARIABLES=q1 q2 q3 q4 q5 edu
+  /ANALYSIS=q1 q2 q3 q4 q5 (LEVEL=ORDINAL) edu (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=VARIABLE(edu)
+  /DIMENSION=2
+  /ROTATION=EQUAMAX
+  /PRINT=VAF LOADING
+  /PLOT=NONE.
+CATPCA VARIABLES=q1 q2 q3 q4 q5 edu
+  /ANALYSIS=q1 q2 q3 q4 q5 (LEVEL=ORDINAL) edu (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=VARIABLE(edu)
+  /DIMENSION=2
+  /ROTATION=OBLIMIN
+  /PRINT=VAF LOADING
+  /PLOT=NONE.
+CATPCA VARIABLES=q1 q2 q3 q4 q5 edu
+  /ANALYSIS=q1 q2 q3 q4 q5 (LEVEL=ORDINAL) edu (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=VARIABLE(edu)
+  /DIMENSION=2
+  /ROTATION=PROMAX
+  /PRINT=VAF LOADING
+  /PLOT=NONE.
