@@ -236,6 +236,7 @@ MissingResult treat_missing(const MissingInput& in, int* code, double* coded, do
     for (int i = 0; i < n; ++i) {
       if (status[i] == 1) continue;
       w[kept] = w[i];
+      if (in.aside) in.aside[kept] = in.aside[i];
       cases[kept] = cases[i];
       status[kept] = status[i];
       ++kept;

@@ -47,6 +47,7 @@ struct MissingInput {
   const int* supp_var = nullptr; // m flags (nullptr: none)
   double (*urand)(void*) = nullptr;  // uniform [0, 1) for random imputation
   void* urand_ctx = nullptr;
+  double* aside = nullptr;       // n, may be null: compacted with the weights
 };
 
 struct MissingResult {

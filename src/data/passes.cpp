@@ -295,7 +295,7 @@ bool equal_interval_check(const int* vars, int m, const int* handles, const doub
 }
 
 bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
-                          int n) {
+                          int n, double* aside) {
   using K = syntax::SupplementaryObject::Kind;
   bool ok = true, odd_weight = false;
   auto find = [&](double k) -> int {
@@ -304,6 +304,7 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
   };
   auto set_aside = [&](int i) {
     if (w[i] != 1 && w[i] != 0) odd_weight = true;
+    if (aside && w[i] != 0) aside[i] = w[i];
     w[i] = 0;
   };
   for (const auto& e : list) {
@@ -325,7 +326,7 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
   return ok;
 }
 
-bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var) {
+bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var, double* aside) {
   bool any = false;
   for (int i = 0; i < n; ++i) {
     if (w[i] == 0) continue;
@@ -333,6 +334,7 @@ bool all_missing_objects(const double* coded, double* w, int n, int ma, const in
     for (int j = 0; j < ma && !valid; ++j)
       if (!(supp_var && supp_var[j]) && coded[static_cast<long>(j) * n + i] > 0) valid = true;
     if (!valid) {
+      if (aside) aside[i] = w[i];
       w[i] = 0;
       any = true;
     }

@@ -44,13 +44,16 @@ bool equal_interval_check(const int* vars, int m, const int* handles, const doub
 
 // SUPPLEMENTARY OBJECT(...): weight 0 for every case named (case numbers in
 // `cases`, ascending). An entry naming no case read is an error. False on an
-// error.
+// error. `aside` (n, may be null) receives the case weight of each object set
+// aside, so that the case processing summary can count it weighted.
 bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
-                          int n);
+                          int n, double* aside = nullptr);
 
 // CATPCA / MCORRESP: objects without a valid code on any active analysis
-// variable get weight 0 (a warning). Returns whether any object was set aside.
-bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var);
+// variable get weight 0 (a warning), their case weight kept in `aside` as
+// above. Returns whether any object was set aside.
+bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var,
+                         double* aside = nullptr);
 
 // Variables (among the first ma) with zero variance on the objects of a run:
 // flags[j] = 1.0 for each; returns how many.

@@ -30,11 +30,12 @@ void case_processing_summary(const SummaryInput& in) {
     if (in.book->miss[3 * j] != 0) miss_zero.push_back(in.vars[j]);
   frame::report_variables("Var ^1 miss zero.", "Var [%1:, ^1:, $1]1 miss zero.", miss_zero, 2, 2);
 
-  double supp = 0, used = 0, wsum = 0;
+  // Every count of the table is a sum of case weights: a supplementary object
+  // counts with the weight its case had before it was set aside.
+  double supp = 0, used = 0;
   for (int i = 0; i < in.n_kept; ++i) {
-    if (in.w[i] == 0) supp += 1;
+    if (in.w[i] == 0) supp += in.aside ? in.aside[i] : 1.0;
     else used += in.w[i];
-    wsum += in.w[i];
   }
   auto& p = h.pivot;
   p.BP_BEGIN_PIVOT_TABLE(key("Case Processing Summary"), 4);
@@ -50,7 +51,7 @@ void case_processing_summary(const SummaryInput& in) {
   };
   row("CPR Valid Cases", in.valid, wf);
   row("CPR Cases with Missing Values", in.total - in.valid, wf);
-  row("Supplementary Cases", supp, cf);
+  row("Supplementary Cases", supp, wf);
   row("Total", supp + in.total, wf);
   row("Cases Used in Analysis", used, wf);
   if (!miss_zero.empty()) p.BP_ANNOTATE(key("Annot Case Proc miss zero."));
@@ -62,10 +63,7 @@ void case_processing_summary(const SummaryInput& in) {
       msg.BP_ADD_PARAMETER(c, msg.BP_IVALUE(in.excluded_first[k]));
     p.BP_ANNOTATE(msg.BP_END_COMPSTRING(c));
   }
-  int zero_w = 0;
-  for (int i = 0; i < in.n_kept; ++i)
-    if (in.w[i] == 0) ++zero_w;
-  if (weighted && std::fabs(in.n_kept - (zero_w + wsum)) > 1e-9) {
+  if (weighted) {
     p.BP_ANNOTATE(composite("Cases Weighted by ^1.",
                             {h.msg.BP_CSTRING_NO_TRANSLATE(h.dict.DICGET(h.cases.weight_variable()).name)}));
   }

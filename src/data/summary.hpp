@@ -9,6 +9,7 @@ namespace oscat::data {
 struct SummaryInput {
   double valid = 0, total = 0;    // weighted, from the missing-value treatment
   const double* w = nullptr;      // weights of the kept objects
+  const double* aside = nullptr;  // case weights of the kept objects set aside (null: 1 each)
   int n_read = 0;                 // cases read by the first pass
   int n_kept = 0;                 // objects kept after listwise exclusion
   int removed = 0;

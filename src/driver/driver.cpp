@@ -50,7 +50,9 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   int kmax = 1;
   for (int j = 0; j < m; ++j) kmax = std::max(kmax, pv.ndistinct[j]);
   double* scratch = ws.get<double>(kDiscScratch, 3 * static_cast<std::size_t>(kmax));
+  double* aside = ws.get<double>(kAsideWeights, n);  // weights of the objects set aside
   if (f.failed()) return false;
+  std::fill(aside, aside + n, 0.0);
 
   // 2. Discretization set-up; 3. second pass.
   if (!data::discretization_setup(vars, m, pv.tables, pv.method, pv.ncat, pv.ncat_eff, scratch)) return false;
@@ -60,12 +62,12 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
 
   // 4. Supplementary objects; objects missing on every variable.
   if (s.supp.has_objects()) {
-    if (!data::supplementary_objects(s.supp.objects, c.w, c.cases, n)) return false;
+    if (!data::supplementary_objects(s.supp.objects, c.w, c.cases, n, aside)) return false;
     c.has_supplementary_objects = true;
   }
   if (opt.all_missing_supplementary) {
     const int* supp = s.supp.variable.empty() ? nullptr : s.supp.variable.data();
-    if (data::all_missing_objects(c.coded, c.w, n, ma, supp)) c.has_supplementary_objects = true;
+    if (data::all_missing_objects(c.coded, c.w, n, ma, supp, aside)) c.has_supplementary_objects = true;
   }
   // 5. Equal-interval check; the temporaries go.
   if (!data::equal_interval_check(vars, m, pv.tables, pv.method)) return false;
@@ -105,6 +107,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   in.fixed_config = s.config.fixed();
   in.supp_var = s.supp.variable.empty() ? nullptr : s.supp.variable.data();
   in.urand = [](void*) { return H().num.URAND(); };
+  in.aside = aside;
   std::fill(c.status, c.status + n, 0);
   data::MissingResult r =
       data::treat_missing(in, pv.miss_code, c.coded, c.w, c.cases, c.status, c.book, valid, issue, c.draw);
@@ -150,6 +153,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   si.valid = r.valid;
   si.total = r.total;
   si.w = c.w;
+  si.aside = aside;
   si.n_read = n;
   si.n_kept = c.n;
   si.removed = r.removed;
@@ -158,6 +162,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   si.vars = vars;
   si.m = m;
   data::case_processing_summary(si);
+  ws.release(kAsideWeights);
   data::DescriptiveInput di;
   di.s = &s;
   di.handles = pv.tables;

@@ -20,7 +20,7 @@ enum Slot : int {
   kCoded, kWeights, kCaseBook, kRaw, kTemp, kDiscScratch, kStatus, kDraw,
   kBookCount, kBookValues, kBookFreq, kBookMode, kBookMiss, kBookExtra,
   kOrigCount, kOrigValues, kOrigFreq, kOrigMode, kOrigMiss, kOrigExtra,
-  kValidPerVar, kIssues,
+  kValidPerVar, kIssues, kAsideWeights,
   kFirstAnalysisSlot,
 };
 
