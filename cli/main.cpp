@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include <CLI/CLI.hpp>
 
 #include "engine/engine.hpp"
+#include "engine/host_commands.hpp"
 #include "engine/numerics_state.hpp"
 #include "engine/render_html.hpp"
 #include "engine/render_json.hpp"
@@ -179,6 +181,46 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
   return engine.errors() > 0 ? 1 : 0;
 }
 
+// The synopses of the command reference (docs/*.md), embedded at build time.
+struct HelpPage {
+  const char* title;
+  const char* page;
+  const char* synopsis;
+};
+const HelpPage kHelpPages[] = {
+#include "help_pages.inc"
+};
+
+std::string upper(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+// `oscat help COMMAND`: a procedure's page by its title, a host command on the
+// host commands' page. Words may be given separately or quoted together.
+int help(const std::vector<std::string>& words) {
+  std::string name;
+  for (const auto& w : words) name += (name.empty() ? "" : " ") + upper(w);
+  const HelpPage* found = nullptr;
+  for (const auto& p : kHelpPages)
+    if (upper(p.title) == name) found = &p;
+  if (found == nullptr)
+    for (const auto& c : oscat::engine::host_commands())
+      if (c.name == name)
+        for (const auto& p : kHelpPages)
+          if (upper(p.title) == "HOST COMMANDS") found = &p;
+  if (found == nullptr) {
+    std::string known;
+    for (const auto& p : kHelpPages)
+      if (upper(p.title) != "HOST COMMANDS") known += std::string("\n  ") + p.title;
+    for (const auto& c : oscat::engine::host_commands()) known += "\n  " + c.name;
+    std::cerr << "oscat: no help for \"" << name << "\"; commands:" << known << "\n";
+    return kUsage;
+  }
+  std::cout << found->synopsis << "\nThe whole reference: " << found->page << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,11 +236,18 @@ int main(int argc, char** argv) {
   run_cmd->add_option("--format", format, "Report format")->check(CLI::IsMember({"text", "html", "json"}));
   run_cmd->add_option("--output", output, "Write the report to this file instead of standard output");
 
+  std::vector<std::string> help_words;
+  CLI::App* help_cmd = app.add_subcommand("help", "Print the synopsis of a command, e.g. oscat help CATPCA");
+  help_cmd->add_option("command", help_words, "A procedure or host command")->required();
+  app.footer("Command reference: docs/README.md (one page per procedure and one for the host commands);\n"
+             "oscat help COMMAND prints a command's synopsis.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     int rc = app.exit(e);
     return rc == 0 ? 0 : kUsage;
   }
+  if (help_cmd->parsed()) return help(help_words);
   return run(files, data, format, output);
 }

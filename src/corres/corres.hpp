@@ -152,5 +152,7 @@ inline std::size_t cov_index(int p, int b, int k, int l) {
 // The procedure (host side).
 void parse_and_run(Settings& s);
 void run_analysis(Settings& s);
+// The subcommand keywords the parser accepts (as matched: abbreviations of 8 letters).
+host::KeywordTable subcommand_keywords();
 
 }  // namespace oscat::corres

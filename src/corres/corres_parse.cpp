@@ -750,6 +750,8 @@ void parse_and_run(Settings& s) {
   run_analysis(s);
 }
 
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
+
 // Exposed for the unit tests of the parser.
 bool parse_only(Settings& s) {
   Parser parser(s);

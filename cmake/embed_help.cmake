@@ -1,0 +1,32 @@
+# Writes OUT: one C++ initializer line per docs page, {"title", "page", "synopsis"},
+# the synopsis being the fenced block between the page's synopsis markers.
+# Run at build time (cmake -DDOCS=dir -DOUT=file -P embed_help.cmake) so an
+# edited page reaches `oscat help` without a new configure.
+file(GLOB pages "${DOCS}/*.md")
+list(SORT pages)
+set(body "// Generated from docs/*.md by cmake/embed_help.cmake; do not edit.\n")
+foreach(page ${pages})
+  file(READ "${page}" text)
+  string(FIND "${text}" "<!-- synopsis -->" from)
+  string(FIND "${text}" "<!-- /synopsis -->" to)
+  if(from EQUAL -1 OR to EQUAL -1)
+    continue()
+  endif()
+  string(REGEX MATCH "^# ([^\n]*)" heading "${text}")
+  set(title "${CMAKE_MATCH_1}")
+  math(EXPR from "${from} + 17")
+  math(EXPR len "${to} - ${from}")
+  string(SUBSTRING "${text}" ${from} ${len} synopsis)
+  string(REGEX REPLACE "```[^\n]*\n" "" synopsis "${synopsis}")
+  string(STRIP "${synopsis}" synopsis)
+  get_filename_component(name "${page}" NAME)
+  string(APPEND body "{\"${title}\", \"docs/${name}\", R\"oscat_help(${synopsis}\n)oscat_help\"},\n")
+endforeach()
+# Rewrite only on a change, so that the program is not rebuilt for nothing.
+set(old "")
+if(EXISTS "${OUT}")
+  file(READ "${OUT}" old)
+endif()
+if(NOT old STREQUAL body)
+  file(WRITE "${OUT}" "${body}")
+endif()
