@@ -227,3 +227,30 @@ TEST(CorresCompute, EuclideanRowMeansAndPermutation) {
   EXPECT_LE(z.xs(z.perm[0], 0), z.xs(z.perm[1], 0));
   EXPECT_LE(z.xs(z.perm[1], 0), z.xs(z.perm[2], 0));
 }
+
+// Empty rows and columns have no profile: the table padded with them has the
+// chi-square and df of the table without them; an equality group counts once,
+// whichever of its members leads it, and is not empty when a member has mass.
+TEST(CorresCompute, EmptyPointsAddNoDegreesOfFreedom) {
+  CaRun plain(5, 4, column_major(kSmokingRows, 5, 4));
+  plain.go();
+  std::vector<double> padded(7 * 6, 0.0);
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 4; ++j) padded[j * 7 + (i + 1)] = kSmokingRows[i * 4 + j];  // row 0 and rows 6 empty
+  CaRun run(7, 6, padded);
+  run.go();
+  EXPECT_NEAR(run.a.chi2, plain.a.chi2, 1e-9);
+  EXPECT_EQ(run.a.Iact, 7);
+  EXPECT_EQ(run.a.Jact, 6);
+  EXPECT_EQ(run.a.Inz, 5);
+  EXPECT_EQ(run.a.Jnz, 4);
+  EXPECT_EQ(run.a.df, 12);
+
+  // Rows 2 and 4 (0-based 1 and 3) in one group led by row 4: one row less.
+  CaRun eq(5, 4, column_major(kSmokingRows, 5, 4));
+  eq.eqr[1] = 4;
+  eq.eqr[3] = 4;
+  eq.go();
+  EXPECT_EQ(eq.a.Inz, 4);
+  EXPECT_EQ(eq.a.df, 9);
+}
