@@ -6,6 +6,7 @@
 #include "frame/messages.hpp"
 #include "homals/shared.hpp"
 #include "overals/analysis.hpp"
+#include "scaling/als.hpp"
 
 namespace oscat::overals {
 namespace {
@@ -294,6 +295,161 @@ void object_scores(const Analysis& a) {
   pv.BP_END_PIVOT_TABLE();
 }
 
+// Category centroids of the object scores, K_j x p, for variable j.
+std::vector<double> category_centroids(const Analysis& a, int j) {
+  const auto J = static_cast<std::size_t>(j);
+  const int K = a.Kj[J];
+  std::vector<double> cen(static_cast<std::size_t>(K) * a.p);
+  scaling::IndicatorSums(a.codes + static_cast<long>(j) * a.n, a.n, a.X, a.n, a.p, cen.data(), K, K, K,
+                         scaling::Into::Replace);
+  const double* f = a.f + a.yoff[J];
+  for (int s = 0; s < a.p; ++s)
+    for (int c = 0; c < K; ++c) cen[c + static_cast<std::size_t>(s) * K] = f[c] > 0 ? cen[c + static_cast<std::size_t>(s) * K] / f[c] : host::SYSMIS;
+  return cen;
+}
+
+// One table over every set and variable with a row per category and the
+// "Missing" row: `groups` of per-dimension columns after the frequency (and,
+// with `quantification`, the single quantification); `value(j, g, c, s)`.
+template <class F>
+void category_table(const Analysis& a, const char* title, int id, std::vector<const char*> groups,
+                    bool quantification, F value) {
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_PIVOT_TABLE(key(title), id);
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Categories"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int fc = pv.BP_CELL_IN_CATEGORY(cols, key("Marginal Frequency"));
+  const int qc = quantification ? pv.BP_CELL_IN_CATEGORY(cols, key("Quantification")) : -1;
+  std::vector<std::vector<int>> gc;
+  for (const char* g : groups) {
+    pv.BP_BEGIN_GROUP(cols, key(g));
+    std::vector<int> dc;
+    for (int s = 0; s < a.p; ++s) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, dim(s)));
+    pv.BP_END_GROUP(cols);
+    gc.push_back(dc);
+  }
+  for (int k = 0; k < a.K; ++k) {
+    pv.BP_BEGIN_GROUP(rows, set_label(k));
+    for (int j = 0; j < a.m; ++j) {
+      const auto J = static_cast<std::size_t>(j);
+      if (a.set[J] != k) continue;
+      pv.BP_BEGIN_GROUP(rows, pv.BP_VARIABLE(a.var[J]));
+      const bool single = a.level[J] != MNOMINAL;
+      for (int c = 1; c <= a.Kj[J]; ++c) {
+        const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARVALUE(a.var[J], static_cast<double>(c)));
+        const double f = a.f[a.yoff[J] + c - 1];
+        pv.BP_SET_VALUE(CellRef{{r, fc}}, f, host::BP_N_FORMAT());
+        if (qc >= 0) pv.BP_SET_VALUE(CellRef{{r, qc}}, single && f > 0 ? a.q[a.yoff[J] + c - 1] : host::SYSMIS, kGen);
+        for (std::size_t g = 0; g < gc.size(); ++g)
+          for (int s = 0; s < a.p; ++s)
+            pv.BP_SET_VALUE(CellRef{{r, gc[g][static_cast<std::size_t>(s)]}}, f > 0 ? value(j, static_cast<int>(g), c - 1, s) : host::SYSMIS, kGen);
+      }
+      const int r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
+      pv.BP_SET_VALUE(CellRef{{r, fc}}, a.missing[J] + a.missing_in_set[J], host::BP_N_FORMAT());
+      pv.BP_END_GROUP(rows);
+    }
+    pv.BP_END_GROUP(rows);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void quantifications(const Analysis& a) {
+  category_table(a, "Quantifications", T_QUANT, {"Single Category Coordinates", "Multiple Category Coordinates"},
+                 true, [&](int j, int g, int c, int s) {
+                   const int K = a.Kj[static_cast<std::size_t>(j)];
+                   if (g == 0 && a.level[static_cast<std::size_t>(j)] == MNOMINAL) return host::SYSMIS;
+                   return (g == 0 ? a.Yj(j) : a.Ymj(j))[c + static_cast<long>(s) * K];
+                 });
+}
+
+// Projected centroids: the category centroids projected on the direction of
+// a single variable's weights.
+void centroids(const Analysis& a) {
+  std::vector<std::vector<double>> cen;
+  for (int j = 0; j < a.m; ++j) cen.push_back(category_centroids(a, j));
+  category_table(a, "Centroids", T_CENTROIDS, {"Projected Centroids", "Category Centroids"}, false,
+                 [&](int j, int g, int c, int s) {
+                   const auto J = static_cast<std::size_t>(j);
+                   const int K = a.Kj[J];
+                   const auto& C = cen[J];
+                   if (g == 1) return C[c + static_cast<std::size_t>(s) * K];
+                   if (a.level[J] == MNOMINAL) return host::SYSMIS;
+                   const double* w = a.weights + static_cast<long>(j) * a.p;
+                   double ww = 0, cw = 0;
+                   for (int t = 0; t < a.p; ++t) {
+                     ww += w[t] * w[t];
+                     cw += C[c + static_cast<std::size_t>(t) * K] * w[t];
+                   }
+                   return ww > 0 ? cw / ww * w[s] : host::SYSMIS;
+                 });
+}
+
+// The matrix file: ROWTYPE_, LEVEL_ (the category or the object), VARNAME_,
+// VARTYPE_ (the level, 8 characters), SET_, then one column per dimension.
+bool matrix_file(int handle, const Analysis& a) {
+  auto& h = H();
+  auto& f = h.files;
+  static const char* const kType[] = {"SINGLE N", "ORDINAL", "NUMERICA", "MULTIPLE"};
+  std::size_t width = 8;
+  for (int v : a.var) width = std::max(width, (h.dict.DICGET(v).name.size() + 7) / 8 * 8);
+  std::vector<host::FileVar> dict;
+  dict.push_back({"ROWTYPE_", 8, "", {}, {}});
+  dict.push_back({"LEVEL_", 64, "", {}, {}});
+  dict.push_back({"VARNAME_", static_cast<int>(width), "", {}, {}});
+  dict.push_back({"VARTYPE_", 8, "", {}, {}});
+  dict.push_back({"SET_", 0, "", {}, {}});
+  for (int s = 1; s <= a.p; ++s) dict.push_back({"DIM" + std::to_string(s), 0, "", {}, {}});
+  const bool flagged = h.msg.error_flag();
+  if (!f.MTDDIC(handle, dict)) return false;
+  std::vector<host::FileValue> rec;
+  auto write = [&](const char* type, const std::string& level, int j, auto value) {
+    rec.clear();
+    rec.push_back(host::FileValue::str(type));
+    rec.push_back(host::FileValue::str(level));
+    rec.push_back(host::FileValue::str(j < 0 ? "" : h.dict.DICGET(a.var[static_cast<std::size_t>(j)]).name));
+    rec.push_back(host::FileValue::str(j < 0 ? "" : kType[a.level[static_cast<std::size_t>(j)]]));
+    rec.push_back(host::FileValue::num(j < 0 ? host::SYSMIS : a.set[static_cast<std::size_t>(j)] + 1));
+    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(value(s)));
+    return f.MTDWRT(handle, rec);
+  };
+  bool ok = true;
+  for (int i = 0; i < a.n && ok; ++i)
+    ok = write("SCOOR_", std::to_string(a.case_numbers[static_cast<std::size_t>(i)]), -1,
+               [&](int s) { return a.X[i + static_cast<long>(s) * a.n]; });
+  for (int j = 0; j < a.m && ok; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    const int K = a.Kj[J];
+    const bool single = a.level[J] != MNOMINAL;
+    const auto cen = category_centroids(a, j);
+    const double* w = a.weights + static_cast<long>(j) * a.p;
+    double ww = 0;
+    for (int s = 0; s < a.p; ++s) ww += w[s] * w[s];
+    for (int c = 0; c < K && ok; ++c) {
+      if (a.f[a.yoff[J] + c] <= 0) continue;
+      const std::string level = std::to_string(c + 1);
+      if (single)
+        ok = write("QUANT_", level, j, [&](int s) { return s == 0 ? a.q[a.yoff[J] + c] : host::SYSMIS; });
+      if (ok) ok = write("MCOOR_", level, j, [&](int s) { return a.Ymj(j)[c + static_cast<long>(s) * K]; });
+      if (ok) ok = write("CENTRO_", level, j, [&](int s) { return cen[c + static_cast<std::size_t>(s) * K]; });
+      if (ok && single) {
+        double cw = 0;
+        for (int s = 0; s < a.p; ++s) cw += cen[c + static_cast<std::size_t>(s) * K] * w[s];
+        ok = write("PCENTRO_", level, j, [&](int s) { return ww > 0 ? cw / ww * w[s] : host::SYSMIS; });
+      }
+    }
+    if (ok && single) {
+      ok = write("LOADING_", "", j, [&](int s) { return projection(a, j, a.q + a.yoff[J], s); });
+      if (ok) ok = write("WEIGHT_", "", j, [&](int s) { return w[s]; });
+    }
+  }
+  if (!ok) return false;
+  f.MTDCLS(handle);
+  if (!flagged && h.msg.error_flag()) return false;
+  h.pivot.add_note(key("Files Saved"), frame::text(f.path(handle)), key("Matrix File"));
+  return true;
+}
+
 void charts(const Settings& s, const Analysis& a) {
   bool any = false;
   for (bool b : s.plot) any = any || b;
@@ -408,6 +564,8 @@ void output(const Settings& s, const Analysis& a) {
   fit_table(a);
   if (s.print[R_WEIGHT]) weights(a);
   if (s.print[R_LOADING]) loadings(a);
+  if (s.print[R_QUANT]) quantifications(a);
+  if (s.print[R_CENTROID]) centroids(a);
   if (s.print[R_OBJECT]) object_scores(a);
   charts(s, a);
   if (s.save) {
@@ -415,12 +573,7 @@ void output(const Settings& s, const Analysis& a) {
     older::save_object_scores(older::kOveralsSave, s.save_root, dims, a.n, a.X, a.n, a.case_numbers);
   }
   if (s.matrix_handle > 0) {
-    std::vector<older::QuantVariable> vars;
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      vars.push_back({a.var[J], a.Kj[J], a.Yj(j), a.Kj[J]});
-    }
-    if (!older::write_quantifications(s.matrix_handle, vars, a.p))
+    if (!matrix_file(s.matrix_handle, a))
       frame::report("HOM Matrix file ^1 not written.", {frame::text(H().files.path(s.matrix_handle))},
                     frame::kError);
   }
