@@ -111,6 +111,7 @@ void history(const Analysis& a) {
     pv.BP_SET_VALUE(CellRef{{last, loss}}, h.loss, host::BP_FIXED_FORMAT(6));
     pv.BP_SET_VALUE(CellRef{{last, fit}}, h.fit, host::BP_FIXED_FORMAT(6));
     pv.BP_SET_VALUE(CellRef{{last, diff}}, h.difference, host::BP_FIXED_FORMAT(6));
+    if (h.iteration == 0) pv.BP_ANNOTATE_CATEGORY(rows, last, key("OVR Iteration 0 annotation."));
   }
   pv.BP_ANNOTATE_CATEGORY(rows, last, key(a.crit_reached ? "CRITITER reached." : "MAXITER reached."));
   pv.BP_END_PIVOT_TABLE();

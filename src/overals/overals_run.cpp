@@ -209,7 +209,9 @@ void rotate(Analysis& a, const double* V, double* scratch) {
 // One sweep over the sets: every variable's quantification against X, the
 // set predictions S (n x p per set) kept up to date. `T` is n x p scratch,
 // `Yhat` K x p scratch for the largest K.
-void sweep(Analysis& a, const double* X, double* T, double* Yhat, double* work) {
+// With `numerical`, single nominal and ordinal variables are quantified as
+// numerical ones (the initial configuration).
+void sweep(Analysis& a, const double* X, double* T, double* Yhat, double* work, bool numerical = false) {
   const int n = a.n, p = a.p;
   const auto np = static_cast<long>(n) * p;
   for (int k = 0; k < a.K; ++k) {
@@ -243,7 +245,7 @@ void sweep(Analysis& a, const double* X, double* T, double* Yhat, double* work) 
       } else {
         double* q = a.q + a.yoff[J];
         double* w = a.weights + static_cast<long>(j) * p;
-        if (a.level[J] == NUMERICAL) {
+        if (a.level[J] == NUMERICAL || numerical) {
           // Linear in the category values; the sign goes to the weights.
           double N, mean, SS;
           for (int c = 0; c < K; ++c) work[c] = c + 1;
@@ -332,20 +334,33 @@ void run(Settings& s) {
   double loss_old = 0;
   bool have_old = false;
   int it = 0;
-  for (;;) {
-    if (h.num.ATNJMP()) return;
-    h.num.ODOMTR("Iteration", it);
-    sweep(a, a.X, T, Yhat, work);
+  auto step = [&](bool numerical, double& fit) {
+    sweep(a, a.X, T, Yhat, work, numerical);
     std::fill(Z, Z + np, 0.0);
     for (int k = 0; k < a.K; ++k)
       for (std::size_t t = 0; t < np; ++t) Z[t] += a.S[k * np + t];
     const double roots = orthonormalize(n, p, Z, a.X, work, failed);
-    if (failed) {
-      number(18055, 2, frame::kError);
-      return;
-    }
+    fit = std::min(static_cast<double>(p), roots / (a.K * std::sqrt(static_cast<double>(n))));
+    if (failed) number(18055, 2, frame::kError);
+    return !failed;
+  };
+  // Single nominal and ordinal variables start from the numerical initial
+  // configuration, whose fit is the history's iteration 0.
+  bool restricted = false;
+  for (int lv : a.level) restricted = restricted || lv == SNOMINAL || lv == ORDINAL;
+  if (restricted) {
+    double fit = 0;
+    if (!step(true, fit)) return;
+    loss_old = p - fit;
+    have_old = true;
+    if (s.print[R_HISTORY]) a.history.push_back({0, loss_old, fit, host::SYSMIS});
+  }
+  for (;;) {
+    if (h.num.ATNJMP()) return;
+    h.num.ODOMTR("Iteration", it);
+    double fit = 0;
+    if (!step(false, fit)) return;
     ++it;
-    const double fit = std::min(static_cast<double>(p), roots / (a.K * std::sqrt(static_cast<double>(n))));
     const double loss = p - fit;
     const double diff = have_old ? std::fabs(loss_old - loss) : loss;
     const bool crit = have_old && diff <= s.converge;
