@@ -1,6 +1,43 @@
+// The HOMALS export: the memory check, the procedure frame, the parser and
+// the analysis.
+#include <algorithm>
+
 #include "exports/procedures.hpp"
+#include "frame/frame.hpp"
+#include "homals/homals.hpp"
+#include "homals/shared.hpp"
 
 namespace oscat {
-// Not built yet: the export reports that the procedure is unavailable.
-void run_homals() { report_unavailable("HOMALS"); }
+
+void run_homals() {
+  using host::H;
+  frame::ProcedureFrame f({"Homals", "HOMALS"});
+  f.run([&] {
+    auto& h = H();
+    const auto v = static_cast<std::size_t>(h.dict.size());
+    if (v > 0) {
+      // The entry's arrays: three of the number of dictionary variables, one
+      // of twice that.
+      auto& ws = f.workspace();
+      const bool ok = ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(2 * v);
+      if (!ok) {
+        const double words = 3.0 * v + 2.0 * v + (5.0 * v + 250.0) * v;
+        older::memory_shortfall("HOMALS", 4.0 * words);
+        h.tokens.skip_command();
+        return;
+      }
+    }
+    if (!f.open()) return;
+    static constexpr int kTables[] = {3, 4, 5, 6, 7, 8, 9, 10};
+    f.declare_tables(kTables);
+    const char* credit[] = {"HOMALS", "Version 1.0", frame::kCreditBy, frame::kCreditGroup,
+                            "Homogeneity analysis by alternating least squares", frame::kCreditLicence};
+    f.credit(credit);
+    homals::Settings s;
+    s.ws = &f.workspace();
+    if (homals::parse(s) && !h.msg.error_flag()) homals::run(s);
+    h.tokens.skip_command();
+  });
+}
+
 }  // namespace oscat

@@ -1,6 +1,43 @@
+// The OVERAL export: the memory check, the procedure frame, the parser and
+// the analysis.
 #include "exports/procedures.hpp"
+#include "frame/frame.hpp"
+#include "homals/shared.hpp"
+#include "overals/overals.hpp"
 
 namespace oscat {
-// Not built yet: the export reports that the procedure is unavailable.
-void run_overals() { report_unavailable("OVERALS"); }
+
+void run_overals() {
+  using host::H;
+  frame::ProcedureFrame f({"Overals", "OVERAL"});
+  f.run([&] {
+    auto& h = H();
+    const auto v = static_cast<std::size_t>(h.dict.size());
+    if (v == 0) {
+      h.tokens.skip_command();
+      return;
+    }
+    // Seven arrays of the number of dictionary variables.
+    auto& ws = f.workspace();
+    bool ok = true;
+    for (int k = 0; k < 7 && ok; ++k) ok = ws.get<int>(v) != nullptr;
+    if (!ok) {
+      older::memory_shortfall("OVERALS", 4.0 * (7.0 * v + (5.0 * v + 250.0) * v));
+      older::number(17701, 2, 3);
+      h.tokens.skip_command();
+      return;
+    }
+    if (!f.open()) return;
+    static constexpr int kTables[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    f.declare_tables(kTables);
+    const char* credit[] = {"OVERALS", "Version 1.0", frame::kCreditBy, frame::kCreditGroup,
+                            "Nonlinear canonical correlation analysis", frame::kCreditLicence};
+    f.credit(credit);
+    overals::Settings s;
+    s.ws = &f.workspace();
+    if (overals::parse(s) && !h.msg.error_flag()) overals::run(s);
+    h.tokens.skip_command();
+  });
+}
+
 }  // namespace oscat

@@ -21,7 +21,7 @@ std::set<std::string> literal_keys() {
   // Keys carry a procedure prefix; fragments that a routine completes at run
   // time ("CPR vari" + " NoKais ^1") are not whole keys and end without a slot
   // or full stop.
-  static const char* const prefixes[] = {"\"CPR ", "\"CRG ", "\"MCOR ", "\"ZYL ", "\"CP "};
+  static const char* const prefixes[] = {"\"CPR ", "\"CRG ", "\"MCOR ", "\"ZYL ", "\"CP ", "\"HOM ", "\"OVR ", "\"PRI "};
   std::set<std::string> keys;
   for (const auto& e : fs::recursive_directory_iterator(fs::path(OSCAT_SOURCE_DIR) / "src")) {
     const auto ext = e.path().extension();

@@ -1,0 +1,66 @@
+#include "scaling/homogeneity.hpp"
+
+#include <cmath>
+
+namespace oscat::scaling {
+
+void HomFixedStart(int n, int p, double* X) {
+  // 2 / 2796203, so that s in 1..2796202 maps into (-1, 1).
+  constexpr double kScale = 7.152556520395694e-07;
+  std::int64_t s = 315747;
+  for (long k = 0; k < static_cast<long>(n) * p; ++k) {
+    s = (125 * s) % 2796203;
+    X[k] = static_cast<double>(s) * kScale - 1.0;
+  }
+}
+
+void HomCentre(int n, int p, const double* counts, double c, double* X) {
+  for (int s = 0; s < p; ++s) {
+    double* x = X + static_cast<long>(s) * n;
+    double t = 0;
+    for (int i = 0; i < n; ++i) t += x[i];
+    for (int i = 0; i < n; ++i) x[i] -= counts[i] * t * c;
+  }
+}
+
+void HomScaleRows(int n, int p, const double* d, const double* A, double* B) {
+  for (int s = 0; s < p; ++s)
+    for (int i = 0; i < n; ++i) B[i + static_cast<long>(s) * n] = d[i] * A[i + static_cast<long>(s) * n];
+}
+
+double HomWeightedSS(const double* f, const double* y, int K) {
+  double v = 0;
+  for (int c = 0; c < K; ++c) v += f[c] * y[c] * y[c];
+  return v;
+}
+
+int HomGramSchmidt(int n, int p, double* X) {
+  auto col = [&](int s) { return X + static_cast<long>(s) * n; };
+  int s = 0;
+  while (s < p) {
+    double* x = col(s);
+    double ss = 0;
+    for (int i = 0; i < n; ++i) ss += x[i] * x[i];
+    if (ss <= kHomRankTolerance) {
+      for (int t = s + 1; t < p; ++t) {
+        const double* from = col(t);
+        double* to = col(t - 1);
+        for (int i = 0; i < n; ++i) to[i] = from[i];
+      }
+      --p;
+      continue;
+    }
+    const double len = std::sqrt(ss);
+    for (int i = 0; i < n; ++i) x[i] /= len;
+    for (int t = s + 1; t < p; ++t) {
+      double* y = col(t);
+      double proj = 0;
+      for (int i = 0; i < n; ++i) proj += x[i] * y[i];
+      for (int i = 0; i < n; ++i) y[i] -= proj * x[i];
+    }
+    ++s;
+  }
+  return p;
+}
+
+}  // namespace oscat::scaling

@@ -1,0 +1,41 @@
+// Kernels of the older alternating least squares procedures (homogeneity
+// analysis and its relatives): the fixed start, centring with per-object
+// counts, row scaling, the weighted sum of squares of quantifications and
+// Gram-Schmidt with rank reduction. The indicator products they use are
+// IndicatorSums / IndicatorScatter (als.hpp).
+//
+// Matrices are column-major with leading dimension n (objects). Nothing here
+// allocates or reports.
+#pragma once
+
+#include <cstdint>
+
+namespace oscat::scaling {
+
+// Fills X (n x p) column after column from the fixed congruential generator
+// (s = 125 s mod 2796203, starting at 315747): every element is uniform on
+// (-1, 1) and a run gives the same numbers every time.
+void HomFixedStart(int n, int p, double* X);
+
+// Centring with per-object counts: for each column s, t = sum_i X_is and
+// X_is -= counts_i * t * c. With c = 1 / sum_i counts_i every column sum
+// becomes zero; objects with more observed variables take more of the shift.
+void HomCentre(int n, int p, const double* counts, double c, double* X);
+
+// B_is = d_i A_is (B may be A).
+void HomScaleRows(int n, int p, const double* d, const double* A, double* B);
+
+// sum_c f_c y_c^2 over the first K entries (one column of quantifications).
+double HomWeightedSS(const double* f, const double* y, int K);
+
+// Columns whose sum of squares is at or below this are dependent on the
+// earlier ones: Gram-Schmidt drops them.
+inline constexpr double kHomRankTolerance = 1e-6;
+
+// Gram-Schmidt orthonormalization of X (n x p) in place, column by column. A
+// column whose sum of squares (after the projections of the earlier columns
+// were taken out) is at or below kHomRankTolerance is removed: the later
+// columns move left and p falls by one. Returns the new p (the rank found).
+int HomGramSchmidt(int n, int p, double* X);
+
+}  // namespace oscat::scaling
