@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/catalogue.hpp"
+#include "scoped_host.hpp"
 #include "engine/engine.hpp"
 #include "host/host.hpp"
 
@@ -66,7 +67,7 @@ TEST(Catalogue, TablesAddedThroughTheHostInterface) {
 
 TEST(Catalogue, LibraryKeysTranslatedOnlyOnceRegistered) {
   oscat::engine::Engine e;
-  oscat::host::bind_host(&e.host());
+  oscat::testing_support::ScopedHost bound(e.host());
   auto& m = e.messages();
   const oscat::host::Msg key = m.BP_CSTRING("CPR Var ^1 zero variance.");
   const oscat::host::Msg number = m.CX_NSTRING("E64040^1");
@@ -91,7 +92,7 @@ TEST(Catalogue, EveryProcedureKeyHasAText) {
   const auto keys = literal_keys();
   ASSERT_GT(keys.size(), 100u);  // the scan found the sources
   oscat::engine::Engine e;
-  oscat::host::bind_host(&e.host());
+  oscat::testing_support::ScopedHost bound(e.host());
   oscat::host::register_messages();
   const auto& cat = e.messages().catalogue();
   std::vector<std::string> missing;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/passes.hpp"
+#include "scoped_host.hpp"
 #include "engine/engine.hpp"
 #include "host/host.hpp"
 
@@ -22,7 +23,7 @@ TEST(DataPasses, CountsAndCodesPerDistinctValue) {
   const fs::path dir = fs::temp_directory_path() / ("oscat-passes-test-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   engine::Engine e;
-  host::bind_host(&e.host());
+  testing_support::ScopedHost bound(e.host());
   host::register_messages();
   // x: 300 distinct values in a scrambled order (the memo evicts and
   // revisits), 7.5 user-missing, every 13th blank, -0 and 0 one value.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/catalogue.hpp"
+#include "scoped_host.hpp"
 #include "engine/engine.hpp"
 #include "engine/messages.hpp"
 #include "engine/session.hpp"
@@ -64,7 +65,7 @@ TEST(EngineCatalogue, NumberNormalisation) {
 TEST(EngineCatalogue, NumberedEntriesFoundInEveryForm) {
   // The numbered texts are the library's.
   engine::Engine e;
-  host::bind_host(&e.host());
+  testing_support::ScopedHost bound(e.host());
   host::register_messages();
   const auto& cat = e.messages().catalogue();
   int numbered = 0;

@@ -33,7 +33,10 @@ struct ProcedureFixture : ::testing::Test {
     e.set_procedure("CATREG", [] { run_catreg(); });
     e.set_procedure("MCORRESP", [] { run_mcorresp(); });
   }
-  ~ProcedureFixture() override { std::filesystem::remove_all(dir); }
+  ~ProcedureFixture() override {
+    host::bind_host(nullptr);  // no later test finds this engine bound
+    std::filesystem::remove_all(dir);
+  }
   // `csv` becomes the working file.
   void data(const std::string& csv) {
     std::ofstream(dir / "d.csv") << csv;

@@ -49,6 +49,7 @@ class Harness {
     for (const char* n : {"a", "b", "c", "d", "e", "f", "g", "h"}) eng_.dictionary().add_variable(n, 0);
     eng_.dictionary().add_variable("s1", 8);
   }
+  ~Harness() { oscat::host::bind_host(nullptr); }
   oscat::engine::Engine& engine() { return eng_; }
 
   Run run(oscat::syntax::ProcedureKind kind, const std::string& body) {
