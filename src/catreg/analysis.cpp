@@ -1,0 +1,312 @@
+// One run of CATREG: the fit weights (all data, or a bootstrap sample of the
+// coefficient standard errors), the arrays, the fit, and in the run that
+// reports, the output.
+#include "catreg/analysis.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "catreg/schedule.hpp"
+#include "driver/driver.hpp"
+#include "frame/messages.hpp"
+#include "host/host.hpp"
+#include "scaling/als.hpp"
+
+namespace oscat::catreg {
+
+namespace sc = scaling;
+namespace sx = syntax;
+using host::H;
+
+namespace {
+
+// The schedule holds the two slots before these.
+enum : int {
+  kCodes = driver::kFirstAnalysisSlot + 2,
+  kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
+  kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
+  kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kLast
+};
+
+int category_of(const double* values, int K, double code) {
+  if (!(code > 0)) return 0;
+  const double* e = values + K;
+  const double* it = std::lower_bound(values, e, code);
+  return (it != e && *it == code) ? static_cast<int>(it - values) + 1 : 0;
+}
+
+int kmax_of(const driver::RunContext& ctx) {
+  int k = 1;
+  for (int j = 0; j < ctx.m_a; ++j) k = std::max(k, ctx.book.count[j]);
+  return k;
+}
+
+bool poll(void*, int iteration) {
+  auto& num = H().num;
+  if (iteration > 1) num.ODOMTR("Iteration", iteration);
+  return num.ATNJMP();
+}
+
+// Everything one fit needs, on the given weights and arrays.
+struct FitSpace {
+  double* freq = nullptr;
+  sc::ScalingLevelRecord* lev = nullptr;
+  CrgArrays a;
+};
+
+// Aggregates of the fit's weights, the spline bases, the start and the fit.
+bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, FitSpace& fs, bool history,
+         CrgData& d, std::vector<sc::CategoryAggregates>& agg, std::vector<sc::SplineBlock>& spl, CrgResult& res) {
+  auto& ws = *ctx.ws;
+  const auto& s = *ctx.settings;
+  const int n = ctx.n, m = ctx.m_a, kmax = kmax_of(ctx);
+  const int* codes = static_cast<const int*>(ws.block(kCodes));
+  const auto& book = ctx.book;
+  agg.assign(static_cast<std::size_t>(m), {});
+  for (int j = 0; j < m; ++j) {
+    double* f = fs.freq + static_cast<long>(j) * kmax;
+    std::fill(f, f + kmax, 0.0);
+    const int* c = codes + static_cast<long>(j) * n;
+    for (int i = 0; i < n; ++i)
+      if (c[i] > 0) f[c[i] - 1] += w[i];
+    auto& v = agg[static_cast<std::size_t>(j)];
+    v.K = book.count[j];
+    v.x = book.values + static_cast<long>(j) * book.cap;
+    v.f = f;
+    v.miss = ctx.missing_code != nullptr ? ctx.missing_code[j] : 2;
+    sc::ZYL_Moments(v.x, v.f, v.active(), v.N, v.xbar, v.S);
+    fs.lev[j] = s.vars.levels[static_cast<std::size_t>(j)];
+  }
+  double N = 0;
+  for (int i = 0; i < n; ++i) N += w[i];
+  d = CrgData{};
+  d.n = n;
+  d.m = m;
+  d.kmax = kmax;
+  d.codes = codes;
+  d.w = w;
+  d.agg = agg.data();
+  d.lev = fs.lev;
+  d.N = N;
+  spl.assign(static_cast<std::size_t>(m), {});
+  bool any_spline = false;
+  for (int j = 0; j < m; ++j) any_spline = any_spline || sc::is_spline(fs.lev[j].mlevel);
+  if (any_spline) {
+    sc::SplineSetupArgs sa;
+    sa.m = m;
+    sa.lev = fs.lev;
+    sa.agg = agg.data();
+    sa.kmax = kmax;
+    sa.basis = static_cast<double*>(ws.block(kBasis));
+    sa.D = static_cast<double*>(ws.block(kD));
+    sa.coef = static_cast<double*>(ws.block(kCoef));
+    sa.col_offset = static_cast<int*>(ws.block(kColOff));
+    sa.coef_offset = static_cast<int*>(ws.block(kCoefOff));
+    sa.work = static_cast<double*>(ws.block(kSplineWork));
+    sc::ZYL_SplineSetup(sa);
+    for (int j = 0; j < m; ++j) {
+      if (sa.col_offset[j] < 0) continue;
+      auto& b = spl[static_cast<std::size_t>(j)];
+      b.B = sa.basis + static_cast<long>(sa.col_offset[j]) * kmax;
+      b.ldb = kmax;
+      b.D = sa.D + sa.col_offset[j];
+      b.b = sa.coef + sa.coef_offset[j];
+      b.bsave = static_cast<double*>(ws.block(kCoefSave)) + sa.coef_offset[j];
+      b.M = std::max(0, static_cast<int>(fs.lev[j].inknot)) + std::max(0, static_cast<int>(fs.lev[j].degree));
+    }
+    d.spline = spl.data();
+  }
+  CrgSettings cs;
+  cs.maxiter = s.iter.maxiter;
+  cs.crititer = s.iter.crititer;
+  cs.random_start = s.initial.type == sx::InitialSettings::Random;
+  switch (s.regu.method) {
+    case sx::RegMethod::Ridge: cs.penalty = Penalty::Ridge; cs.lambda2 = sched.penalty1; break;
+    case sx::RegMethod::Lasso: cs.penalty = Penalty::Lasso; cs.lambda1 = sched.penalty1; break;
+    case sx::RegMethod::ElasticNet:
+      cs.penalty = Penalty::ElasticNet;
+      cs.lambda1 = sched.penalty1;
+      cs.lambda2 = sched.penalty2;
+      break;
+    default: break;
+  }
+  cs.poll = poll;
+  CrgArrays a = fs.a;
+  if (!history) a.history = nullptr;
+  CRG_InitNumerical(d, a);
+  CRG_Als(d, cs, a, res);
+  return !res.interrupted;
+}
+
+// Bootstrap frequencies: n_a draws that hit active objects, each adding the
+// object's weight.
+void draw_sample(int n, const double* w, double* out) {
+  auto& num = H().num;
+  int active = 0;
+  for (int i = 0; i < n; ++i) {
+    out[i] = 0.0;
+    if (w[i] > 0) ++active;
+  }
+  for (int k = 0; k < active;) {
+    int i = static_cast<int>(num.URAND() * n);
+    if (i >= n) i = n - 1;
+    if (!(w[i] > 0)) continue;
+    out[i] += w[i];
+    ++k;
+  }
+}
+
+}  // namespace
+
+bool analysis(driver::RunContext& ctx) {
+  auto& sched = static_cast<Schedule&>(*ctx.plan);
+  auto& ws = *ctx.ws;
+  const auto& s = *ctx.settings;
+  const int n = ctx.n, m = ctx.m_a, kmax = kmax_of(ctx);
+  const auto nm = static_cast<std::size_t>(n) * m, km = static_cast<std::size_t>(kmax) * m;
+  const bool boot = sched.coefficient_bootstrap;
+  const int B = kCoefficientBootstrapSamples;
+
+  if (ctx.first_run) {
+    int* codes = ws.get<int>(kCodes, nm);
+    int cols = 0, maxdeg = 0, maxknot = 0;
+    for (int j = 0; j < m; ++j) {
+      const auto& l = s.vars.levels[static_cast<std::size_t>(j)];
+      maxdeg = std::max(maxdeg, static_cast<int>(l.degree));
+      maxknot = std::max(maxknot, static_cast<int>(l.inknot));
+    }
+    cols = std::max(1, sc::ZYL_SplineColumns(m, s.vars.levels.data()));
+    ws.get<double>(kBasis, static_cast<std::size_t>(kmax) * cols);
+    ws.get<double>(kD, cols);
+    ws.get<double>(kCoef, static_cast<std::size_t>(cols) + m + 1);
+    ws.get<double>(kCoefSave, static_cast<std::size_t>(cols) + m + 1);
+    ws.get<int>(kColOff, m);
+    ws.get<int>(kCoefOff, m);
+    ws.get<double>(kSplineWork, static_cast<std::size_t>(3 * kmax + maxknot + 7 * maxdeg + 16));
+    ws.get<double>(kFreq, km);
+    ws.get<sc::ScalingLevelRecord>(kLev, m);
+    ws.get<double>(kQ, km);
+    ws.get<double>(kB, m);
+    ws.get<double>(kZ, n);
+    ws.get<double>(kPhi, nm);
+    ws.get<double>(kZhat, n);
+    ws.get<double>(kR, n);
+    ws.get<double>(kT, kmax);
+    ws.get<double>(kWork, 2 * static_cast<std::size_t>(kmax));
+    ws.get<HistoryRow>(kHistory, static_cast<std::size_t>(s.iter.maxiter) + 2);
+    ws.get<CrgResult>(kResult, 1);
+    if (ws.failed()) return false;
+    for (int j = 0; j < m; ++j) {
+      const double* vals = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
+      const double* cj = ctx.coded + static_cast<long>(j) * n;
+      int* out = codes + static_cast<long>(j) * n;
+      for (int i = 0; i < n; ++i) out[i] = category_of(vals, ctx.book.count[j], cj[i]);
+    }
+  }
+
+  FitSpace main;
+  main.freq = static_cast<double*>(ws.block(kFreq));
+  main.lev = static_cast<sc::ScalingLevelRecord*>(ws.block(kLev));
+  main.a.q = static_cast<double*>(ws.block(kQ));
+  main.a.b = static_cast<double*>(ws.block(kB));
+  main.a.z = static_cast<double*>(ws.block(kZ));
+  main.a.phi = static_cast<double*>(ws.block(kPhi));
+  main.a.zhat = static_cast<double*>(ws.block(kZhat));
+  main.a.r = static_cast<double*>(ws.block(kR));
+  main.a.t = static_cast<double*>(ws.block(kT));
+  main.a.work = static_cast<double*>(ws.block(kWork));
+  main.a.history = static_cast<HistoryRow*>(ws.block(kHistory));
+  auto* saved = static_cast<CrgResult*>(ws.block(kResult));
+
+  std::vector<sc::CategoryAggregates> agg;
+  std::vector<sc::SplineBlock> spl;
+  CrgData d;
+
+  // Resampling estimates are not made yet: their runs fit nothing.
+  if (!boot && ctx.sample > 0) return true;
+
+  if (ctx.sample == 0) {
+    CrgResult res;
+    if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
+    *saved = res;
+    if (!boot) {
+      if (!ctx.final_pass || sched.regularization_output_only) return true;
+      Reported r;
+      r.ctx = &ctx;
+      r.d = d;
+      r.a = main.a;
+      r.res = res;
+      output(r);
+      return true;
+    }
+    if (ws.get<double>(kFitW, n) == nullptr || ws.get<double>(kBootBeta, static_cast<std::size_t>(B) * m) == nullptr ||
+        ws.get<double>(kBootQ, km) == nullptr || ws.get<double>(kBootB, m) == nullptr ||
+        ws.get<double>(kBootZ, n) == nullptr || ws.get<double>(kBootPhi, nm) == nullptr ||
+        ws.get<double>(kBootZhat, n) == nullptr || ws.get<double>(kBootFreq, km) == nullptr ||
+        ws.get<sc::ScalingLevelRecord>(kBootLev, m) == nullptr || ws.get<double>(kSe, m) == nullptr)
+      return false;
+    return true;
+  }
+
+  if (ctx.sample <= B) {
+    // One bootstrap fit: its coefficients go to the store.
+    double* fw = static_cast<double*>(ws.block(kFitW));
+    draw_sample(n, ctx.w, fw);
+    FitSpace bs = main;
+    bs.freq = static_cast<double*>(ws.block(kBootFreq));
+    bs.lev = static_cast<sc::ScalingLevelRecord*>(ws.block(kBootLev));
+    bs.a.q = static_cast<double*>(ws.block(kBootQ));
+    bs.a.b = static_cast<double*>(ws.block(kBootB));
+    bs.a.z = static_cast<double*>(ws.block(kBootZ));
+    bs.a.phi = static_cast<double*>(ws.block(kBootPhi));
+    bs.a.zhat = static_cast<double*>(ws.block(kBootZhat));
+    CrgResult res;
+    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    double* beta = static_cast<double*>(ws.block(kBootBeta)) + static_cast<long>(ctx.sample - 1) * m;
+    for (int j = 0; j < m; ++j) beta[j] = bs.a.b[j];
+    return true;
+  }
+
+  // The closing run of the series: standard errors, then the output of the
+  // fit on all data (its aggregates rebuilt from the stored frequencies).
+  const double* beta = static_cast<const double*>(ws.block(kBootBeta));
+  double* se = static_cast<double*>(ws.block(kSe));
+  for (int j = 0; j < m; ++j) {
+    double mean = 0, ss = 0;
+    for (int b = 0; b < B; ++b) mean += beta[static_cast<long>(b) * m + j];
+    mean /= B;
+    for (int b = 0; b < B; ++b) ss += (beta[static_cast<long>(b) * m + j] - mean) * (beta[static_cast<long>(b) * m + j] - mean);
+    se[j] = std::sqrt(ss / B);
+  }
+  if (!ctx.final_pass || sched.regularization_output_only) return true;
+  agg.assign(static_cast<std::size_t>(m), {});
+  for (int j = 0; j < m; ++j) {
+    auto& v = agg[static_cast<std::size_t>(j)];
+    v.K = ctx.book.count[j];
+    v.x = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
+    v.f = main.freq + static_cast<long>(j) * kmax;
+    v.miss = ctx.missing_code != nullptr ? ctx.missing_code[j] : 2;
+    sc::ZYL_Moments(v.x, v.f, v.active(), v.N, v.xbar, v.S);
+  }
+  d.n = n;
+  d.m = m;
+  d.kmax = kmax;
+  d.codes = static_cast<const int*>(ws.block(kCodes));
+  d.w = ctx.w;
+  d.agg = agg.data();
+  d.lev = main.lev;
+  for (int i = 0; i < n; ++i) d.N += ctx.w[i];
+  Reported r;
+  r.ctx = &ctx;
+  r.d = d;
+  r.a = main.a;
+  r.res = *saved;
+  r.se = se;
+  r.boot_count = B;
+  output(r);
+  return true;
+}
+
+}  // namespace oscat::catreg

@@ -1,0 +1,27 @@
+// The CATREG analysis of one run of the schedule, and what its output needs.
+#pragma once
+
+#include "catreg/regression.hpp"
+#include "driver/run_context.hpp"
+
+namespace oscat::catreg {
+
+bool analysis(driver::RunContext& ctx);
+
+// The reported fit, as the output tables read it.
+struct Reported {
+  const driver::RunContext* ctx = nullptr;
+  CrgData d;
+  CrgArrays a;
+  CrgResult res;
+  const double* se = nullptr;  // m coefficient standard errors (index 0 unused); null: none
+  int boot_count = 0;          // B of the standard errors
+  Penalty penalty = Penalty::None;
+  double lambda1 = 0, lambda2 = 0;
+};
+
+// Tables of the reported fit, in order: history, model summary, ANOVA,
+// coefficients, correlations and tolerance, quantifications.
+void output(const Reported& r);
+
+}  // namespace oscat::catreg

@@ -1,0 +1,217 @@
+// CATREG's tables of the reported fit: iteration history, model summary,
+// ANOVA, coefficients, correlations and tolerance, quantifications.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "catreg/analysis.hpp"
+#include "catreg/statistics.hpp"
+#include "frame/messages.hpp"
+#include "host/host.hpp"
+
+namespace oscat::catreg {
+
+using frame::key;
+using host::Axis;
+using host::CellRef;
+using host::H;
+using host::Msg;
+using host::SYSMIS;
+
+namespace {
+
+enum : int { kIdHistory = 6, kIdSummary = 7, kIdQuant = 9, kIdAnova = 10, kIdCoef = 11, kIdCorr = 3 };
+
+Msg num(long v) { return frame::integer(v); }
+
+const char* var_name(const Reported& r, int j) {
+  return H().dict.DICGET(r.ctx->settings->vars.variables[static_cast<std::size_t>(j)]).name.c_str();
+}
+
+// "Depvar ^1 Predictor(s) ..." with the dependent's and the predictors' names.
+Msg model_key(const Reported& r) {
+  auto& msg = H().msg;
+  const int m = r.d.m;
+  const Msg c = msg.BP_BEGIN_COMPSTRING(key(m < 3 ? "Depvar ^1 Predictor ^2" : "Depvar ^1 Predictors [:^1 :$1]2"));
+  for (int j = 0; j < m; ++j) msg.BP_ADD_PARAMETER(c, frame::text(var_name(r, j)));
+  return msg.BP_END_COMPSTRING(c);
+}
+
+Msg dependent_key(const Reported& r) { return frame::composite("Dependent Variable ^1", {frame::text(var_name(r, 0))}); }
+
+void history_table(const Reported& r) {
+  const CrgResult& res = r.res;
+  if (res.history_rows == 0 && !res.prerun) return;
+  auto& pv = H().pivot;
+  const bool enet = r.penalty == Penalty::ElasticNet;
+  const Msg ape_key = key(enet ? "Apparent Prediction Error (Naive Elastic Net)" : "Apparent Prediction Error");
+  const host::Format f = host::BP_CORRELATION_FORMAT();
+  pv.BP_BEGIN_PIVOT_TABLE(key("Iteration History"), kIdHistory);
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Iteration Number"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const int cR = pv.BP_CELL_IN_CATEGORY(cols, key("Multiple R Square"));
+  const int cA = pv.BP_CELL_IN_CATEGORY(cols, ape_key);
+  const int cD = pv.BP_CELL_IN_CATEGORY(cols, key("Decrease in Apparent Prediction Error"));
+  if (res.prerun) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, num(0));
+    pv.BP_ANNOTATE_CATEGORY(
+        rows, row, key(r.penalty == Penalty::None ? "Iteration 0 annotation." : "Iteration 0 annotation REGU."));
+    pv.BP_SET_VALUE(CellRef{{row, cR}}, res.r20, f);
+    pv.BP_SET_VALUE(CellRef{{row, cA}}, res.ape0, f);
+  }
+  int last = -1;
+  for (int k = 0; k < res.history_rows; ++k) {
+    const HistoryRow& h = r.a.history[k];
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, num(h.iteration));
+    pv.BP_SET_VALUE(CellRef{{row, cR}}, h.r2, f);
+    pv.BP_SET_VALUE(CellRef{{row, cA}}, h.ape, f);
+    if (h.has_decrease) pv.BP_SET_VALUE(CellRef{{row, cD}}, h.decrease, f);
+    last = row;
+  }
+  if (last >= 0) pv.BP_ANNOTATE_CATEGORY(rows, last, key(res.converged ? "CRITITER reached." : "MAXITER reached."));
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void summary_table(const Reported& r, const Stats& st) {
+  auto& pv = H().pivot;
+  const host::Format f = host::BP_CORRELATION_FORMAT();
+  pv.BP_BEGIN_PIVOT_TABLE(key("Model Summary"), kIdSummary);
+  pv.BP_ANNOTATE(model_key(r));
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  std::vector<std::pair<int, double>> cells;
+  cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Multiple R")), std::sqrt(std::max(0.0, r.res.r2)));
+  cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("R Square")), r.res.r2);
+  cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Adjusted R Square")), st.adjusted_r2);
+  if (r.penalty != Penalty::None) cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("R Square Regu")), st.r2_reg);
+  cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error")), r.res.ape);
+  for (const auto& [c, v] : cells) pv.BP_SET_VALUE(CellRef{{c}}, v, f);
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void anova_table(const Reported& r, const Stats& st) {
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_PIVOT_TABLE(key("ANOVA"), kIdAnova);
+  pv.BP_ANNOTATE(model_key(r));
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Source"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const int cS = pv.BP_CELL_IN_CATEGORY(cols, key("Sum of Squares"));
+  const int cDf = pv.BP_CELL_IN_CATEGORY(cols, key("df"));
+  const int cM = pv.BP_CELL_IN_CATEGORY(cols, key("Mean Square"));
+  const int cF = pv.BP_CELL_IN_CATEGORY(cols, key("F"));
+  const int cP = pv.BP_CELL_IN_CATEGORY(cols, key("Sig."));
+  const int rR = pv.BP_CELL_IN_CATEGORY(rows, key("Regression"));
+  const int rE = pv.BP_CELL_IN_CATEGORY(rows, key("Residual"));
+  const int rT = pv.BP_CELL_IN_CATEGORY(rows, key("Catreg Total"));
+  const auto g = host::BP_GENSTAT_FORMAT();
+  const auto n = host::BP_N_FORMAT();
+  pv.BP_SET_VALUE(CellRef{{rR, cS}}, st.ss_reg, g);
+  pv.BP_SET_VALUE(CellRef{{rR, cDf}}, st.df_reg, n);
+  pv.BP_SET_VALUE(CellRef{{rR, cM}}, st.ms_reg, g);
+  pv.BP_SET_VALUE(CellRef{{rR, cF}}, st.f, g);
+  pv.BP_SET_VALUE(CellRef{{rR, cP}}, st.sig, host::BP_SIGNIFICANCE_FORMAT());
+  pv.BP_SET_VALUE(CellRef{{rE, cS}}, st.ss_res, g);
+  pv.BP_SET_VALUE(CellRef{{rE, cDf}}, st.df_res, n);
+  pv.BP_SET_VALUE(CellRef{{rE, cM}}, st.ms_res, g);
+  pv.BP_SET_VALUE(CellRef{{rT, cS}}, st.ss_reg + st.ss_res, g);
+  pv.BP_SET_VALUE(CellRef{{rT, cDf}}, std::trunc(r.d.N) - 1, n);
+  pv.BP_END_PIVOT_TABLE();
+}
+
+// One row per predictor, labelled with its name, with the row footnotes.
+std::vector<int> predictor_rows(const Reported& r, const Stats& st, int rows, bool tolerance_note) {
+  auto& pv = H().pivot;
+  std::vector<int> ids(static_cast<std::size_t>(r.d.m), -1);
+  for (int j = 1; j < r.d.m; ++j) {
+    const int id = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(r.ctx->settings->vars.variables[static_cast<std::size_t>(j)]));
+    ids[static_cast<std::size_t>(j)] = id;
+    if (host::is_sysmis(st.df[j])) pv.BP_ANNOTATE_CATEGORY(rows, id, key("Zero quant due to sign."));
+    else if (tolerance_note && !host::is_sysmis(st.tol_after[j]) && st.tol_after[j] < kLowTolerance)
+      pv.BP_ANNOTATE_CATEGORY(rows, id, key("Annotation tolerance low."));
+  }
+  return ids;
+}
+
+void coefficients_table(const Reported& r, const Stats& st) {
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_PIVOT_TABLE(key("Coefficients"), kIdCoef);
+  pv.BP_ANNOTATE(dependent_key(r));
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Variables"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  pv.BP_BEGIN_GROUP(cols, key("Standardized Coefficients"));
+  const int cB = pv.BP_CELL_IN_CATEGORY(cols, key("Beta"));
+  const int cS = pv.BP_CELL_IN_CATEGORY(cols, frame::composite("Std. Error Beta ^1", {num(r.boot_count)}));
+  pv.BP_END_GROUP(cols);
+  const int cDf = pv.BP_CELL_IN_CATEGORY(cols, key("df"));
+  const int cF = pv.BP_CELL_IN_CATEGORY(cols, key("F"));
+  const int cP = pv.BP_CELL_IN_CATEGORY(cols, key("Sig."));
+  const auto ids = predictor_rows(r, st, rows, true);
+  const auto g = host::BP_GENSTAT_FORMAT();
+  for (int j = 1; j < r.d.m; ++j) {
+    const int row = ids[static_cast<std::size_t>(j)];
+    pv.BP_SET_VALUE(CellRef{{row, cB}}, st.beta[j], host::BP_CORRELATION_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cS}}, st.se[j], host::BP_CORRELATION_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cDf}}, st.df[j], host::BP_N_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cF}}, st.coef_f[j], g);
+    pv.BP_SET_VALUE(CellRef{{row, cP}}, st.coef_sig[j], host::BP_SIGNIFICANCE_FORMAT());
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void correlations_table(const Reported& r, const Stats& st) {
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_PIVOT_TABLE(key("Correlations and Tolerance"), kIdCorr);
+  pv.BP_ANNOTATE(dependent_key(r));
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Variables"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  pv.BP_BEGIN_GROUP(cols, key("Correlations"));
+  const int cZ = pv.BP_CELL_IN_CATEGORY(cols, key("Zero-Order"));
+  const int cP = pv.BP_CELL_IN_CATEGORY(cols, key("Partial"));
+  const int cT = pv.BP_CELL_IN_CATEGORY(cols, key("Part"));
+  pv.BP_END_GROUP(cols);
+  const bool importance = r.penalty == Penalty::None;
+  const int cI = importance ? pv.BP_CELL_IN_CATEGORY(cols, key("Importance")) : -1;
+  pv.BP_BEGIN_GROUP(cols, key("Tolerance"));
+  const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("After Transformation"));
+  const int cBf = pv.BP_CELL_IN_CATEGORY(cols, key("Before Transformation"));
+  pv.BP_END_GROUP(cols);
+  const auto ids = predictor_rows(r, st, rows, false);
+  const auto f = host::BP_CORRELATION_FORMAT();
+  for (int j = 1; j < r.d.m; ++j) {
+    const int row = ids[static_cast<std::size_t>(j)];
+    pv.BP_SET_VALUE(CellRef{{row, cZ}}, st.zero_order[j], f);
+    pv.BP_SET_VALUE(CellRef{{row, cP}}, st.partial[j], f);
+    pv.BP_SET_VALUE(CellRef{{row, cT}}, st.part[j], f);
+    if (importance) pv.BP_SET_VALUE(CellRef{{row, cI}}, st.importance[j], host::BP_GENSTAT_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cA}}, st.tol_after[j], f);
+    if (!host::is_sysmis(st.tol_after[j]) && st.tol_after[j] < kLowTolerance)
+      pv.BP_ANNOTATE_CELL(CellRef{{row, cA}}, key("Annotation tolerance low."));
+    pv.BP_SET_VALUE(CellRef{{row, cBf}}, st.tol_before[j], f);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+}  // namespace
+
+void output(const Reported& r) {
+  const auto& pr = r.ctx->settings->print;
+  const int m = r.d.m;
+  Stats st(m);
+  StatsInput in;
+  in.d = &r.d;
+  in.a = &r.a;
+  in.ape = r.res.ape;
+  in.r2 = r.res.r2;
+  in.se = r.se;
+  in.penalized = r.penalty != Penalty::None;
+  std::vector<double> work(static_cast<std::size_t>(CRG_StatsWork(m)));
+  CRG_Statistics(in, st, work.data());
+  if (pr.history) history_table(r);
+  if (pr.r) summary_table(r, st);
+  if (pr.anova) anova_table(r, st);
+  if (pr.coeff) {
+    coefficients_table(r, st);
+    correlations_table(r, st);
+  }
+}
+
+}  // namespace oscat::catreg

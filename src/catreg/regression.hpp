@@ -1,0 +1,88 @@
+// The regression engine: the numerical start, the alternating least squares
+// (backfitting) sweeps over the dependent and the predictors, convergence
+// and the statistics of the converged fit. Pure numerics on the caller's
+// arrays: nothing here allocates, reports or reads settings; the only host
+// contact is the progress and interrupt hook the caller may pass.
+#pragma once
+
+#include "scaling/quantify.hpp"
+
+namespace oscat::catreg {
+
+// One row of the iteration history.
+struct HistoryRow {
+  int iteration = 0;
+  double r2 = 0, ape = 0, decrease = 0;
+  bool has_decrease = false;
+};
+
+// Penalties of one fit (none by default).
+enum class Penalty { None = 0, Ridge = 1, Lasso = 2, ElasticNet = 3 };
+
+struct CrgData {
+  int n = 0;                  // objects
+  int m = 0;                  // variables: 0 the dependent, 1..m-1 the predictors
+  int kmax = 0;               // leading dimension of q (>= every K_j)
+  const int* codes = nullptr; // n x m category indexes 1..K_j (0: none)
+  const double* w = nullptr;  // n weights (0: object not in the fit)
+  const scaling::CategoryAggregates* agg = nullptr;  // m, frequencies of the fit's weights
+  scaling::ScalingLevelRecord* lev = nullptr;        // m; the final pass sets `status`
+  const scaling::SplineBlock* spline = nullptr;      // m (entries with B == nullptr: none); may be null
+  double N = 0;               // sum of the weights
+};
+
+struct CrgArrays {
+  double* q = nullptr;     // kmax x m quantifications
+  double* b = nullptr;     // m coefficients (b[0] = 1 for the dependent)
+  double* z = nullptr;     // n quantified dependent
+  double* phi = nullptr;   // n x m quantified variables (column 0 unused)
+  double* zhat = nullptr;  // n prediction
+  double* r = nullptr;     // n partial residual
+  double* t = nullptr;     // kmax target
+  double* work = nullptr;  // 2 kmax for the quantification
+  HistoryRow* history = nullptr;  // maxiter + 1 rows (may be null)
+};
+
+struct CrgSettings {
+  int maxiter = 100;
+  double crititer = 1e-5;
+  bool random_start = false;  // INITIAL RANDOM: no preliminary run
+  Penalty penalty = Penalty::None;
+  double lambda1 = 0;         // lasso penalty
+  double lambda2 = 0;         // ridge penalty
+  // Progress and interrupt: called once per sweep of the main run; returns
+  // true to stop (may be null).
+  bool (*poll)(void*, int iteration) = nullptr;
+  void* poll_state = nullptr;
+};
+
+struct CrgResult {
+  double ape = 0, r2 = 0;      // of the final pass
+  int iterations = 0;          // sweeps of the main run (the final pass not counted)
+  bool converged = false;      // the stop came from CRITITER
+  double last_difference = 0;  // |APE_old - APE| when the stop rule fired
+  bool prerun = false;         // a preliminary numerical run was made
+  double ape0 = 0, r20 = 0;    // its values (iteration 0)
+  int history_rows = 0;
+  bool interrupted = false;
+};
+
+// Below this a coefficient or a sum of squares counts as zero.
+inline constexpr double kTiny = 2.23e-16;
+
+// Numerical start: standardized category values for every variable, the
+// dependent's z, every predictor's phi and coefficient |phi'Wz|/N (1 when that
+// vanishes), and the prediction.
+void CRG_InitNumerical(const CrgData& d, CrgArrays& a);
+
+// The fit from the start in `a`: the preliminary numerical run (unless the
+// start is random or every variable is numerical) and the main run to
+// convergence with its final pass.
+void CRG_Als(const CrgData& d, const CrgSettings& s, CrgArrays& a, CrgResult& res);
+
+// One coefficient under a penalty, from the unpenalized update u = phi'r/N:
+// ridge u/(1 + lambda2), lasso soft-thresholding at lambda1/2, elastic net
+// both (the naive elastic-net coefficient).
+double CRG_RegCoef(double u, Penalty p, double lambda1, double lambda2);
+
+}  // namespace oscat::catreg
