@@ -6,6 +6,7 @@
 
 #include "catreg/analysis.hpp"
 #include "catreg/statistics.hpp"
+#include "data/summary.hpp"
 #include "frame/messages.hpp"
 #include "host/host.hpp"
 
@@ -190,6 +191,46 @@ void correlations_table(const Reported& r, const Stats& st) {
   pv.BP_END_PIVOT_TABLE();
 }
 
+void quantification_table(const Reported& r, int j) {
+  auto& h = H();
+  auto& pv = h.pivot;
+  const auto& ctx = *r.ctx;
+  const int var = ctx.settings->vars.variables[static_cast<std::size_t>(j)];
+  const auto& v = r.d.agg[j];
+  const bool weighted = h.cases.weight_variable() != 0;
+  pv.BP_BEGIN_PIVOT_TABLE(key("Quantifications"), kIdQuant);
+  const int rows = pv.BP_CATEGORY_DIMENSION(pv.BP_VARIABLE(var), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const int cF = pv.BP_CELL_IN_CATEGORY(cols, key(weighted ? "Weighted Frequency" : "Frequency"));
+  const int cQ = pv.BP_CELL_IN_CATEGORY(cols, key("Quantification"));
+  pv.BP_ANNOTATE(data::ZYL_AnnOSLevel(ctx.settings->vars.levels[static_cast<std::size_t>(j)]));
+  const host::Format ff = weighted ? host::BP_GENSTAT_FORMAT() : host::BP_N_FORMAT();
+  const double* q = r.a.q + static_cast<long>(j) * r.d.kmax;
+  for (int c = 0; c < v.K; ++c) {
+    const bool extra = ctx.book.extra[j] && c == v.K - 1;
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, extra ? key("Extra Category") : pv.BP_VARVALUE(var, v.x[c]));
+    pv.BP_SET_VALUE(CellRef{{row, cF}}, v.f[c], ff);
+    pv.BP_SET_VALUE(CellRef{{row, cQ}}, q[c], host::BP_GENSTAT_FORMAT());
+  }
+  const double* miss = ctx.book.miss + 3 * j;
+  if (miss[0] + miss[1] + miss[2] > 0 && !ctx.book.extra[j]) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
+    pv.BP_SET_VALUE(CellRef{{row, cF}}, miss[0] + miss[1] + miss[2], ff);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void quantification_tables(const Reported& r) {
+  std::vector<int> list = r.ctx->settings->print.quant_vars;
+  if (list.empty())
+    for (int j = 0; j < r.d.m; ++j) list.push_back(j);
+  auto& pv = H().pivot;
+  pv.BP_BEGIN_HEADING(key("Quantifications"));
+  for (int j : list)
+    if (j >= 0 && j < r.d.m) quantification_table(r, j);
+  pv.BP_END_HEADING();
+}
+
 }  // namespace
 
 void output(const Reported& r) {
@@ -212,6 +253,7 @@ void output(const Reported& r) {
     coefficients_table(r, st);
     correlations_table(r, st);
   }
+  if (pr.quant) quantification_tables(r);
 }
 
 }  // namespace oscat::catreg

@@ -61,3 +61,29 @@ def ols_reference(y, xs):
                 partial=[ti / math.sqrt(ti * ti + df_res) for ti in t],
                 part=[b * math.sqrt(tt) for b, tt in zip(beta, tol)],
                 importance=[b * c / R2 for b, c in zip(beta, r)])
+
+
+def centred(cols):
+    out = []
+    for c in cols:
+        m = sum(c) / len(c)
+        out.append([v - m for v in c])
+    return out
+
+
+def first_canonical_r2(ys, xs):
+    """Largest squared canonical correlation between the column sets ys and
+    xs: the largest eigenvalue of Syy^-1 Syx Sxx^-1 Sxy, by power iteration."""
+    ys, xs = centred(ys), centred(xs)
+    S = lambda A, B: [[sum(a * b for a, b in zip(u, v)) for v in B] for u in A]
+    mul = lambda A, B: [[sum(A[i][k] * B[k][j] for k in range(len(B))) for j in range(len(B[0]))]
+                        for i in range(len(A))]
+    Syx = S(ys, xs)
+    M = mul(mul(inverse(S(ys, ys)), Syx), mul(inverse(S(xs, xs)), [list(r) for r in zip(*Syx)]))
+    v = [1.0] * len(M)
+    lam = 0.0
+    for _ in range(5000):
+        u = [sum(M[i][k] * v[k] for k in range(len(v))) for i in range(len(v))]
+        lam = max(abs(x) for x in u)
+        v = [x / lam for x in u]
+    return lam
