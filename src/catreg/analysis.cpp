@@ -26,7 +26,7 @@ enum : int {
   kCodes = driver::kFirstAnalysisSlot + 2,
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
-  kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kPath, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
   kLast
 };
 
@@ -47,6 +47,15 @@ bool poll(void*, int iteration) {
   auto& num = H().num;
   if (iteration > 1) num.ODOMTR("Iteration", iteration);
   return num.ATNJMP();
+}
+
+Penalty method_of(const sx::CommandSettings& s) {
+  switch (s.regu.method) {
+    case sx::RegMethod::Ridge: return Penalty::Ridge;
+    case sx::RegMethod::Lasso: return Penalty::Lasso;
+    case sx::RegMethod::ElasticNet: return Penalty::ElasticNet;
+    default: return Penalty::None;
+  }
 }
 
 // Everything one fit needs, on the given weights and arrays.
@@ -122,22 +131,37 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
   cs.maxiter = s.iter.maxiter;
   cs.crititer = s.iter.crititer;
   cs.random_start = s.initial.type == sx::InitialSettings::Random;
-  switch (s.regu.method) {
-    case sx::RegMethod::Ridge: cs.penalty = Penalty::Ridge; cs.lambda2 = sched.penalty1; break;
-    case sx::RegMethod::Lasso: cs.penalty = Penalty::Lasso; cs.lambda1 = sched.penalty1; break;
-    case sx::RegMethod::ElasticNet:
-      cs.penalty = Penalty::ElasticNet;
-      cs.lambda1 = sched.penalty1;
-      cs.lambda2 = sched.penalty2;
-      break;
-    default: break;
-  }
+  cs.penalty = method_of(s);
+  if (cs.penalty == Penalty::Ridge) cs.lambda2 = sched.penalty1;
+  else if (cs.penalty != Penalty::None) cs.lambda1 = sched.penalty1;
+  if (cs.penalty == Penalty::ElasticNet) cs.lambda2 = sched.penalty2;
   cs.poll = poll;
   CrgArrays a = fs.a;
   if (!history) a.history = nullptr;
   CRG_InitNumerical(d, a);
   CRG_Als(d, cs, a, res);
   return !res.interrupted;
+}
+
+// The reported fit's frame: penalties and the path.
+Reported reported(const driver::RunContext& ctx, const Schedule& sched, const CrgData& d, const CrgArrays& a,
+                  const CrgResult& res) {
+  Reported r;
+  r.ctx = &ctx;
+  r.d = d;
+  r.a = a;
+  r.res = res;
+  r.penalty = method_of(*ctx.settings);
+  if (r.penalty == Penalty::Ridge) r.lambda2 = sched.penalty1;
+  else if (r.penalty != Penalty::None) r.lambda1 = sched.penalty1;
+  if (r.penalty == Penalty::ElasticNet) r.lambda2 = sched.penalty2;
+  if (r.penalty != Penalty::None) {
+    r.path.data = static_cast<double*>(ctx.ws->block(kPath));
+    r.path.p = d.m - 1;
+    r.path.M = static_cast<int>(ctx.ws->granted(kPath) / (PathModels::kFields + r.path.p));
+    r.path_inner = sched.penalty1_count;
+  }
+  return r;
 }
 
 // Bootstrap frequencies: n_a draws that hit active objects, each adding the
@@ -197,6 +221,9 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kWork, 2 * static_cast<std::size_t>(kmax));
     ws.get<HistoryRow>(kHistory, static_cast<std::size_t>(s.iter.maxiter) + 2);
     ws.get<CrgResult>(kResult, 1);
+    if (method_of(s) != Penalty::None)
+      ws.get<double>(kPath, static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count *
+                                (PathModels::kFields + m - 1));
     if (ws.failed()) return false;
     for (int j = 0; j < m; ++j) {
       const double* vals = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
@@ -231,14 +258,15 @@ bool analysis(driver::RunContext& ctx) {
     CrgResult res;
     if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
     *saved = res;
+    Reported r = reported(ctx, sched, d, main.a, res);
+    if (r.path.M > 0 && ctx.pass == 1) {
+      const int k = sched.penalty2_index * sched.penalty1_count + sched.penalty1_index;
+      CRG_RecordModel(r.path, k, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
+      if (k == r.path.M - 1) CRG_StandardizeSums(r.path, r.path_inner);
+      if (k == r.path.M - 1 && sched.regularization_output_only) path_output(r);
+    }
     if (!boot) {
-      if (!ctx.final_pass || sched.regularization_output_only) return true;
-      Reported r;
-      r.ctx = &ctx;
-      r.d = d;
-      r.a = main.a;
-      r.res = res;
-      output(r);
+      if (ctx.final_pass && !sched.regularization_output_only) output(r);
       return true;
     }
     if (ws.get<double>(kFitW, n) == nullptr || ws.get<double>(kBootBeta, static_cast<std::size_t>(B) * m) == nullptr ||
@@ -298,11 +326,7 @@ bool analysis(driver::RunContext& ctx) {
   d.agg = agg.data();
   d.lev = main.lev;
   for (int i = 0; i < n; ++i) d.N += ctx.w[i];
-  Reported r;
-  r.ctx = &ctx;
-  r.d = d;
-  r.a = main.a;
-  r.res = *saved;
+  Reported r = reported(ctx, sched, d, main.a, *saved);
   r.se = se;
   r.boot_count = B;
   output(r);

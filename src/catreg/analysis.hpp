@@ -1,6 +1,7 @@
 // The CATREG analysis of one run of the schedule, and what its output needs.
 #pragma once
 
+#include "catreg/path.hpp"
 #include "catreg/regression.hpp"
 #include "driver/run_context.hpp"
 
@@ -18,10 +19,14 @@ struct Reported {
   int boot_count = 0;          // B of the standard errors
   Penalty penalty = Penalty::None;
   double lambda1 = 0, lambda2 = 0;
+  PathModels path;       // the regularization path (M = 0: none)
+  int path_inner = 1;    // models per value of the elastic net's ridge penalty
 };
 
 // Tables of the reported fit, in order: history, model summary, ANOVA,
 // coefficients, correlations and tolerance, quantifications.
 void output(const Reported& r);
+// The path tables alone (a path without prediction errors).
+void path_output(const Reported& r);
 
 }  // namespace oscat::catreg

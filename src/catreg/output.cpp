@@ -21,7 +21,8 @@ using host::SYSMIS;
 
 namespace {
 
-enum : int { kIdHistory = 6, kIdSummary = 7, kIdQuant = 9, kIdAnova = 10, kIdCoef = 11, kIdCorr = 3 };
+enum : int { kIdHistory = 6, kIdSummary = 7, kIdQuant = 9, kIdAnova = 10, kIdCoef = 11, kIdCorr = 3, kIdPath = 4,
+             kIdPathCoef = 5 };
 
 Msg num(long v) { return frame::integer(v); }
 
@@ -29,13 +30,82 @@ const char* var_name(const Reported& r, int j) {
   return H().dict.DICGET(r.ctx->settings->vars.variables[static_cast<std::size_t>(j)]).name.c_str();
 }
 
-// "Depvar ^1 Predictor(s) ..." with the dependent's and the predictors' names.
-Msg model_key(const Reported& r) {
+// "Depvar ^1 Predictor(s) ..." with the dependent's and the predictors'
+// names, preceded by the penalties of a regularized model when asked.
+Msg model_key(const Reported& r, bool penalties) {
   auto& msg = H().msg;
   const int m = r.d.m;
-  const Msg c = msg.BP_BEGIN_COMPSTRING(key(m < 3 ? "Depvar ^1 Predictor ^2" : "Depvar ^1 Predictors [:^1 :$1]2"));
+  const bool one = m < 3;
+  const char* k = one ? "Depvar ^1 Predictor ^2" : "Depvar ^1 Predictors [:^1 :$1]2";
+  if (penalties && r.penalty == Penalty::ElasticNet)
+    k = one ? "Penalty ^1 ^2 Depvar ^3 Predictors ^4" : "Penalty ^1 ^2 Depvar ^3 Predictors [:^1 :$1]4";
+  else if (penalties && r.penalty != Penalty::None)
+    k = one ? "Penalty ^1 Depvar ^2 Predictors ^3" : "Penalty ^1 Depvar ^2 Predictors [:^1 :$1]3";
+  const Msg c = msg.BP_BEGIN_COMPSTRING(key(k));
+  if (penalties && r.penalty == Penalty::ElasticNet) {
+    msg.BP_ADD_PARAMETER(c, msg.BP_LRVALUE(r.lambda2));
+    msg.BP_ADD_PARAMETER(c, msg.BP_LRVALUE(r.lambda1));
+  } else if (penalties && r.penalty != Penalty::None) {
+    msg.BP_ADD_PARAMETER(c, msg.BP_LRVALUE(r.penalty == Penalty::Ridge ? r.lambda2 : r.lambda1));
+  }
   for (int j = 0; j < m; ++j) msg.BP_ADD_PARAMETER(c, frame::text(var_name(r, j)));
   return msg.BP_END_COMPSTRING(c);
+}
+
+void path_models_table(const Reported& r) {
+  auto& pv = H().pivot;
+  const PathModels& P = r.path;
+  const Penalty me = r.penalty;
+  pv.BP_BEGIN_PIVOT_TABLE(key(me == Penalty::Ridge   ? "Ridge Models"
+                              : me == Penalty::Lasso ? "Lasso Models"
+                                                     : "Elastic Net Models"),
+                          kIdPath);
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Model"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const bool enet = me == Penalty::ElasticNet;
+  const int cR = enet ? pv.BP_CELL_IN_CATEGORY(cols, key("Ridge Penalty")) : -1;
+  const int cL = pv.BP_CELL_IN_CATEGORY(cols, key(enet ? "Lasso Penalty" : "Penalty"));
+  const int cQ = pv.BP_CELL_IN_CATEGORY(cols, key("R Square Regu"));
+  const int cN = me != Penalty::Ridge ? pv.BP_CELL_IN_CATEGORY(cols, key("Number of Selected Predictors")) : -1;
+  const int cS = pv.BP_CELL_IN_CATEGORY(cols, key("Standardized Sum of Coefficients"));
+  const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error"));
+  const auto f = host::BP_CORRELATION_FORMAT();
+  for (int k = 0; k < P.M; ++k) {
+    const double* x = P.model(k);
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, num(k + 1));
+    if (enet && k % r.path_inner == 0) pv.BP_SET_VALUE(CellRef{{row, cR}}, x[PathModels::kRidge], host::BP_GENSTAT_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cL}}, me == Penalty::Ridge ? x[PathModels::kRidge] : x[PathModels::kLasso],
+                    host::BP_GENSTAT_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cQ}}, x[PathModels::kR2], f);
+    if (cN >= 0) pv.BP_SET_VALUE(CellRef{{row, cN}}, x[PathModels::kSelected], host::BP_N_FORMAT());
+    pv.BP_SET_VALUE(CellRef{{row, cS}}, x[PathModels::kStdSum], f);
+    pv.BP_SET_VALUE(CellRef{{row, cA}}, x[PathModels::kApe], f);
+  }
+  pv.BP_END_PIVOT_TABLE();
+}
+
+void path_coefficients_table(const Reported& r) {
+  auto& pv = H().pivot;
+  const PathModels& P = r.path;
+  const Penalty me = r.penalty;
+  pv.BP_BEGIN_PIVOT_TABLE(key(me == Penalty::Ridge   ? "Ridge Coefficients"
+                              : me == Penalty::Lasso ? "Lasso Coefficients"
+                                                     : "Elastic Net Coefficients"),
+                          kIdPathCoef);
+  const int rows = pv.BP_CATEGORY_DIMENSION(key("Model"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  const int cN = me != Penalty::Ridge ? pv.BP_CELL_IN_CATEGORY(cols, key("Number of Selected Predictors")) : -1;
+  std::vector<int> cB(static_cast<std::size_t>(P.p));
+  for (int j = 0; j < P.p; ++j)
+    cB[static_cast<std::size_t>(j)] =
+        pv.BP_CELL_IN_CATEGORY(cols, pv.BP_VARIABLE(r.ctx->settings->vars.variables[static_cast<std::size_t>(j + 1)]));
+  for (int k = 0; k < P.M; ++k) {
+    const int row = pv.BP_CELL_IN_CATEGORY(rows, num(k + 1));
+    if (cN >= 0) pv.BP_SET_VALUE(CellRef{{row, cN}}, P.model(k)[PathModels::kSelected], host::BP_N_FORMAT());
+    for (int j = 0; j < P.p; ++j)
+      pv.BP_SET_VALUE(CellRef{{row, cB[static_cast<std::size_t>(j)]}}, P.beta(k)[j], host::BP_CORRELATION_FORMAT());
+  }
+  pv.BP_END_PIVOT_TABLE();
 }
 
 Msg dependent_key(const Reported& r) { return frame::composite("Dependent Variable ^1", {frame::text(var_name(r, 0))}); }
@@ -77,7 +147,7 @@ void summary_table(const Reported& r, const Stats& st) {
   auto& pv = H().pivot;
   const host::Format f = host::BP_CORRELATION_FORMAT();
   pv.BP_BEGIN_PIVOT_TABLE(key("Model Summary"), kIdSummary);
-  pv.BP_ANNOTATE(model_key(r));
+  pv.BP_ANNOTATE(model_key(r, true));
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   std::vector<std::pair<int, double>> cells;
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Multiple R")), std::sqrt(std::max(0.0, r.res.r2)));
@@ -92,7 +162,7 @@ void summary_table(const Reported& r, const Stats& st) {
 void anova_table(const Reported& r, const Stats& st) {
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key("ANOVA"), kIdAnova);
-  pv.BP_ANNOTATE(model_key(r));
+  pv.BP_ANNOTATE(model_key(r, false));
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Source"), Axis::Row);
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   const int cS = pv.BP_CELL_IN_CATEGORY(cols, key("Sum of Squares"));
@@ -233,9 +303,25 @@ void quantification_tables(const Reported& r) {
 
 }  // namespace
 
+void path_output(const Reported& r) {
+  if (r.path.M == 0 || !r.ctx->settings->print.regu) return;
+  path_models_table(r);
+  path_coefficients_table(r);
+}
+
 void output(const Reported& r) {
   const auto& pr = r.ctx->settings->print;
   const int m = r.d.m;
+  if (pr.history) history_table(r);
+  path_output(r);
+  if (r.penalty != Penalty::None) {
+    int selected = 0;
+    for (int j = 1; j < m; ++j) selected += std::fabs(r.a.b[j]) > kTiny;
+    if (selected == 0) {
+      frame::warn("CRG Penalty too high.");
+      return;
+    }
+  }
   Stats st(m);
   StatsInput in;
   in.d = &r.d;
@@ -246,7 +332,6 @@ void output(const Reported& r) {
   in.penalized = r.penalty != Penalty::None;
   std::vector<double> work(static_cast<std::size_t>(CRG_StatsWork(m)));
   CRG_Statistics(in, st, work.data());
-  if (pr.history) history_table(r);
   if (pr.r) summary_table(r, st);
   if (pr.anova) anova_table(r, st);
   if (pr.coeff) {
