@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "catreg/resample.hpp"
 #include "catreg/schedule.hpp"
 #include "driver/driver.hpp"
 #include "frame/messages.hpp"
@@ -26,7 +27,7 @@ enum : int {
   kCodes = driver::kFirstAnalysisSlot + 2,
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
-  kPath, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kPath, kErr, kEst, kSelect, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
   kLast
 };
 
@@ -143,6 +144,12 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
   return !res.interrupted;
 }
 
+bool resampling(const sx::CommandSettings& s) { return s.resample.method != 0 && s.resample.count > 0; }
+
+// Per model: EPE, its standard error, the cases with an error, the APE, the
+// note flags (never left out, never predictable).
+enum : int { kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred, kEstFields };
+
 // The reported fit's frame: penalties and the path.
 Reported reported(const driver::RunContext& ctx, const Schedule& sched, const CrgData& d, const CrgArrays& a,
                   const CrgResult& res) {
@@ -160,6 +167,13 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     r.path.p = d.m - 1;
     r.path.M = static_cast<int>(ctx.ws->granted(kPath) / (PathModels::kFields + r.path.p));
     r.path_inner = sched.penalty1_count;
+  }
+  if (resampling(*ctx.settings)) {
+    r.est = static_cast<const double*>(ctx.ws->block(kEst));
+    r.est_fields = kEstFields;
+    const int* sel = static_cast<const int*>(ctx.ws->block(kSelect));
+    r.optimal = sel[0];
+    r.one_se = sel[1];
   }
   return r;
 }
@@ -180,6 +194,53 @@ void draw_sample(int n, const double* w, double* out) {
     out[i] += w[i];
     ++k;
   }
+}
+
+// After the first pass of a resampling series: the optimal and the
+// one-standard-error models, the penalties of the second pass and the notes.
+void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
+  auto& ws = *ctx.ws;
+  const auto& s = *ctx.settings;
+  const double* est = static_cast<const double*>(ws.block(kEst));
+  std::vector<double> epe(static_cast<std::size_t>(M)), se(epe), sel(static_cast<std::size_t>(M), 1.0);
+  bool never_out = false, never_pred = false, excluded = false;
+  int active = 0;
+  for (int i = 0; i < ctx.n; ++i) active += ctx.w[i] > 0;
+  const Penalty method = method_of(s);
+  PathModels path;
+  if (method != Penalty::None) {
+    path.data = static_cast<double*>(ws.block(kPath));
+    path.p = ctx.m_a - 1;
+    path.M = M;
+  }
+  for (int k = 0; k < M; ++k) {
+    const double* x = est + static_cast<long>(kEstFields) * k;
+    epe[k] = x[kEpe];
+    se[k] = x[kEpeSe];
+    if (path.M > 0) sel[k] = path.model(k)[PathModels::kSelected];
+    // Models without a selected predictor have no prediction error.
+    if (sel[k] < 1) epe[k] = se[k] = host::SYSMIS;
+    never_out = never_out || x[kNeverOut] != 0;
+    never_pred = never_pred || x[kNeverPred] != 0;
+    excluded = excluded || x[kEpeCases] != active;
+  }
+  int* pick = static_cast<int*>(ws.block(kSelect));
+  CRG_SelectModels(M, epe.data(), se.data(), sel.data(), pick[0], pick[1]);
+  if (path.M > 0) {
+    const double* r = path.model(pick[1]);
+    sched.selected_penalty1 = method == Penalty::Ridge ? r[PathModels::kRidge] : r[PathModels::kLasso];
+    sched.selected_penalty2 = method == Penalty::ElasticNet ? r[PathModels::kRidge] : 0.0;
+  }
+  const bool cv = s.resample.method == 1;
+  if (excluded) {
+    if (method == Penalty::None) frame::warn("CRG Cases excl EPE.");
+    else
+      frame::report("CRG Cases excl EPE Regu ^1.",
+                    {frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net")},
+                    frame::kWarning);
+  }
+  if (never_out && !cv) frame::warn("CRG Increase NBoot.");
+  if (never_pred) frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
 }
 
 }  // namespace
@@ -224,6 +285,22 @@ bool analysis(driver::RunContext& ctx) {
     if (method_of(s) != Penalty::None)
       ws.get<double>(kPath, static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count *
                                 (PathModels::kFields + m - 1));
+    // The resampling fits' arrays and, per model of the first pass, the
+    // error store and the estimates (epe, se, cases, flags).
+    ws.get<double>(kFitW, n);
+    ws.get<double>(kBootQ, km);
+    ws.get<double>(kBootB, m);
+    ws.get<double>(kBootZ, n);
+    ws.get<double>(kBootPhi, nm);
+    ws.get<double>(kBootZhat, n);
+    ws.get<double>(kBootFreq, km);
+    ws.get<sc::ScalingLevelRecord>(kBootLev, m);
+    const std::size_t M = static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count;
+    if (resampling(s)) {
+      ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
+      ws.get<double>(kEst, kEstFields * M);
+      ws.get<int>(kSelect, 2);
+    }
     if (ws.failed()) return false;
     for (int j = 0; j < m; ++j) {
       const double* vals = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
@@ -246,13 +323,27 @@ bool analysis(driver::RunContext& ctx) {
   main.a.work = static_cast<double*>(ws.block(kWork));
   main.a.history = static_cast<HistoryRow*>(ws.block(kHistory));
   auto* saved = static_cast<CrgResult*>(ws.block(kResult));
+  FitSpace bs = main;
+  bs.freq = static_cast<double*>(ws.block(kBootFreq));
+  bs.lev = static_cast<sc::ScalingLevelRecord*>(ws.block(kBootLev));
+  bs.a.q = static_cast<double*>(ws.block(kBootQ));
+  bs.a.b = static_cast<double*>(ws.block(kBootB));
+  bs.a.z = static_cast<double*>(ws.block(kBootZ));
+  bs.a.phi = static_cast<double*>(ws.block(kBootPhi));
+  bs.a.zhat = static_cast<double*>(ws.block(kBootZhat));
+  double* fw = static_cast<double*>(ws.block(kFitW));
 
   std::vector<sc::CategoryAggregates> agg;
   std::vector<sc::SplineBlock> spl;
   CrgData d;
-
-  // Resampling estimates are not made yet: their runs fit nothing.
-  if (!boot && ctx.sample > 0) return true;
+  const bool resample = resampling(s) && ctx.pass == 1;
+  const int M = sched.penalty1_count * sched.penalty2_count;
+  const int model = sched.penalty2_index * sched.penalty1_count + sched.penalty1_index;
+  auto case_errors = [&](int k) {
+    double* e = static_cast<double*>(ws.block(kErr)) + 4L * n * k;
+    return CaseErrors{e, e + n, e + 2L * n, e + 3L * n};
+  };
+  double* est = resample ? static_cast<double*>(ws.block(kEst)) + static_cast<long>(kEstFields) * model : nullptr;
 
   if (ctx.sample == 0) {
     CrgResult res;
@@ -260,36 +351,49 @@ bool analysis(driver::RunContext& ctx) {
     *saved = res;
     Reported r = reported(ctx, sched, d, main.a, res);
     if (r.path.M > 0 && ctx.pass == 1) {
-      const int k = sched.penalty2_index * sched.penalty1_count + sched.penalty1_index;
-      CRG_RecordModel(r.path, k, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
-      if (k == r.path.M - 1) CRG_StandardizeSums(r.path, r.path_inner);
-      if (k == r.path.M - 1 && sched.regularization_output_only) path_output(r);
+      CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
+      if (model == r.path.M - 1) CRG_StandardizeSums(r.path, r.path_inner);
+      if (model == r.path.M - 1 && sched.regularization_output_only) path_output(r);
+    }
+    if (resample) {
+      CaseErrors e = case_errors(model);
+      for (long i = 0; i < 4L * n; ++i) e.sum[i] = 0.0;
+      est[kEpeApe] = res.ape;
     }
     if (!boot) {
       if (ctx.final_pass && !sched.regularization_output_only) output(r);
       return true;
     }
-    if (ws.get<double>(kFitW, n) == nullptr || ws.get<double>(kBootBeta, static_cast<std::size_t>(B) * m) == nullptr ||
-        ws.get<double>(kBootQ, km) == nullptr || ws.get<double>(kBootB, m) == nullptr ||
-        ws.get<double>(kBootZ, n) == nullptr || ws.get<double>(kBootPhi, nm) == nullptr ||
-        ws.get<double>(kBootZhat, n) == nullptr || ws.get<double>(kBootFreq, km) == nullptr ||
-        ws.get<sc::ScalingLevelRecord>(kBootLev, m) == nullptr || ws.get<double>(kSe, m) == nullptr)
+    if (ws.get<double>(kBootBeta, static_cast<std::size_t>(B) * m) == nullptr || ws.get<double>(kSe, m) == nullptr)
       return false;
     return true;
   }
 
+  if (resample) {
+    // One resampling fit and the errors of the cases it left out; after the
+    // series the model's estimate, after the last model the selection.
+    const bool cv = s.resample.method == 1;
+    if (cv) CRG_FoldCases(n, ctx.w, s.resample.count, ctx.sample, fw);
+    else draw_sample(n, ctx.w, fw);
+    CrgResult res;
+    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    CaseErrors e = case_errors(model);
+    CRG_PredictionErrors(d, bs.a, ctx.w, e);
+    if (!ctx.final_run) return true;
+    const ErrorEstimate x = CRG_ErrorEstimates(n, ctx.w, e, !cv, est[kEpeApe]);
+    est[kEpe] = x.epe;
+    est[kEpeSe] = x.se;
+    est[kEpeCases] = x.cases;
+    est[kNeverOut] = x.never_left_out;
+    est[kNeverPred] = x.never_predictable;
+    if (model == M - 1) select_and_note(ctx, sched, M);
+    return true;
+  }
+  if (!boot) return true;
+
   if (ctx.sample <= B) {
     // One bootstrap fit: its coefficients go to the store.
-    double* fw = static_cast<double*>(ws.block(kFitW));
     draw_sample(n, ctx.w, fw);
-    FitSpace bs = main;
-    bs.freq = static_cast<double*>(ws.block(kBootFreq));
-    bs.lev = static_cast<sc::ScalingLevelRecord*>(ws.block(kBootLev));
-    bs.a.q = static_cast<double*>(ws.block(kBootQ));
-    bs.a.b = static_cast<double*>(ws.block(kBootB));
-    bs.a.z = static_cast<double*>(ws.block(kBootZ));
-    bs.a.phi = static_cast<double*>(ws.block(kBootPhi));
-    bs.a.zhat = static_cast<double*>(ws.block(kBootZhat));
     CrgResult res;
     if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
     double* beta = static_cast<double*>(ws.block(kBootBeta)) + static_cast<long>(ctx.sample - 1) * m;

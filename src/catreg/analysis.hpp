@@ -21,6 +21,12 @@ struct Reported {
   double lambda1 = 0, lambda2 = 0;
   PathModels path;       // the regularization path (M = 0: none)
   int path_inner = 1;    // models per value of the elastic net's ridge penalty
+  // Resampling estimates per model of the first pass (null: none), the
+  // optimal and the one-standard-error model (0-based; the reported one).
+  const double* est = nullptr;
+  int est_fields = 0;
+  int optimal = 0, one_se = 0;
+  double epe(int k, int field) const { return est[static_cast<long>(est_fields) * k + field]; }
 };
 
 // Tables of the reported fit, in order: history, model summary, ANOVA,

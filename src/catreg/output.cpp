@@ -52,6 +52,46 @@ Msg model_key(const Reported& r, bool penalties) {
   return msg.BP_END_COMPSTRING(c);
 }
 
+// The "Expected Prediction Error" group: Estimate, Std. Error, N.
+struct EpeCols {
+  int est = -1, se = -1, n = -1;
+};
+EpeCols epe_columns(const Reported& r, int cols) {
+  auto& pv = H().pivot;
+  const auto& rs = r.ctx->settings->resample;
+  EpeCols c;
+  pv.BP_BEGIN_GROUP(cols, key("Expected Prediction Error"));
+  c.est = pv.BP_CELL_IN_CATEGORY(cols, key("Estimate"));
+  pv.BP_ANNOTATE_CATEGORY(cols, c.est,
+                          frame::composite(rs.method == 1 ? "Annotation PE Est CV ^1." : "Annotation PE Est boot ^1.",
+                                           {num(rs.count)}));
+  c.se = pv.BP_CELL_IN_CATEGORY(cols, key("Std. Error"));
+  c.n = pv.BP_CELL_IN_CATEGORY(cols, key("N"));
+  pv.BP_END_GROUP(cols);
+  return c;
+}
+void epe_cells(const Reported& r, const EpeCols& c, int row, int k) {
+  auto& pv = H().pivot;
+  const auto f = host::BP_CORRELATION_FORMAT();
+  auto cell = [&](int col) { return row >= 0 ? CellRef{{row, col}} : CellRef{{col}}; };
+  pv.BP_SET_VALUE(cell(c.est), r.epe(k, 0), f);
+  pv.BP_SET_VALUE(cell(c.se), r.epe(k, 1), f);
+  pv.BP_SET_VALUE(cell(c.n), r.epe(k, 2), host::BP_N_FORMAT());
+  int active = 0;
+  for (int i = 0; i < r.d.n; ++i) active += r.d.w[i] > 0;
+  if (r.epe(k, 2) != active) pv.BP_ANNOTATE_CELL(cell(c.n), key("Annot train cases some excl."));
+}
+
+// Names of the predictors a model selected.
+Msg model_note(const Reported& r, const char* k, int model) {
+  auto& msg = H().msg;
+  const Msg c = msg.BP_BEGIN_COMPSTRING(key(k));
+  msg.BP_ADD_PARAMETER(c, num(model + 1));
+  for (int j = 0; j < r.path.p; ++j)
+    if (std::fabs(r.path.beta(model)[j]) >= kTiny) msg.BP_ADD_PARAMETER(c, frame::text(var_name(r, j + 1)));
+  return msg.BP_END_COMPSTRING(c);
+}
+
 void path_models_table(const Reported& r) {
   auto& pv = H().pivot;
   const PathModels& P = r.path;
@@ -69,6 +109,8 @@ void path_models_table(const Reported& r) {
   const int cN = me != Penalty::Ridge ? pv.BP_CELL_IN_CATEGORY(cols, key("Number of Selected Predictors")) : -1;
   const int cS = pv.BP_CELL_IN_CATEGORY(cols, key("Standardized Sum of Coefficients"));
   const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error"));
+  EpeCols ec;
+  if (r.est != nullptr) ec = epe_columns(r, cols);
   const auto f = host::BP_CORRELATION_FORMAT();
   for (int k = 0; k < P.M; ++k) {
     const double* x = P.model(k);
@@ -80,6 +122,12 @@ void path_models_table(const Reported& r) {
     if (cN >= 0) pv.BP_SET_VALUE(CellRef{{row, cN}}, x[PathModels::kSelected], host::BP_N_FORMAT());
     pv.BP_SET_VALUE(CellRef{{row, cS}}, x[PathModels::kStdSum], f);
     pv.BP_SET_VALUE(CellRef{{row, cA}}, x[PathModels::kApe], f);
+    if (r.est == nullptr) continue;
+    if (x[PathModels::kSelected] >= 1) epe_cells(r, ec, row, k);
+    if (k == r.optimal) pv.BP_ANNOTATE_CATEGORY(rows, row, model_note(r, "Annot Optimal model ^1 (pred [:^1 :$1]2).", k));
+    if (k == r.one_se) pv.BP_ANNOTATE_CATEGORY(rows, row, model_note(r, "Annot 1SE model ^1 (pred [:^1 :$1]2).", k));
+    if (k == r.optimal && k == r.one_se)
+      pv.BP_ANNOTATE_CATEGORY(rows, row, frame::composite("Annot No model within 1 SE ^1.", {num(k + 1)}));
   }
   pv.BP_END_PIVOT_TABLE();
 }
@@ -155,7 +203,10 @@ void summary_table(const Reported& r, const Stats& st) {
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Adjusted R Square")), st.adjusted_r2);
   if (r.penalty != Penalty::None) cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("R Square Regu")), st.r2_reg);
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error")), r.res.ape);
+  EpeCols ec;
+  if (r.est != nullptr) ec = epe_columns(r, cols);
   for (const auto& [c, v] : cells) pv.BP_SET_VALUE(CellRef{{c}}, v, f);
+  if (r.est != nullptr) epe_cells(r, ec, -1, r.one_se);
   pv.BP_END_PIVOT_TABLE();
 }
 

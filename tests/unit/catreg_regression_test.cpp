@@ -207,3 +207,42 @@ TEST(CatregStatistics, ToleranceIsOneOverTheDiagonalOfTheInverse) {
   EXPECT_NEAR(tol[1], 0.64, 1e-12);
   EXPECT_TRUE(host::is_sysmis(tol[2]));
 }
+
+#include "catreg/resample.hpp"
+
+TEST(CatregResample, FoldsDealTheActiveCasesOutInTurn) {
+  // Ten active cases and an inactive one (index 4) in 3 folds: 1 4 7 10 / 2 5 8 / 3 6 9.
+  std::vector<double> w(11, 1.0), out(11);
+  w[4] = 0;
+  const std::vector<std::vector<int>> folds = {{0, 3, 7, 10}, {1, 5, 8}, {2, 6, 9}};
+  for (int f = 1; f <= 3; ++f) {
+    CRG_FoldCases(11, w.data(), 3, f, out.data());
+    std::vector<int> left;
+    for (int i = 0; i < 11; ++i)
+      if (w[i] > 0 && out[i] == 0) left.push_back(i);
+    EXPECT_EQ(left, folds[f - 1]) << f;
+    EXPECT_EQ(out[4], 0.0);
+  }
+}
+
+TEST(CatregResample, EstimatesAndModelSelection) {
+  // Three cases: errors 1 and 3 for case 0, 2 for case 1, none for case 2.
+  std::vector<double> sum = {4, 2, 0}, count = {2, 1, 0}, out = {2, 1, 0}, unpred = {0, 0, 0};
+  const std::vector<double> w = {1, 1, 1};
+  CaseErrors e{sum.data(), count.data(), out.data(), unpred.data()};
+  ErrorEstimate cv = CRG_ErrorEstimates(3, w.data(), e, false, 0.5);
+  EXPECT_EQ(cv.cases, 2);
+  EXPECT_DOUBLE_EQ(cv.epe, 2.0);
+  EXPECT_DOUBLE_EQ(cv.se, 0.0);
+  EXPECT_TRUE(cv.never_left_out);
+  ErrorEstimate bo = CRG_ErrorEstimates(3, w.data(), e, true, 0.5);
+  EXPECT_DOUBLE_EQ(bo.epe, 0.368 * 0.5 + 0.632 * 2.0);
+  // Optimal: model 1 (0.30); within 0.30 + 0.05: models 2 and 3, but model 3
+  // selects more predictors and model 4 none, so model 2 is the 1-SE model.
+  const double epe[] = {0.40, 0.30, 0.33, 0.34, 0.31}, se[] = {0.1, 0.05, 0.1, 0.1, 0.1},
+               sel[] = {3, 3, 2, 4, 0};
+  int opt = -1, one = -1;
+  CRG_SelectModels(5, epe, se, sel, opt, one);
+  EXPECT_EQ(opt, 1);
+  EXPECT_EQ(one, 2);
+}
