@@ -231,6 +231,7 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
     sched.selected_penalty1 = method == Penalty::Ridge ? r[PathModels::kRidge] : r[PathModels::kLasso];
     sched.selected_penalty2 = method == Penalty::ElasticNet ? r[PathModels::kRidge] : 0.0;
   }
+  if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields);
   const bool cv = s.resample.method == 1;
   if (excluded) {
     if (method == Penalty::None) frame::warn("CRG Cases excl EPE.");
@@ -352,7 +353,10 @@ bool analysis(driver::RunContext& ctx) {
     Reported r = reported(ctx, sched, d, main.a, res);
     if (r.path.M > 0 && ctx.pass == 1) {
       CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
-      if (model == r.path.M - 1) CRG_StandardizeSums(r.path, r.path_inner);
+      if (model == r.path.M - 1) {
+        CRG_StandardizeSums(r.path, r.path_inner);
+        if (!resampling(s)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0);
+      }
       if (model == r.path.M - 1 && sched.regularization_output_only) path_output(r);
     }
     if (resample) {

@@ -32,6 +32,11 @@ struct Reported {
 // Tables of the reported fit, in order: history, model summary, ANOVA,
 // coefficients, correlations and tolerance, quantifications.
 void output(const Reported& r);
+// The regularization file of a complete path (estimates: null without
+// resampling). False when it could not be written.
+bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
+                             const double* est, int est_fields);
+
 // The path tables alone (a path without prediction errors).
 void path_output(const Reported& r);
 

@@ -108,3 +108,16 @@ assert all(abs(c[(j, 0)] - betas[0][j]) < 1e-12 for j in range(p))
 zh = [sum(betas[0][j] * X[j][i] for j in range(p)) for i in range(N)]
 zz = sum(a * b for a, b in zip(z, zh)); hh = sum(a * a for a in zh)
 assert abs(s[(1,)] - zz * zz / (N * hh)) < tol
+
+# The regularization file of the lasso path: one case per model, the table's
+# coefficients under names that carry the predictor's position.
+f = list(csv.DictReader(open("lasso.csv")))
+M, m, betas = path(cmds[1], "Lasso")
+assert len(f) == M
+assert list(f[0]) == ["ModelNumber", "LassoPenalty", "RSquare", "NPredictors", "StdSumCoeff",
+                      "LassoBeta2_a", "LassoBeta3_b", "LassoBeta4_c"], list(f[0])
+for k in range(M):
+    assert int(float(f[k]["ModelNumber"])) == k + 1
+    assert abs(float(f[k]["RSquare"]) - m[(k, 1)]) < 1e-12
+    for j, v in enumerate("abc"):
+        assert abs(float(f[k]["LassoBeta%d_%s" % (j + 2, v)]) - betas[k][j]) < 1e-12
