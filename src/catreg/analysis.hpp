@@ -37,6 +37,9 @@ void output(const Reported& r);
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
                              const double* est, int est_fields);
 
+// SAVE and OUTFILE of the reported fit.
+void CRG_Save(const Reported& r);
+
 // The path tables alone (a path without prediction errors).
 void path_output(const Reported& r);
 

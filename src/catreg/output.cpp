@@ -390,6 +390,7 @@ void output(const Reported& r) {
     correlations_table(r, st);
   }
   if (pr.quant) quantification_tables(r);
+  CRG_Save(r);
 }
 
 }  // namespace oscat::catreg
