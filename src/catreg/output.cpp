@@ -9,6 +9,7 @@
 #include "data/summary.hpp"
 #include "frame/messages.hpp"
 #include "host/host.hpp"
+#include "scaling/linalg.hpp"
 
 namespace oscat::catreg {
 
@@ -341,6 +342,84 @@ void quantification_table(const Reported& r, int j) {
   pv.BP_END_PIVOT_TABLE();
 }
 
+// Correlations of the predictors, as coded (original) or as quantified
+// (transformed), followed by the eigenvalues of the matrix. An object
+// without a category on either variable of a pair is left out of it; a
+// predictor without df (a fixed sign not met) has SYSMIS correlations and
+// stays out of the eigenvalues.
+void correlation_table(const Reported& r, const Stats& st, bool transformed) {
+  auto& pv = H().pivot;
+  const int p = r.d.m - 1, n = r.d.n;
+  const auto& vars = r.ctx->settings->vars.variables;
+  auto value = [&](int j, int i) {
+    const int c = r.d.codes[i + static_cast<long>(j) * n];
+    if (c < 1 || c > r.d.agg[j].K) return host::SYSMIS;
+    return transformed ? r.a.q[c - 1 + static_cast<long>(j) * r.d.kmax] : r.d.agg[j].x[c - 1];
+  };
+  std::vector<double> R(static_cast<std::size_t>(p) * p, 0.0);
+  for (int j = 0; j < p; ++j)
+    for (int k = 0; k <= j; ++k) {
+      double sw = 0, mj = 0, mk = 0;
+      for (int i = 0; i < n; ++i) {
+        const double a = value(j + 1, i), b = value(k + 1, i);
+        if (!(r.d.w[i] > 0) || host::is_sysmis(a) || host::is_sysmis(b)) continue;
+        sw += r.d.w[i];
+        mj += r.d.w[i] * a;
+        mk += r.d.w[i] * b;
+      }
+      double sjk = 0, sjj = 0, skk = 0;
+      if (sw > 0) {
+        mj /= sw;
+        mk /= sw;
+        for (int i = 0; i < n; ++i) {
+          const double a = value(j + 1, i), b = value(k + 1, i);
+          if (!(r.d.w[i] > 0) || host::is_sysmis(a) || host::is_sysmis(b)) continue;
+          sjk += r.d.w[i] * (a - mj) * (b - mk);
+          sjj += r.d.w[i] * (a - mj) * (a - mj);
+          skk += r.d.w[i] * (b - mk) * (b - mk);
+        }
+      }
+      double c = sjj > kTiny && skk > kTiny ? sjk / std::sqrt(sjj * skk) : 0.0;
+      if (j == k) c = 1.0;
+      if (transformed && (host::is_sysmis(st.df[j + 1]) || host::is_sysmis(st.df[k + 1]))) c = host::SYSMIS;
+      R[static_cast<std::size_t>(j) + static_cast<std::size_t>(k) * p] = R[static_cast<std::size_t>(k) + static_cast<std::size_t>(j) * p] = c;
+    }
+  pv.BP_BEGIN_PIVOT_TABLE(key(transformed ? "CPR Transformed Correlations" : "CPR Original Correlations"),
+                          transformed ? 8 : 13);
+  const int rows = pv.BP_POSITION_DIMENSION(key("Variables"), Axis::Row);
+  const int cols = pv.BP_CELL_DIMENSION(key("Variables2"), Axis::Column);
+  std::vector<int> rid(static_cast<std::size_t>(p)), cid(static_cast<std::size_t>(p));
+  for (int j = 0; j < p; ++j) rid[static_cast<std::size_t>(j)] = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARINDEX(vars[static_cast<std::size_t>(j + 1)]));
+  for (int j = 0; j < p; ++j) cid[static_cast<std::size_t>(j)] = pv.BP_CELL_IN_CATEGORY(cols, pv.BP_VARINDEX(vars[static_cast<std::size_t>(j + 1)]));
+  const int ceig = pv.BP_CELL_IN_CATEGORY(cols, key("Eigenvalue"));
+  std::vector<int> keep;
+  for (int j = 0; j < p; ++j)
+    if (!transformed || !host::is_sysmis(st.df[j + 1])) keep.push_back(j);
+  const int kk = static_cast<int>(keep.size());
+  std::vector<int> erow;
+  pv.BP_BEGIN_GROUP(rows, key("Dimension"));
+  for (int k = 0; k < kk; ++k) erow.push_back(pv.BP_CELL_IN_CATEGORY(rows, num(k + 1)));
+  pv.BP_END_GROUP(rows);
+  for (int j = 0; j < p; ++j)
+    for (int k = 0; k < p; ++k) {
+      const CellRef cell{{rid[static_cast<std::size_t>(j)], cid[static_cast<std::size_t>(k)]}};
+      pv.BP_SET_VALUE(cell, R[static_cast<std::size_t>(j) + static_cast<std::size_t>(k) * p], host::BP_CORRELATION_FORMAT());
+      if (transformed && host::is_sysmis(st.df[j + 1])) pv.BP_ANNOTATE_CELL(cell, key("Zero quant due to sign."));
+    }
+  std::vector<double> E(static_cast<std::size_t>(kk) * kk), ev(static_cast<std::size_t>(kk)), e(static_cast<std::size_t>(kk));
+  for (int a = 0; a < kk; ++a)
+    for (int b = 0; b < kk; ++b)
+      E[static_cast<std::size_t>(a) + static_cast<std::size_t>(b) * kk] =
+          R[static_cast<std::size_t>(keep[a]) + static_cast<std::size_t>(keep[b]) * p];
+  if (kk > 0 && scaling::SymEigen(kk, E.data(), kk, ev.data(), e.data()) != 0) {
+    pv.BP_ABANDON_PIVOT_TABLE();
+    frame::error("No rotation can be found.");
+    return;
+  }
+  for (int a = 0; a < kk; ++a) pv.BP_SET_VALUE(CellRef{{erow[static_cast<std::size_t>(a)], ceig}}, ev[static_cast<std::size_t>(a)], host::BP_GENSTAT_FORMAT());
+  pv.BP_END_PIVOT_TABLE();
+}
+
 void quantification_tables(const Reported& r) {
   std::vector<int> list = r.ctx->settings->print.quant_vars;
   if (list.empty())
@@ -389,6 +468,8 @@ void output(const Reported& r) {
     coefficients_table(r, st);
     correlations_table(r, st);
   }
+  if (pr.ocorr) correlation_table(r, st, false);
+  if (pr.corr && !H().msg.error_flag()) correlation_table(r, st, true);
   if (pr.quant) quantification_tables(r);
   CRG_Save(r);
 }

@@ -60,3 +60,23 @@ assert close(r2_ord, ref["R2"]), (r2_ord, ref["R2"])
 coef = cells(cmd_tables(cmds[2], "Coefficients")[0])
 for j in range(3):
     assert close(coef[(j, 0)], ref["beta"][j], 1e-5), (j, coef[(j, 0)], ref["beta"][j])
+
+# 4. Correlations of the ordinal fit: the original ones are those of the
+#    category values, the transformed ones those of the quantified predictors;
+#    each table's eigenvalues sum to 3; the tolerances are 1/diag(R^-1).
+from golden_check import corr, jacobi
+from reglib import inverse
+corrs = [col(v) for v in "abc"]
+for key, data, tcol in (("CPR Original Correlations", corrs, 5), ("CPR Transformed Correlations", phi, 4)):
+    t = cells(cmd_tables(cmds[2], key)[0])
+    R = [[corr(a, b) for b in data] for a in data]
+    for j in range(3):
+        for k in range(3):
+            assert abs(t[(j, k)] - R[j][k]) < 1e-9, (key, j, k, t[(j, k)], R[j][k])
+    ev = jacobi(R)
+    for k in range(3):
+        assert abs(t[(3 + k, 3)] - ev[k]) < 1e-9, (key, k)
+    Ri = inverse(R)
+    ct = cells(cmd_tables(cmds[2], "Correlations and Tolerance")[0])
+    for j in range(3):
+        assert abs(ct[(j, tcol)] - 1 / Ri[j][j]) < 1e-9, (key, j)
