@@ -37,6 +37,11 @@ void output(const Reported& r);
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
                              const double* est, int est_fields);
 
+// Charts of the reported fit (PLOT TRANS, RESID) and of the path (PLOT REGU).
+struct Stats;
+void CRG_Charts(const Reported& r, const Stats& st);
+void CRG_PathPlots(const Reported& r);
+
 // SAVE and OUTFILE of the reported fit.
 void CRG_Save(const Reported& r);
 

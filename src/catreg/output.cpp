@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catreg/analysis.hpp"
+#include "catreg/schedule.hpp"
 #include "catreg/statistics.hpp"
 #include "data/summary.hpp"
 #include "frame/messages.hpp"
@@ -434,9 +435,12 @@ void quantification_tables(const Reported& r) {
 }  // namespace
 
 void path_output(const Reported& r) {
-  if (r.path.M == 0 || !r.ctx->settings->print.regu) return;
-  path_models_table(r);
-  path_coefficients_table(r);
+  if (r.path.M == 0) return;
+  if (r.ctx->settings->print.regu) {
+    path_models_table(r);
+    path_coefficients_table(r);
+  }
+  if (static_cast<const Schedule&>(*r.ctx->plan).regularization_plot) CRG_PathPlots(r);
 }
 
 void output(const Reported& r) {
@@ -471,6 +475,7 @@ void output(const Reported& r) {
   if (pr.ocorr) correlation_table(r, st, false);
   if (pr.corr && !H().msg.error_flag()) correlation_table(r, st, true);
   if (pr.quant) quantification_tables(r);
+  CRG_Charts(r, st);
   CRG_Save(r);
 }
 
