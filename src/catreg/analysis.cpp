@@ -27,7 +27,7 @@ enum : int {
   kCodes = driver::kFirstAnalysisSlot + 2,
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
-  kPath, kErr, kEst, kSelect, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kPath, kErr, kEst, kSelect, kSignRows, kSignCand, kSignVec, kSignOrd, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
   kLast
 };
 
@@ -140,7 +140,23 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
   CrgArrays a = fs.a;
   if (!history) a.history = nullptr;
   CRG_InitNumerical(d, a);
-  CRG_Als(d, cs, a, res);
+  const bool multi = s.initial.type == sx::InitialSettings::Multistart && s.vars.ordinal_predictors > 0;
+  if (multi && w == ctx.w) {
+    // Multiple starts for the fits on all data; the others keep the winning signs.
+    SignTable t;
+    t.p = s.vars.ordinal_predictors;
+    t.rows = static_cast<int*>(ws.block(kSignRows));
+    t.capacity = static_cast<int>(ws.granted(kSignRows) / static_cast<std::size_t>(t.p));
+    t.candidate = static_cast<int*>(ws.block(kSignCand));
+    t.signs = static_cast<int*>(ws.block(kSignVec));
+    t.ordinal = static_cast<const int*>(ws.block(kSignOrd));
+    cs.threshold = s.initial.threshold;
+    cs.first_of_series = ctx.first_run;
+    CRG_MultiStart(d, cs, a, t, res);
+  } else {
+    if (multi) cs.signs = static_cast<const int*>(ws.block(kSignVec));
+    CRG_Als(d, cs, a, res);
+  }
   return !res.interrupted;
 }
 
@@ -297,6 +313,19 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kBootFreq, km);
     ws.get<sc::ScalingLevelRecord>(kBootLev, m);
     const std::size_t M = static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count;
+    if (s.initial.type == sx::InitialSettings::Multistart && s.vars.ordinal_predictors > 0) {
+      const int p = s.vars.ordinal_predictors;
+      ws.get<int>(kSignRows, static_cast<std::size_t>(CRG_SignRows(p, s.initial.threshold < 0)) * p);
+      ws.get<int>(kSignCand, p);
+      int* sv = ws.get<int>(kSignVec, m);
+      int* ord = ws.get<int>(kSignOrd, p);
+      if (ws.failed()) return false;
+      for (int j = 0, k = 0; j < m; ++j) {
+        sv[j] = 0;
+        const int l = s.vars.levels[static_cast<std::size_t>(j)].mlevel;
+        if (j > 0 && (l == sc::ORDINAL || l == sc::SPORD)) ord[k++] = j;
+      }
+    }
     if (resampling(s)) {
       ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
       ws.get<double>(kEst, kEstFields * M);

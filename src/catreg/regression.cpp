@@ -1,6 +1,7 @@
 #include "catreg/regression.hpp"
 
 #include <cmath>
+#include <vector>
 
 namespace oscat::catreg {
 
@@ -50,9 +51,47 @@ const sc::SplineBlock* spline_of(const CrgData& d, int j) {
   return d.spline != nullptr && d.spline[j].B != nullptr ? &d.spline[j] : nullptr;
 }
 
-// Requantify variable j from the target in a.t; q_j receives the result.
-void quantify(const CrgData& d, CrgArrays& a, int j, int iter, bool final_pass) {
+// Restriction to an ordinal level in the direction `sign` only; a failure
+// zeroes q. Returns the sum f q^2 of the restricted target before the
+// normalization (0 after a failure).
+double signed_restrict(const CrgData& d, CrgArrays& a, int j, int iter, bool final_pass, int sign, bool normalize) {
   const auto& v = d.agg[j];
+  double* q = a.q + col(j, d.kmax);
+  auto& lev = d.lev[j];
+  lev.status = 0;
+  for (int c = 0; c < v.K; ++c) q[c] = sign * a.t[c];
+  int nzero = 0;
+  const bool failed = sc::ZYL_LevelRestrict(q, lev.mlevel, v, spline_of(d, j), a.work + v.K, true, false,
+                                            iter == 0 ? 5 : 2, nzero);
+  if (failed) {
+    for (int c = 0; c < v.K; ++c) q[c] = 0.0;
+    if (final_pass) lev.status = -1;
+    return 0.0;
+  }
+  double e = 0;
+  for (int c = 0; c < v.K; ++c) {
+    q[c] *= sign;
+    e += v.f[c] * q[c] * q[c];
+  }
+  if (normalize) sc::ZYL_NormQuant(q, v.f, v.K, d.N);
+  if (final_pass) {
+    int nonempty = 0;
+    for (int c = 0; c < v.active(); ++c) nonempty += v.f[c] != 0.0;
+    const auto* sp = spline_of(d, j);
+    if (sp != nullptr) lev.status = sp->M - nzero;
+    if (nonempty == 1) lev.status = 1;
+  }
+  return e;
+}
+
+// Requantify variable j from the target in a.t; q_j receives the result.
+void quantify(const CrgData& d, CrgArrays& a, int j, int iter, bool final_pass, int sign = 0) {
+  const auto& v = d.agg[j];
+  const int lv = d.lev[j].mlevel;
+  if (sign != 0 && (lv == sc::ORDINAL || lv == sc::SPORD)) {
+    signed_restrict(d, a, j, iter, final_pass, sign, true);
+    return;
+  }
   double* q = a.q + col(j, d.kmax);
   for (int c = 0; c < v.K; ++c) q[c] = a.t[c];
   sc::QuantifyMode mode;
@@ -101,7 +140,7 @@ Fit sweep(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int it
     } else {
       centroids(d, j, a.r, a.t);
       if (!numerical) {
-        quantify(d, a, j, iter, final_pass);
+        quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);
         scatter(d, a.q + col(j, d.kmax), j, p);
       }
       // rho = sum_c f_c q_c t_c = phi' W r.
@@ -223,6 +262,171 @@ void CRG_Als(const CrgData& d, const CrgSettings& s, CrgArrays& a, CrgResult& re
   if (!iterate(d, s, a, 0, s.maxiter, s.crititer, ape_old, res, f)) return;
   res.ape = f.ape;
   res.r2 = f.r2;
+}
+
+namespace {
+
+// The preliminary run of the multiple starts: every predictor takes its raw
+// target (the category means of its partial residual) with coefficient 1;
+// in the final pass each is quantified at its own level with sign +1 and
+// an ordinal predictor becomes a candidate for a sign change when the
+// restriction loses at least the threshold share of its target.
+void multistart_prerun(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t) {
+  const int n = d.n, m = d.m;
+  double ape_old = kStartSentinel;
+  for (int iter = 1;; ++iter) {
+    for (int i = 0; i < n; ++i) a.zhat[i] = 0.0;
+    for (int j = 1; j < m; ++j)
+      for (int i = 0; i < n; ++i) a.zhat[i] += a.b[j] * a.phi[i + col(j, n)];
+    for (int j = 1; j < m; ++j) {
+      double* p = a.phi + col(j, n);
+      for (int i = 0; i < n; ++i) {
+        a.zhat[i] -= a.b[j] * p[i];
+        a.r[i] = a.z[i] - a.zhat[i];
+      }
+      centroids(d, j, a.r, a.t);
+      double* q = a.q + col(j, d.kmax);
+      for (int c = 0; c < d.agg[j].K; ++c) q[c] = a.t[c];
+      a.b[j] = 1.0;
+      scatter(d, q, j, p);
+      for (int i = 0; i < n; ++i) a.zhat[i] += p[i];
+    }
+    double e = 0;
+    for (int i = 0; i < n; ++i) e += d.w[i] * (a.z[i] - a.zhat[i]) * (a.z[i] - a.zhat[i]);
+    e /= d.N;
+    const bool stop = (std::fabs(ape_old - e) <= 1e-10 && iter >= 3) || iter >= 1000;
+    ape_old = e;
+    if (stop) break;
+  }
+  // Final pass at the predictors' own levels.
+  for (int i = 0; i < n; ++i) a.zhat[i] = 0.0;
+  for (int j = 1; j < m; ++j)
+    for (int i = 0; i < n; ++i) a.zhat[i] += a.b[j] * a.phi[i + col(j, n)];
+  for (int j = 1; j < m; ++j) {
+    double* p = a.phi + col(j, n);
+    for (int i = 0; i < n; ++i) {
+      a.zhat[i] -= a.b[j] * p[i];
+      a.r[i] = a.z[i] - a.zhat[i];
+    }
+    centroids(d, j, a.r, a.t);
+    const auto& v = d.agg[j];
+    int k = -1;
+    for (int o = 0; o < t.p; ++o)
+      if (t.ordinal[o] == j) k = o;
+    if (k >= 0) {
+      double E = 0;
+      for (int c = 0; c < v.K; ++c) E += v.f[c] * a.t[c] * a.t[c];
+      const double Er = signed_restrict(d, a, j, 1, false, 1, true);
+      t.candidate[k] = E > 0 && (E - Er) / E >= s.threshold / 100 ? -1 : 0;
+    } else if (d.lev[j].mlevel == sc::NUMERICAL && !v.extracat()) {
+      standard_quant(d, j, a.q + col(j, d.kmax));
+    } else {
+      quantify(d, a, j, 1, false);
+    }
+    double* q = a.q + col(j, d.kmax);
+    scatter(d, q, j, p);
+    double rho = 0;
+    for (int c = 0; c < v.K; ++c) rho += v.f[c] * q[c] * a.t[c];
+    a.b[j] = rho / d.N;
+    for (int i = 0; i < n; ++i) a.zhat[i] += a.b[j] * p[i];
+  }
+}
+
+void apply_row(SignTable& t, int row) {
+  for (int k = 0; k < t.p; ++k) t.signs[t.ordinal[k]] = t.rows[static_cast<long>(row) * t.p + k];
+}
+
+// One pattern run to convergence from the current configuration.
+double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, int row, CrgResult& res) {
+  apply_row(t, row);
+  CrgSettings ss = s;
+  ss.signs = t.signs;
+  ss.poll = nullptr;
+  CrgArrays aa = a;
+  aa.history = nullptr;
+  CrgResult r;
+  Fit f;
+  if (!iterate(d, ss, aa, 0, s.maxiter, s.crititer, kStartSentinel, r, f)) res.interrupted = true;
+  return f.ape;
+}
+
+}  // namespace
+
+int CRG_SignRows(int p, bool all) {
+  if (all) return p > 20 ? 1 : (1 << p) + 1;
+  return (p + 1) * (p + 1) + 2;
+}
+
+void CRG_AllSignPatterns(int p, int r, int* row) {
+  for (int k = 0; k < p; ++k) row[k] = (r >> (p - 1 - k)) & 1 ? 1 : -1;
+}
+
+void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, CrgResult& res) {
+  res = CrgResult{};
+  const int p = t.p;
+  for (int j = 0; j < d.m; ++j) t.signs[j] = 0;
+  t.count = 0;
+  int best = -1;
+  double best_ape = kStartSentinel;
+  if (s.threshold < 0) {
+    const int rows = p > 20 ? 0 : 1 << p;
+    for (int r = 0; r < rows && r < t.capacity && !res.interrupted; ++r) {
+      CRG_AllSignPatterns(p, r, t.rows + static_cast<long>(r) * p);
+      ++t.count;
+      const double e = run_pattern(d, s, a, t, r, res);
+      if (e < best_ape) {
+        best_ape = e;
+        best = r;
+      }
+    }
+  } else {
+    if (s.first_of_series) multistart_prerun(d, s, a, t);
+    std::vector<int> base(static_cast<std::size_t>(p), 1);
+    for (int stage = 1; stage <= p && !res.interrupted; ++stage) {
+      // Candidates: flip one still-positive column of the base (stage 1
+      // also keeps the base itself).
+      std::vector<std::vector<int>> cands;
+      for (int k = 0; k < p; ++k)
+        if (base[static_cast<std::size_t>(k)] > 0) {
+          auto c = base;
+          c[static_cast<std::size_t>(k)] = -1;
+          cands.push_back(c);
+        }
+      if (stage == 1) cands.push_back(base);
+      int stage_best = -1;
+      double stage_ape = kStartSentinel;
+      for (const auto& c : cands) {
+        bool ok = true;
+        for (int k = 0; k < p; ++k) ok = ok && !(c[static_cast<std::size_t>(k)] < 0 && t.candidate[k] == 0);
+        if (!ok || t.count >= t.capacity) continue;
+        const int r = t.count++;
+        for (int k = 0; k < p; ++k) t.rows[static_cast<long>(r) * p + k] = c[static_cast<std::size_t>(k)];
+        const double e = run_pattern(d, s, a, t, r, res);
+        if (e < stage_ape) {
+          stage_ape = e;
+          stage_best = r;
+        }
+      }
+      if (stage_best < 0 || !(stage_ape <= best_ape)) break;
+      best_ape = stage_ape;
+      best = stage_best;
+      for (int k = 0; k < p; ++k) base[static_cast<std::size_t>(k)] = t.rows[static_cast<long>(stage_best) * p + k];
+    }
+  }
+  if (res.interrupted) return;
+  const int starts = t.count;
+  // The main run with the winning pattern writes the history.
+  if (best >= 0) apply_row(t, best);
+  else
+    for (int k = 0; k < p; ++k) t.signs[t.ordinal[k]] = 1;
+  CrgSettings ss = s;
+  ss.signs = t.signs;
+  Fit f;
+  if (!iterate(d, ss, a, 0, s.maxiter, s.crititer, kStartSentinel, res, f)) return;
+  res.ape = f.ape;
+  res.r2 = f.r2;
+  res.starts = starts;
+  res.best_pattern = best + 1;
 }
 
 }  // namespace oscat::catreg

@@ -50,6 +50,16 @@ struct CrgSettings {
   Penalty penalty = Penalty::None;
   double lambda1 = 0;         // lasso penalty
   double lambda2 = 0;         // ridge penalty
+  // Signs of the ordinal and spline-ordinal predictors (m entries, +1 or -1;
+  // 0 or a null array: the restriction's own retry rule). With a sign the
+  // restriction is made in that direction only and a failure gives a zero
+  // quantification (the final pass then sets the level status to -1).
+  const int* signs = nullptr;
+  // Multiple systematic starts: threshold percentage (0..100) or -1 for all
+  // sign patterns; 101 = none. A first fit of its series makes the
+  // preliminary run that sets the candidate flags.
+  double threshold = 101.0;
+  bool first_of_series = true;
   // Progress and interrupt: called once per sweep of the main run; returns
   // true to stop (may be null).
   bool (*poll)(void*, int iteration) = nullptr;
@@ -65,7 +75,34 @@ struct CrgResult {
   double ape0 = 0, r20 = 0;    // its values (iteration 0)
   int history_rows = 0;
   bool interrupted = false;
+  int starts = 0;        // sign patterns run by the multiple starts
+  int best_pattern = 0;  // 1-based row of the winning pattern
 };
+
+// The sign pattern table of the multiple starts: rows of p entries (+1/-1)
+// over the ordinal predictors `ordinal` (their variable indexes, in order).
+struct SignTable {
+  int* rows = nullptr;   // capacity x p
+  int capacity = 0;
+  int p = 0;
+  const int* ordinal = nullptr;
+  int* candidate = nullptr;  // p flags: -1 the threshold strategy may change the sign, 0 not
+  int* signs = nullptr;      // m: the pattern in force, per variable
+  int count = 0;             // rows run
+};
+
+// Rows a table needs: all 2^p patterns (none beyond p = 20), or the
+// threshold strategy's at most (p + 1)^2.
+int CRG_SignRows(int p, bool all);
+
+// Row r (0-based) of the all-patterns table: entry k is -1 when bit p-1-k of
+// r is 0, else +1 (row 0 all -1, the last all +1).
+void CRG_AllSignPatterns(int p, int r, int* row);
+
+// The fit with multiple systematic starts: the sign patterns (all, or the
+// threshold strategy's stages) each run to convergence from where the
+// previous one ended, then one run with the best, which writes the history.
+void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, CrgResult& res);
 
 // Below this a coefficient or a sum of squares counts as zero.
 inline constexpr double kTiny = 2.23e-16;

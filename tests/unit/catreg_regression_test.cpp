@@ -246,3 +246,41 @@ TEST(CatregResample, EstimatesAndModelSelection) {
   EXPECT_EQ(opt, 1);
   EXPECT_EQ(one, 2);
 }
+
+TEST(CatregMultiStart, AllSignPatternsRunFromAllMinusToAllPlus) {
+  // p = 3: (-,-,-), (-,-,+), (-,+,-), ... (+,+,+).
+  const int expect[8][3] = {{-1, -1, -1}, {-1, -1, 1}, {-1, 1, -1}, {-1, 1, 1},
+                            {1, -1, -1},  {1, -1, 1},  {1, 1, -1},  {1, 1, 1}};
+  for (int r = 0; r < 8; ++r) {
+    int row[3];
+    CRG_AllSignPatterns(3, r, row);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(row[k], expect[r][k]) << r << "," << k;
+  }
+  EXPECT_EQ(CRG_SignRows(3, true), 9);
+}
+
+TEST(CatregMultiStart, AFixedSignGivesAMonotoneQuantificationInItsDirection) {
+  auto c = sample_data();
+  Problem p(c, sc::ORDINAL);
+  p.lev[0].mlevel = sc::NUMERICAL;
+  std::vector<int> signs = {0, -1, 1, -1};
+  CrgSettings s;
+  s.signs = signs.data();
+  CrgResult res;
+  CRG_InitNumerical(p.d, p.a);
+  CRG_Als(p.d, s, p.a, res);
+  for (int j = 1; j < p.m; ++j) {
+    const double* q = &p.q[static_cast<std::size_t>(j) * p.kmax];
+    bool zero = true;
+    for (int k = 0; k < p.agg[j].K; ++k) zero = zero && q[k] == 0;
+    if (zero) {
+      EXPECT_EQ(p.lev[j].status, -1) << j;  // the sign could not be met
+      continue;
+    }
+    for (int k = 1; k < p.agg[j].K; ++k) {
+      if (p.agg[j].f[k] > 0 && p.agg[j].f[k - 1] > 0) {
+        EXPECT_GE(signs[j] * (q[k] - q[k - 1]), -1e-12) << j;
+      }
+    }
+  }
+}
