@@ -154,7 +154,8 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     cs.first_of_series = ctx.first_run;
     CRG_MultiStart(d, cs, a, t, res);
   } else {
-    if (multi) cs.signs = static_cast<const int*>(ws.block(kSignVec));
+    if (multi || s.initial.type == sx::InitialSettings::Fixsigns) cs.signs = static_cast<const int*>(ws.block(kSignVec));
+    cs.fixed_signs = s.initial.type == sx::InitialSettings::Fixsigns;
     CRG_Als(d, cs, a, res);
   }
   return !res.interrupted;
@@ -184,6 +185,7 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     r.path.M = static_cast<int>(ctx.ws->granted(kPath) / (PathModels::kFields + r.path.p));
     r.path_inner = sched.penalty1_count;
   }
+  if (ctx.settings->initial.type == sx::InitialSettings::Fixsigns) r.fixed_pattern = ctx.settings->initial.pattern;
   if (resampling(*ctx.settings)) {
     r.est = static_cast<const double*>(ctx.ws->block(kEst));
     r.est_fields = kEstFields;
@@ -313,7 +315,8 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kBootFreq, km);
     ws.get<sc::ScalingLevelRecord>(kBootLev, m);
     const std::size_t M = static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count;
-    if (s.initial.type == sx::InitialSettings::Multistart && s.vars.ordinal_predictors > 0) {
+    if ((s.initial.type == sx::InitialSettings::Multistart || s.initial.type == sx::InitialSettings::Fixsigns) &&
+        s.vars.ordinal_predictors > 0) {
       const int p = s.vars.ordinal_predictors;
       ws.get<int>(kSignRows, static_cast<std::size_t>(CRG_SignRows(p, s.initial.threshold < 0)) * p);
       ws.get<int>(kSignCand, p);
@@ -325,6 +328,7 @@ bool analysis(driver::RunContext& ctx) {
         const int l = s.vars.levels[static_cast<std::size_t>(j)].mlevel;
         if (j > 0 && (l == sc::ORDINAL || l == sc::SPORD)) ord[k++] = j;
       }
+      if (s.initial.type == sx::InitialSettings::Fixsigns && !CRG_ReadFixSigns(ctx, p, ord, sv)) return false;
     }
     if (resampling(s)) {
       ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
@@ -379,6 +383,9 @@ bool analysis(driver::RunContext& ctx) {
     CrgResult res;
     if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
     *saved = res;
+    if (ctx.final_pass && res.starts > 0 && !sched.regularization_output_only)
+      CRG_WriteSignPatterns(ctx, static_cast<const int*>(ws.block(kSignRows)), res.starts, s.vars.ordinal_predictors,
+                            static_cast<const int*>(ws.block(kSignOrd)));
     Reported r = reported(ctx, sched, d, main.a, res);
     if (r.path.M > 0 && ctx.pass == 1) {
       CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);

@@ -19,6 +19,7 @@ struct Reported {
   int boot_count = 0;          // B of the standard errors
   Penalty penalty = Penalty::None;
   double lambda1 = 0, lambda2 = 0;
+  int fixed_pattern = 0;  // FIXSIGNS pattern number (0: none)
   PathModels path;       // the regularization path (M = 0: none)
   int path_inner = 1;    // models per value of the elastic net's ridge penalty
   // Resampling estimates per model of the first pass (null: none), the
@@ -41,6 +42,12 @@ bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& pa
 struct Stats;
 void CRG_Charts(const Reported& r, const Stats& st);
 void CRG_PathPlots(const Reported& r);
+
+// The patterns the multiple starts ran (rows x p) to the INITIAL file, and
+// the FIXSIGNS pattern read from it into `signs` (per variable). False on
+// failure (reported).
+bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, int count, int p, const int* ordinal);
+bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, int* signs);
 
 // SAVE and OUTFILE of the reported fit.
 void CRG_Save(const Reported& r);

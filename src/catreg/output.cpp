@@ -1,6 +1,7 @@
 // CATREG's tables of the reported fit: iteration history, model summary,
 // ANOVA, coefficients, correlations and tolerance, quantifications.
 #include <algorithm>
+#include <string>
 #include <cmath>
 #include <vector>
 
@@ -38,7 +39,8 @@ Msg model_key(const Reported& r, bool penalties) {
   auto& msg = H().msg;
   const int m = r.d.m;
   const bool one = m < 3;
-  const bool signs = penalties && r.res.best_pattern > 0;
+  const bool signs = penalties && (r.res.best_pattern > 0 || r.fixed_pattern > 0);
+  const bool fixed = r.fixed_pattern > 0;
   const char* k = one ? "Depvar ^1 Predictor ^2" : "Depvar ^1 Predictors [:^1 :$1]2";
   if (penalties && r.penalty == Penalty::ElasticNet)
     k = signs ? (one ? "MSigns ^1 Penalty ^2 ^3 Depvar ^4 Predictors ^5" : "MSigns ^1 Penalty ^2 ^3 Depvar ^4 Predictors [:^1 :$1]5")
@@ -48,8 +50,10 @@ Msg model_key(const Reported& r, bool penalties) {
               : (one ? "Penalty ^1 Depvar ^2 Predictors ^3" : "Penalty ^1 Depvar ^2 Predictors [:^1 :$1]3");
   else if (signs)
     k = one ? "MSigns ^1 Depvar ^2 Predictor ^3" : "MSigns ^1 Depvar ^2 Predictors [:^1 :$1]3";
-  const Msg c = msg.BP_BEGIN_COMPSTRING(key(k));
-  if (signs) msg.BP_ADD_PARAMETER(c, num(r.res.best_pattern));
+  std::string kk(k);
+  if (fixed && kk.rfind("MSigns", 0) == 0) kk[0] = 'F';
+  const Msg c = msg.BP_BEGIN_COMPSTRING(key(kk));
+  if (signs) msg.BP_ADD_PARAMETER(c, num(fixed ? r.fixed_pattern : r.res.best_pattern));
   if (penalties && r.penalty == Penalty::ElasticNet) {
     msg.BP_ADD_PARAMETER(c, msg.BP_LRVALUE(r.lambda2));
     msg.BP_ADD_PARAMETER(c, msg.BP_LRVALUE(r.lambda1));

@@ -240,7 +240,7 @@ void CRG_Als(const CrgData& d, const CrgSettings& s, CrgArrays& a, CrgResult& re
   for (int j = 0; j < d.m; ++j) all_numerical = all_numerical && d.lev[j].mlevel == sc::NUMERICAL;
   double ape_old = kStartSentinel;
   Fit f;
-  if (!s.random_start && !all_numerical) {
+  if (!s.random_start && !all_numerical && !s.fixed_signs) {
     iterate(d, s, a, 1, kPrerunMaxiter, kPrerunCrit, kStartSentinel, res, f);
     res.prerun = true;
     res.ape0 = f.ape;

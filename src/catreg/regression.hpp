@@ -59,6 +59,7 @@ struct CrgSettings {
   // sign patterns; 101 = none. A first fit of its series makes the
   // preliminary run that sets the candidate flags.
   double threshold = 101.0;
+  bool fixed_signs = false;  // FIXSIGNS: the signs hold throughout, no preliminary run
   bool first_of_series = true;
   // Progress and interrupt: called once per sweep of the main run; returns
   // true to stop (may be null).

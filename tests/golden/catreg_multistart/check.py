@@ -4,14 +4,18 @@
 #    is monotone in the direction its sign gives (or zero);
 #  - the best pattern fits at least as well as the ordinary start, and the
 #    threshold strategy (every predictor a candidate) no better than all
-#    patterns.
+#    patterns;
+#  - the threshold strategy's file: its first stage changes the sign of each
+#    ordinal predictor in turn and then keeps the all-plus base; FIXSIGNS
+#    with the winning row number reproduces that fit; a pattern number
+#    beyond the file's cases is an error.
 import json, os, re, sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from golden_check import cmd_tables, cells, leaf
 
 report = json.load(open(sys.argv[1]))
 cmds = [c for c in report["commands"] if cmd_tables(c, "Model Summary")]
-assert len(cmds) == 3
+assert len(cmds) == 4, len(cmds)
 r2 = [cells(cmd_tables(c, "Model Summary")[0])[(1,)] for c in cmds]
 text = json.dumps(cmd_tables(cmds[1], "Model Summary")[0])
 m = re.search(r"Best sign pattern: (\d+)", text)
@@ -28,3 +32,15 @@ for s, v in zip(signs, ["agegrp", "noise", "green"]):
     assert all(s * (b - a) >= -1e-9 for a, b in zip(vals, vals[1:])) or all(x == 0 for x in vals), (v, s, vals)
 assert r2[1] >= r2[0] - 1e-9, r2
 assert r2[2] <= r2[1] + 1e-9, r2
+
+import csv
+rows = [[int(float(x)) for x in r.values()] for r in csv.DictReader(open("signs.csv"))]
+assert rows[:4] == [[-1, 1, 1], [1, -1, 1], [1, 1, -1], [1, 1, 1]], rows
+t2 = json.dumps(cmd_tables(cmds[2], "Model Summary")[0])
+win = int(re.search(r"Best sign pattern: (\d+)", t2).group(1))
+t3 = json.dumps(cmd_tables(cmds[3], "Model Summary")[0])
+assert "Sign pattern: 4" in t3 and win == 4
+assert abs(r2[3] - r2[2]) < 1e-9, r2
+errors = [it for c in report["commands"] for it in c["items"] if it["type"] == "message"
+          and "INI FIX" in json.dumps(it)]
+assert len(errors) == 1, errors

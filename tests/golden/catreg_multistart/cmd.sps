@@ -15,3 +15,13 @@ CATREG VARIABLES=safety agegrp noise green tenure
   /CRITITER=.0000000001 /MAXITER=1000
   /INITIAL=MULTISTA(0)('signs.csv')
   /PRINT=R.
+* The pattern the threshold strategy found, read back from its file.
+CATREG VARIABLES=safety agegrp noise green tenure
+  /ANALYSIS=safety (LEVEL=NUMERICAL) WITH agegrp noise green (LEVEL=ORDINAL) tenure (LEVEL=NOMINAL)
+  /CRITITER=.0000000001 /MAXITER=1000
+  /INITIAL=FIXSIGNS(4)('signs.csv')
+  /PRINT=R.
+CATREG VARIABLES=safety agegrp noise green tenure
+  /ANALYSIS=safety (LEVEL=NUMERICAL) WITH agegrp noise green (LEVEL=ORDINAL) tenure (LEVEL=NOMINAL)
+  /INITIAL=FIXSIGNS(99)('signs.csv')
+  /PRINT=R.
