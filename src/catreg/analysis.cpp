@@ -165,7 +165,27 @@ bool resampling(const sx::CommandSettings& s) { return s.resample.method != 0 &&
 
 // Per model: EPE, its standard error, the cases with an error, the APE, the
 // note flags (never left out, never predictable).
-enum : int { kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred, kEstFields };
+enum : int {
+  kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred,
+  kTest, kTestSe, kTestCases, kTestTotal,  // test data (supplementary objects)
+  kEstFields
+};
+static_assert(kTest == Reported::kTestField, "the output reads the test fields by position");
+
+// Supplementary objects with a category form test data.
+int test_cases(const driver::RunContext& ctx) {
+  if (!ctx.settings->supp.has_objects()) return 0;
+  int t = 0;
+  for (int i = 0; i < ctx.n; ++i) {
+    if (ctx.w[i] != 0.0) continue;
+    bool any = false;
+    for (int j = 0; j < ctx.m_a && !any; ++j) any = ctx.coded[i + static_cast<long>(j) * ctx.n] > 0;
+    t += any;
+  }
+  return t;
+}
+
+bool estimates(const driver::RunContext& ctx) { return resampling(*ctx.settings) || test_cases(ctx) > 0; }
 
 // The reported fit's frame: penalties and the path.
 Reported reported(const driver::RunContext& ctx, const Schedule& sched, const CrgData& d, const CrgArrays& a,
@@ -186,7 +206,9 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     r.path_inner = sched.penalty1_count;
   }
   if (ctx.settings->initial.type == sx::InitialSettings::Fixsigns) r.fixed_pattern = ctx.settings->initial.pattern;
-  if (resampling(*ctx.settings)) {
+  if (estimates(ctx)) {
+    r.resampled = resampling(*ctx.settings);
+    r.test = test_cases(ctx) > 0;
     r.est = static_cast<const double*>(ctx.ws->block(kEst));
     r.est_fields = kEstFields;
     const int* sel = static_cast<const int*>(ctx.ws->block(kSelect));
@@ -214,6 +236,41 @@ void draw_sample(int n, const double* w, double* out) {
   }
 }
 
+// Errors of the fit on all data: the test cases' (supplementary objects
+// predicted from the fit) and, without resampling, the training cases' own
+// squared residuals.
+void test_and_training_errors(const driver::RunContext& ctx, const CrgData& d, const CrgArrays& a, double* est) {
+  const int n = ctx.n;
+  std::vector<double> buf(4 * static_cast<std::size_t>(n), 0.0), tw(static_cast<std::size_t>(n), 0.0);
+  CaseErrors e{buf.data(), buf.data() + n, buf.data() + 2L * n, buf.data() + 3L * n};
+  est[kTestTotal] = test_cases(ctx);
+  est[kTest] = est[kTestSe] = host::SYSMIS;
+  est[kTestCases] = 0;
+  if (est[kTestTotal] > 0) {
+    for (int i = 0; i < n; ++i) {
+      if (ctx.w[i] != 0.0) continue;
+      for (int j = 0; j < ctx.m_a; ++j)
+        if (ctx.coded[i + static_cast<long>(j) * n] > 0) tw[static_cast<std::size_t>(i)] = 1.0;
+    }
+    CRG_PredictionErrors(d, a, tw.data(), e);
+    const ErrorEstimate t = CRG_ErrorEstimates(n, tw.data(), e, false, 0);
+    est[kTest] = t.epe;
+    est[kTestSe] = t.se;
+    est[kTestCases] = t.cases;
+  }
+  if (resampling(*ctx.settings)) return;
+  std::fill(buf.begin(), buf.end(), 0.0);
+  for (int i = 0; i < n; ++i) {
+    if (!(ctx.w[i] > 0)) continue;
+    e.sum[i] = (a.z[i] - a.zhat[i]) * (a.z[i] - a.zhat[i]);
+    e.count[i] = e.left_out[i] = 1;
+  }
+  const ErrorEstimate t = CRG_ErrorEstimates(n, ctx.w, e, false, 0);
+  est[kEpe] = t.epe;
+  est[kEpeSe] = t.se;
+  est[kEpeCases] = t.cases;
+}
+
 // After the first pass of a resampling series: the optimal and the
 // one-standard-error models, the penalties of the second pass and the notes.
 void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
@@ -231,16 +288,18 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
     path.p = ctx.m_a - 1;
     path.M = M;
   }
+  const bool resampled = resampling(s);
   for (int k = 0; k < M; ++k) {
     const double* x = est + static_cast<long>(kEstFields) * k;
-    epe[k] = x[kEpe];
-    se[k] = x[kEpeSe];
+    // With test data only the test error decides (a missing one counts 1e6).
+    epe[k] = resampled ? x[kEpe] : (host::is_sysmis(x[kTest]) ? 1e6 : x[kTest]);
+    se[k] = resampled ? x[kEpeSe] : x[kTestSe];
     if (path.M > 0) sel[k] = path.model(k)[PathModels::kSelected];
     // Models without a selected predictor have no prediction error.
     if (sel[k] < 1) epe[k] = se[k] = host::SYSMIS;
     never_out = never_out || x[kNeverOut] != 0;
     never_pred = never_pred || x[kNeverPred] != 0;
-    excluded = excluded || x[kEpeCases] != active;
+    excluded = excluded || (resampled && x[kEpeCases] != active);
   }
   int* pick = static_cast<int*>(ws.block(kSelect));
   CRG_SelectModels(M, epe.data(), se.data(), sel.data(), pick[0], pick[1]);
@@ -249,7 +308,7 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
     sched.selected_penalty1 = method == Penalty::Ridge ? r[PathModels::kRidge] : r[PathModels::kLasso];
     sched.selected_penalty2 = method == Penalty::ElasticNet ? r[PathModels::kRidge] : 0.0;
   }
-  if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields);
+  if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0);
   const bool cv = s.resample.method == 1;
   if (excluded) {
     if (method == Penalty::None) frame::warn("CRG Cases excl EPE.");
@@ -330,7 +389,7 @@ bool analysis(driver::RunContext& ctx) {
       }
       if (s.initial.type == sx::InitialSettings::Fixsigns && !CRG_ReadFixSigns(ctx, p, ord, sv)) return false;
     }
-    if (resampling(s)) {
+    if (estimates(ctx)) {
       ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
       ws.get<double>(kEst, kEstFields * M);
       ws.get<int>(kSelect, 2);
@@ -377,7 +436,8 @@ bool analysis(driver::RunContext& ctx) {
     double* e = static_cast<double*>(ws.block(kErr)) + 4L * n * k;
     return CaseErrors{e, e + n, e + 2L * n, e + 3L * n};
   };
-  double* est = resample ? static_cast<double*>(ws.block(kEst)) + static_cast<long>(kEstFields) * model : nullptr;
+  double* est = estimates(ctx) && ctx.pass == 1 ? static_cast<double*>(ws.block(kEst)) + static_cast<long>(kEstFields) * model
+                                                : nullptr;
 
   if (ctx.sample == 0) {
     CrgResult res;
@@ -391,14 +451,18 @@ bool analysis(driver::RunContext& ctx) {
       CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
       if (model == r.path.M - 1) {
         CRG_StandardizeSums(r.path, r.path_inner);
-        if (!resampling(s)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0);
+        if (!estimates(ctx)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0, false, false);
       }
       if (model == r.path.M - 1 && sched.regularization_output_only) path_output(r);
     }
     if (resample) {
       CaseErrors e = case_errors(model);
       for (long i = 0; i < 4L * n; ++i) e.sum[i] = 0.0;
+    }
+    if (est != nullptr) {
       est[kEpeApe] = res.ape;
+      test_and_training_errors(ctx, d, main.a, est);
+      if (!resampling(s) && model == M - 1) select_and_note(ctx, sched, M);
     }
     if (!boot) {
       if (ctx.final_pass && !sched.regularization_output_only) output(r);

@@ -26,6 +26,8 @@ struct Reported {
   // optimal and the one-standard-error model (0-based; the reported one).
   const double* est = nullptr;
   int est_fields = 0;
+  bool resampled = false, test = false;  // what the estimates hold
+  static constexpr int kTestField = 6;   // test MSE, its SE, cases used, test cases
   int optimal = 0, one_se = 0;
   double epe(int k, int field) const { return est[static_cast<long>(est_fields) * k + field]; }
 };
@@ -36,7 +38,7 @@ void output(const Reported& r);
 // The regularization file of a complete path (estimates: null without
 // resampling). False when it could not be written.
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
-                             const double* est, int est_fields);
+                             const double* est, int est_fields, bool resampled, bool test);
 
 // Charts of the reported fit (PLOT TRANS, RESID) and of the path (PLOT REGU).
 struct Stats;

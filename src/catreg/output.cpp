@@ -64,21 +64,33 @@ Msg model_key(const Reported& r, bool penalties) {
   return msg.BP_END_COMPSTRING(c);
 }
 
-// The "Expected Prediction Error" group: Estimate, Std. Error, N.
+// The "Expected Prediction Error" group: with resampling alone Estimate,
+// Std. Error, N; with test data a "Training Data" group (Estimate with
+// resampling, else Mean Squared Error) and a "Test Data" group.
 struct EpeCols {
-  int est = -1, se = -1, n = -1;
+  int est = -1, se = -1, n = -1, test = -1, test_se = -1, test_n = -1;
 };
 EpeCols epe_columns(const Reported& r, int cols) {
   auto& pv = H().pivot;
   const auto& rs = r.ctx->settings->resample;
   EpeCols c;
   pv.BP_BEGIN_GROUP(cols, key("Expected Prediction Error"));
-  c.est = pv.BP_CELL_IN_CATEGORY(cols, key("Estimate"));
-  pv.BP_ANNOTATE_CATEGORY(cols, c.est,
-                          frame::composite(rs.method == 1 ? "Annotation PE Est CV ^1." : "Annotation PE Est boot ^1.",
-                                           {num(rs.count)}));
+  if (r.test) pv.BP_BEGIN_GROUP(cols, key("Training Data"));
+  c.est = pv.BP_CELL_IN_CATEGORY(cols, key(r.resampled ? "Estimate" : "Mean Squared Error"));
+  if (r.resampled)
+    pv.BP_ANNOTATE_CATEGORY(cols, c.est,
+                            frame::composite(rs.method == 1 ? "Annotation PE Est CV ^1." : "Annotation PE Est boot ^1.",
+                                             {num(rs.count)}));
   c.se = pv.BP_CELL_IN_CATEGORY(cols, key("Std. Error"));
   c.n = pv.BP_CELL_IN_CATEGORY(cols, key("N"));
+  if (r.test) {
+    pv.BP_END_GROUP(cols);
+    pv.BP_BEGIN_GROUP(cols, key("Test Data"));
+    c.test = pv.BP_CELL_IN_CATEGORY(cols, key("Mean Squared Error"));
+    c.test_se = pv.BP_CELL_IN_CATEGORY(cols, key("Std. Error"));
+    c.test_n = pv.BP_CELL_IN_CATEGORY(cols, key("N"));
+    pv.BP_END_GROUP(cols);
+  }
   pv.BP_END_GROUP(cols);
   return c;
 }
@@ -92,6 +104,16 @@ void epe_cells(const Reported& r, const EpeCols& c, int row, int k) {
   int active = 0;
   for (int i = 0; i < r.d.n; ++i) active += r.d.w[i] > 0;
   if (r.epe(k, 2) != active) pv.BP_ANNOTATE_CELL(cell(c.n), key("Annot train cases some excl."));
+  if (!r.test) return;
+  const int T = Reported::kTestField;
+  const double mse = r.epe(k, T), used = r.epe(k, T + 2), total = r.epe(k, T + 3);
+  pv.BP_SET_VALUE(cell(c.test), mse, f);
+  if (host::is_sysmis(mse) && total > 0) pv.BP_ANNOTATE_CELL(cell(c.test), key("Annot test cases all sysmis."));
+  pv.BP_SET_VALUE(cell(c.test_se), r.epe(k, T + 1), f);
+  if (used != 0) {
+    pv.BP_SET_VALUE(cell(c.test_n), used, host::BP_N_FORMAT());
+    if (used != total) pv.BP_ANNOTATE_CELL(cell(c.test_n), key("Annot test cases some excl."));
+  }
 }
 
 // Names of the predictors a model selected.

@@ -21,7 +21,7 @@ std::string label(std::string_view k, std::string_view param = {}) {
 }  // namespace
 
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
-                             const double* est, int est_fields) {
+                             const double* est, int est_fields, bool resampled, bool test) {
   const auto& s = *ctx.settings;
   if (s.regu.file <= 0 || path.M == 0) return true;
   std::vector<host::FileVar> vars;
@@ -44,14 +44,24 @@ bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& pa
   fill(add("RSquare", "CRG RegFile rsq"), field(PathModels::kR2));
   if (method != Penalty::Ridge) fill(add("NPredictors", "CRG RegFile npred"), field(PathModels::kSelected));
   fill(add("StdSumCoeff", "CRG RegFile stdsum"), field(PathModels::kStdSum));
+  auto estimate = [&](int f) {
+    return [&path, est, est_fields, f](int k) {
+      return path.model(k)[PathModels::kSelected] >= 1 ? est[static_cast<long>(est_fields) * k + f] : host::SYSMIS;
+    };
+  };
   if (est != nullptr) {
-    fill(add("APE", "CRG RegFile ape"), field(PathModels::kApe));
-    fill(add("EPE", "CRG RegFile epe"), [&](int k) {
-      return path.model(k)[PathModels::kSelected] >= 1 ? est[static_cast<long>(est_fields) * k] : host::SYSMIS;
-    });
-    fill(add("SE", "CRG RegFile se"), [&](int k) {
-      return path.model(k)[PathModels::kSelected] >= 1 ? est[static_cast<long>(est_fields) * k + 1] : host::SYSMIS;
-    });
+    if (resampled) fill(add("APE", "CRG RegFile ape"), field(PathModels::kApe));
+    if (resampled && !test) {
+      fill(add("EPE", "CRG RegFile epe"), estimate(0));
+      fill(add("SE", "CRG RegFile se"), estimate(1));
+    } else {
+      fill(add(resampled ? "EPE_Train" : "MSE_Train", "CRG RegFile epe"), estimate(0));
+      fill(add("SE_Train", "CRG RegFile se"), estimate(1));
+    }
+    if (test) {
+      fill(add("MSE_Test", "CRG RegFile test"), estimate(Reported::kTestField));
+      fill(add("SE_Test", "CRG RegFile test se"), estimate(Reported::kTestField + 1));
+    }
   }
   const std::string prefix = method == Penalty::Ridge ? "RidgeBeta" : method == Penalty::Lasso ? "LassoBeta" : "ENetBeta";
   const std::size_t room = method == Penalty::ElasticNet ? 55 : 54;
