@@ -481,6 +481,20 @@ bool analysis(driver::RunContext& ctx) {
     else draw_sample(n, ctx.w, fw);
     CrgResult res;
     if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    if (cv) {
+      // A variable constant on a training fold ends the analysis.
+      std::vector<int> constant;
+      for (int j = 0; j < m; ++j) {
+        int used = 0;
+        for (int c = 0; c < agg[static_cast<std::size_t>(j)].active(); ++c) used += agg[static_cast<std::size_t>(j)].f[c] > 0;
+        if (used <= 1) constant.push_back(s.vars.variables[static_cast<std::size_t>(j)]);
+      }
+      if (!constant.empty()) {
+        frame::report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", constant,
+                                2, frame::kError);
+        return false;
+      }
+    }
     CaseErrors e = case_errors(model);
     CRG_PredictionErrors(d, bs.a, ctx.w, e);
     if (!ctx.final_run) return true;

@@ -13,3 +13,7 @@ CATREG VARIABLES=y a b c g
   /REGULARIZATION=LASSO(0 0.6 0.1) ('lasso.csv')
   /RESAMPLE=BOOTSTRAP(30)
   /PRINT=R REGU.
+* Case 7 holds the only x = 2: the training cases of fold 1 have x constant.
+GET DATA /TYPE=CSV /FILE='cv.csv'.
+CATREG VARIABLES=y x z /ANALYSIS=y (LEVEL=NUMERICAL) WITH x z (LEVEL=NUMERICAL)
+  /RESAMPLE=CROSSVAL(3) /PRINT=R.
