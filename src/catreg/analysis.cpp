@@ -19,6 +19,7 @@ namespace oscat::catreg {
 namespace sc = scaling;
 namespace sx = syntax;
 using host::H;
+using host::Msg;
 
 namespace {
 
@@ -310,12 +311,26 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
   }
   if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0);
   const bool cv = s.resample.method == 1;
+  const bool test = test_cases(ctx) > 0;
+  const Msg word = frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net");
+  bool test_excluded = false;
+  for (int k = 0; k < M; ++k) {
+    const double* x = est + static_cast<long>(kEstFields) * k;
+    test_excluded = test_excluded || x[kTestCases] != x[kTestTotal];
+  }
+  if (test_excluded) {
+    // Test cases with a category the training data lack have no prediction.
+    frame::warn("CRG Suppl. category Test.");
+    if (method == Penalty::None) frame::warn("CRG Case excl EPE Test.");
+    else frame::report("CRG Case excl EPE Test Regu ^1.", {word}, frame::kWarning);
+  }
   if (excluded) {
-    if (method == Penalty::None) frame::warn("CRG Cases excl EPE.");
-    else
-      frame::report("CRG Cases excl EPE Regu ^1.",
-                    {frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net")},
-                    frame::kWarning);
+    if (never_pred) {
+      frame::warn(cv ? "CRG Suppl. category CV." : "CRG Suppl. category Boot.");
+      frame::warn("CRG info quant. suppl. cat.");
+    }
+    if (method == Penalty::None) frame::warn(test ? "CRG Cases excl EPE Train." : "CRG Cases excl EPE.");
+    else frame::report(test ? "CRG Cases excl EPE Train Regu ^1." : "CRG Cases excl EPE Regu ^1.", {word}, frame::kWarning);
   }
   if (never_out && !cv) frame::warn("CRG Increase NBoot.");
   if (never_pred) frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");

@@ -12,3 +12,9 @@ CATREG VARIABLES=y a b c
   /CRITITER=.000000000001 /MAXITER=5000
   /REGULARIZATION=RIDGE(0 2 0.5) ('ridge.csv')
   /PRINT=R REGU /PLOT=NONE.
+* The test cases with c = 6 leave no training case in that category (c is
+  nominal): they cannot be predicted; cases 51 and 52 can.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=NUMERICAL) WITH a b (LEVEL=NUMERICAL) c (LEVEL=NOMINAL)
+  /SUPPLEMENTARY=OBJECT(2 9 15 28 29 47 58 60 51 52)
+  /PRINT=R.
