@@ -149,6 +149,7 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     t.rows = static_cast<int*>(ws.block(kSignRows));
     t.capacity = static_cast<int>(ws.granted(kSignRows) / static_cast<std::size_t>(t.p));
     t.candidate = static_cast<int*>(ws.block(kSignCand));
+    t.base = t.candidate + t.p;
     t.signs = static_cast<int*>(ws.block(kSignVec));
     t.ordinal = static_cast<const int*>(ws.block(kSignOrd));
     cs.threshold = s.initial.threshold;
@@ -393,7 +394,7 @@ bool analysis(driver::RunContext& ctx) {
         s.vars.ordinal_predictors > 0) {
       const int p = s.vars.ordinal_predictors;
       ws.get<int>(kSignRows, static_cast<std::size_t>(CRG_SignRows(p, s.initial.threshold < 0)) * p);
-      ws.get<int>(kSignCand, p);
+      ws.get<int>(kSignCand, 2 * static_cast<std::size_t>(p));
       int* sv = ws.get<int>(kSignVec, m);
       int* ord = ws.get<int>(kSignOrd, p);
       if (ws.failed()) return false;

@@ -1,7 +1,6 @@
 #include "catreg/regression.hpp"
 
 #include <cmath>
-#include <vector>
 
 namespace oscat::catreg {
 
@@ -381,26 +380,23 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
     }
   } else {
     if (s.first_of_series) multistart_prerun(d, s, a, t);
-    std::vector<int> base(static_cast<std::size_t>(p), 1);
+    // The base pattern lives in the table's scratch row past its capacity.
+    int* base = t.base;
+    for (int k = 0; k < p; ++k) base[k] = 1;
     for (int stage = 1; stage <= p && !res.interrupted; ++stage) {
       // Candidates: flip one still-positive column of the base (stage 1
-      // also keeps the base itself).
-      std::vector<std::vector<int>> cands;
-      for (int k = 0; k < p; ++k)
-        if (base[static_cast<std::size_t>(k)] > 0) {
-          auto c = base;
-          c[static_cast<std::size_t>(k)] = -1;
-          cands.push_back(c);
-        }
-      if (stage == 1) cands.push_back(base);
+      // also keeps the base itself); a flip of a non-candidate is dropped.
       int stage_best = -1;
       double stage_ape = kStartSentinel;
-      for (const auto& c : cands) {
-        bool ok = true;
-        for (int k = 0; k < p; ++k) ok = ok && !(c[static_cast<std::size_t>(k)] < 0 && t.candidate[k] == 0);
-        if (!ok || t.count >= t.capacity) continue;
+      for (int flip = 0; flip <= p; ++flip) {
+        if (flip < p && base[flip] < 0) continue;
+        if (flip == p && stage != 1) continue;
+        if (flip < p && t.candidate[flip] == 0) continue;
+        if (t.count >= t.capacity) break;
         const int r = t.count++;
-        for (int k = 0; k < p; ++k) t.rows[static_cast<long>(r) * p + k] = c[static_cast<std::size_t>(k)];
+        int* row = t.rows + static_cast<long>(r) * p;
+        for (int k = 0; k < p; ++k) row[k] = base[k];
+        if (flip < p) row[flip] = -1;
         const double e = run_pattern(d, s, a, t, r, res);
         if (e < stage_ape) {
           stage_ape = e;
@@ -410,7 +406,7 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
       if (stage_best < 0 || !(stage_ape <= best_ape)) break;
       best_ape = stage_ape;
       best = stage_best;
-      for (int k = 0; k < p; ++k) base[static_cast<std::size_t>(k)] = t.rows[static_cast<long>(stage_best) * p + k];
+      for (int k = 0; k < p; ++k) base[k] = t.rows[static_cast<long>(stage_best) * p + k];
     }
   }
   if (res.interrupted) return;

@@ -89,6 +89,7 @@ struct SignTable {
   const int* ordinal = nullptr;
   int* candidate = nullptr;  // p flags: -1 the threshold strategy may change the sign, 0 not
   int* signs = nullptr;      // m: the pattern in force, per variable
+  int* base = nullptr;       // p: scratch for the threshold strategy's base pattern
   int count = 0;             // rows run
 };
 
