@@ -205,7 +205,8 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     r.path.data = static_cast<double*>(ctx.ws->block(kPath));
     r.path.p = d.m - 1;
     r.path.M = static_cast<int>(ctx.ws->granted(kPath) / (PathModels::kFields + r.path.p));
-    r.path_inner = sched.penalty1_count;
+    // Pass 2 has one model; the path keeps the first pass's grid.
+    r.path_inner = first_penalty_count(inner_list(ctx.settings->regu));
   }
   if (ctx.settings->initial.type == sx::InitialSettings::Fixsigns) r.fixed_pattern = ctx.settings->initial.pattern;
   if (estimates(ctx)) {

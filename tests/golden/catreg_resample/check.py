@@ -21,7 +21,7 @@ col = lambda v: [float(r[v]) for r in rows]
 N = len(rows)
 report = json.load(open(sys.argv[1]))
 cmds = [c for c in report["commands"] if cmd_tables(c, "Model Summary")]
-assert len(cmds) == 2
+assert len(cmds) == 3, len(cmds)
 
 # 1. Cross-validation.
 k = 7
@@ -66,3 +66,33 @@ assert notes[opt] and notes[one], notes
 s2 = cells(cmd_tables(cmds[1], "Model Summary")[0])
 assert abs(s2[(4,)] - apes[one]) < 1e-6, (s2[(4,)], apes[one], one)
 assert abs(s2[(5,)] - est[one]) < 1e-12
+
+# 3. An elastic net with cross-validation: the ridge penalty is shown on the
+#    first model of each ridge value (3 lasso values each), and the refit of
+#    the chosen model reports its penalties and its estimate.
+t = cmd_tables(cmds[2], "Elastic Net Models")[0]
+m = cells(t)
+assert len(t["dimensions"][0]["categories"]) == 9
+for k in range(9):
+    assert ((k, 0) in m) == (k % 3 == 0), k
+    assert abs(m[(k, 1)] - 0.2 * (k % 3)) < 1e-12
+# The optimal and one-standard-error models follow the rule on the table's
+# own estimates, and the Model Summary belongs to the latter.
+marks = {f["marker"]: f["key"] for f in t["footnotes"]}
+rows = [[marks[x] for x in c["footnotes"]] for c in t["dimensions"][0]["categories"]]
+est = [m[(k, 6)] for k in range(9)]
+se9 = [m[(k, 7)] for k in range(9)]
+sel = [m[(k, 3)] for k in range(9)]
+opt = min(range(9), key=lambda k: (est[k], k))
+one = opt
+for k in range(opt + 1, 9):
+    if est[k] <= est[opt] + se9[opt] and 1 <= sel[k] <= sel[opt]:
+        one = k
+assert any(x.startswith("Annot Optimal model") for x in rows[opt]), rows
+assert any(x.startswith("Annot 1SE model") for x in rows[one]), rows
+s3 = cells(cmd_tables(cmds[2], "Model Summary")[0])
+assert abs(s3[(5,)] - est[one]) < 1e-12, (s3, est, one)
+ridge = 0.5 * (one // 3)
+assert "%g" % ridge in json.dumps(cmd_tables(cmds[2], "Model Summary")[0]["footnotes"]) or ridge == 0
+# The second pass refits that model on all data: the same apparent error.
+assert abs(s3[(4,)] - m[(one, 5)]) < 1e-9, (s3[(4,)], m[(one, 5)])
