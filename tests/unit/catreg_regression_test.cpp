@@ -284,3 +284,37 @@ TEST(CatregMultiStart, AFixedSignGivesAMonotoneQuantificationInItsDirection) {
     }
   }
 }
+
+TEST(CatregResample, UnseenCategoriesArePredictedOnlyOnANumericalScale) {
+  // Leave out every case whose predictor a (variable 1) is in category 5.
+  for (int level : {sc::NUMERICAL, sc::NOMINAL}) {
+    auto c = sample_data();
+    Problem p(c, level);
+    p.lev[0].mlevel = sc::NUMERICAL;
+    std::vector<double> all(p.w);
+    int out = 0;
+    for (int i = 0; i < p.n; ++i)
+      if (c[1][i] == 5) {
+        p.w[i] = 0;
+        for (int j = 0; j < p.m; ++j) p.f[c[j][i] - 1 + static_cast<std::size_t>(j) * p.kmax] -= 1;
+        ++out;
+      }
+    ASSERT_GT(out, 0);
+    p.d.N = p.n - out;
+    for (auto& v : p.agg) sc::ZYL_Moments(v.x, v.f, v.K, v.N, v.xbar, v.S);
+    CrgSettings s;
+    CrgResult res;
+    CRG_InitNumerical(p.d, p.a);
+    CRG_Als(p.d, s, p.a, res);
+    std::vector<double> sum(p.n), count(p.n), left(p.n), unpred(p.n);
+    CaseErrors e{sum.data(), count.data(), left.data(), unpred.data()};
+    CRG_PredictionErrors(p.d, p.a, all.data(), e);
+    double lo = 0, up = 0;
+    for (int i = 0; i < p.n; ++i) {
+      lo += left[i];
+      up += unpred[i];
+    }
+    EXPECT_EQ(lo, out);
+    EXPECT_EQ(up, level == sc::NUMERICAL ? 0 : out) << level;
+  }
+}
