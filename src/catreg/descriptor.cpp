@@ -1,4 +1,5 @@
 // The CATREG export: its descriptor for the shared driver.
+#include "catreg/analysis.hpp"
 #include "catreg/schedule.hpp"
 #include "driver/driver.hpp"
 #include "exports/procedures.hpp"
@@ -19,13 +20,6 @@ driver::DataOptions data_options(const CommandSettings&) {
 int saved_variables(const CommandSettings& s) {
   const auto& sv = s.save;
   return (sv.trdata.on ? s.vars.m_a : 0) + (sv.pre.on ? 1 : 0) + (sv.res.on ? 1 : 0);
-}
-
-// The regression itself is not built yet: the command ends after the data
-// preparation with an error, never with success.
-bool analysis(driver::RunContext&) {
-  frame::error("ZYL Analysis not available.");
-  return false;
 }
 
 constexpr int kTables[] = {12, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14};

@@ -20,6 +20,13 @@ enum : int { kBootBook = driver::kFirstAnalysisSlot, kStartPatterns };
 
 }  // namespace
 
+// The elastic net's ridge list (its first) is the outer loop and its lasso
+// list (its second) the inner one; ridge and lasso have their one list inside.
+const syntax::PenaltyRange& inner_list(const syntax::RegularizationSettings& r) {
+  return r.method == syntax::RegMethod::ElasticNet ? r.second : r.first;
+}
+const syntax::PenaltyRange& outer_list(const syntax::RegularizationSettings& r) { return r.first; }
+
 int second_penalty_count(const syntax::PenaltyRange& r) {
   if (r.step == 0) return 1;
   const double k = std::trunc((r.stop - r.start) / r.step + kGridSlack);
@@ -71,8 +78,8 @@ bool Schedule::prepare(driver::RunContext& ctx) {
     ws.get<int>(kStartPatterns, static_cast<std::size_t>(patterns + 1));
   }
   regularization_plot = s_.plot.regu.on;
-  selected_penalty1 = rg.first.start;
-  selected_penalty2 = rg.second.start;
+  selected_penalty1 = inner_list(rg).start;
+  selected_penalty2 = rg.method == syntax::RegMethod::ElasticNet ? outer_list(rg).start : 0;
   return !ws.failed();
 }
 
@@ -80,8 +87,8 @@ void Schedule::enter_pass(driver::RunContext& ctx) {
   const auto& rg = s_.regu;
   const bool reset = ctx.pass == 2;
   ctx.final_pass = ctx.pass == ctx.passes;
-  penalty2_count = reset ? 1 : (rg.method == syntax::RegMethod::ElasticNet ? second_penalty_count(rg.second) : 1);
-  penalty1_count = reset ? 1 : first_penalty_count(rg.first);
+  penalty2_count = reset ? 1 : (rg.method == syntax::RegMethod::ElasticNet ? second_penalty_count(outer_list(rg)) : 1);
+  penalty1_count = reset ? 1 : first_penalty_count(inner_list(rg));
   if (ctx.pass == 1 && regularization_plot && penalty1_count == 1) {
     frame::warn(penalty2_count == 1 ? "CRG No REGU plot." : "CRG No ENET plot.");
     regularization_plot = false;
@@ -95,8 +102,8 @@ void Schedule::set_penalties(driver::RunContext& ctx) {
   const bool reset = ctx.pass == 2;
   const bool regu = rg.method != syntax::RegMethod::None;
   penalty2 = reset ? selected_penalty2
-             : (rg.method == syntax::RegMethod::ElasticNet ? second_penalty_value(rg.second, penalty2_index) : 0);
-  penalty1 = reset ? selected_penalty1 : first_penalty_value(rg.first, penalty1_count, penalty1_index);
+             : (rg.method == syntax::RegMethod::ElasticNet ? second_penalty_value(outer_list(rg), penalty2_index) : 0);
+  penalty1 = reset ? selected_penalty1 : first_penalty_value(inner_list(rg), penalty1_count, penalty1_index);
   coefficient_bootstrap = ctx.final_pass && coefficient_bootstrap_prepared &&
                           ((penalty1_count == 1 && penalty2_count == 1) || (reset && regu));
   ctx.samples = coefficient_bootstrap ? coefficient_bootstrap_runs() : reset ? 1 : sample_runs(s_.resample);

@@ -15,6 +15,12 @@
 
 namespace oscat::catreg {
 
+// The lists of the two loops: inner (penalty1: the ridge or lasso penalty,
+// the elastic net's lasso penalty) and outer (penalty2: the elastic net's
+// ridge penalty).
+const syntax::PenaltyRange& inner_list(const syntax::RegularizationSettings& r);
+const syntax::PenaltyRange& outer_list(const syntax::RegularizationSettings& r);
+
 // Second penalty (elastic net): 1 value when the step is 0, otherwise
 // trunc((stop - start)/step + 1e-9) + 1 values start + i * step.
 int second_penalty_count(const syntax::PenaltyRange& r);

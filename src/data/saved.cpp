@@ -98,7 +98,6 @@ std::vector<int> ZYL_CreateSaved(std::string_view root, const std::vector<SavedV
 
 bool ZYL_WriteSavedFile(int handle, std::string_view root, const std::vector<SavedVar>& vars, int rows,
                         const double* values, std::string_view contents_key) {
-  auto& h = H();
   std::vector<host::FileVar> dict;
   dict.reserve(vars.size());
   for (const auto& v : vars) {
@@ -107,6 +106,12 @@ bool ZYL_WriteSavedFile(int handle, std::string_view root, const std::vector<Sav
     f.label = v.label;
     dict.push_back(std::move(f));
   }
+  return ZYL_WriteDataFile(handle, std::move(dict), rows, values, contents_key);
+}
+
+bool ZYL_WriteDataFile(int handle, std::vector<host::FileVar> dict, int rows, const double* values,
+                       std::string_view contents_key) {
+  auto& h = H();
   const std::string spec = h.files.path(handle);
   auto failed = [&]() {
     auto& msg = h.msg;
@@ -116,7 +121,7 @@ bool ZYL_WriteSavedFile(int handle, std::string_view root, const std::vector<Sav
     return false;
   };
   if (!h.files.DSDICTX(handle, dict)) return failed();
-  const auto k = vars.size();
+  const auto k = dict.size();
   std::vector<host::FileValue> row(k);
   for (int i = 0; i < rows; ++i) {
     for (std::size_t t = 0; t < k; ++t)

@@ -58,4 +58,9 @@ std::vector<int> ZYL_CreateSaved(std::string_view root, const std::vector<SavedV
 bool ZYL_WriteSavedFile(int handle, std::string_view root, const std::vector<SavedVar>& vars, int rows,
                         const double* values, std::string_view contents_key);
 
+// The same for variables whose names the caller gives (files with fixed
+// variable names, such as CATREG's regularization file).
+bool ZYL_WriteDataFile(int handle, std::vector<host::FileVar> dict, int rows, const double* values,
+                       std::string_view contents_key);
+
 }  // namespace oscat::data

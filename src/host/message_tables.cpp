@@ -33,6 +33,9 @@ const Table kCatpca = {
 #include "catpca/messages_plots.inc"
 #include "catpca/messages_bootstrap.inc"
 };
+const Table kCatreg = {
+#include "catreg/messages.inc"
+};
 const Table kSave = {
 #include "data/messages_save.inc"
 };
@@ -43,7 +46,7 @@ const Table kOlder = {
 }  // namespace
 
 void register_messages() {
-  for (const Table& t : {kCorres, kSyntax, kData, kScaling, kCatpca, kSave, kOlder})
+  for (const Table& t : {kCorres, kSyntax, kData, kScaling, kCatpca, kCatreg, kSave, kOlder})
     H().msg.add_catalogue(std::span(t.begin(), t.size()));
 }
 

@@ -198,8 +198,8 @@ struct PenaltyRange {
 
 struct RegularizationSettings {
   RegMethod method = RegMethod::None;
-  PenaltyRange first;   // ridge and lasso penalty; the lasso one for ENET
-  PenaltyRange second;  // the ridge penalty of ENET
+  PenaltyRange first;   // ridge and lasso penalty; the ridge one for ENET
+  PenaltyRange second;  // the lasso penalty of ENET
   int file = 0;
   std::string path;
 };

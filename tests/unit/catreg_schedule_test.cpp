@@ -62,12 +62,12 @@ std::vector<PlannedRun> runs(Schedule& plan) {
 
 }  // namespace
 
-TEST(CatregSchedule, AnElasticNetPathRunsSecondPenaltyOutsideFirst) {
+TEST(CatregSchedule, AnElasticNetPathRunsItsRidgeListOutsideItsLassoList) {
   syntax::CommandSettings s;
   s.kind = syntax::ProcedureKind::Catreg;
   s.regu.method = syntax::RegMethod::ElasticNet;
-  s.regu.first = {0.5, 1, 0.5};   // 0, 0.5, 1
-  s.regu.second = {0.1, 0.2, 0.1};  // 0.1, 0.2
+  s.regu.second = {0.5, 1, 0.5};  // lasso, inside: 0, 0.5, 1
+  s.regu.first = {0.1, 0.2, 0.1};  // ridge, outside: 0.1, 0.2
   Schedule plan(s);
   const auto r = runs(plan);
   ASSERT_EQ(r.size(), 6u);

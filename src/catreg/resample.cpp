@@ -1,0 +1,90 @@
+#include "catreg/resample.hpp"
+
+#include <cmath>
+
+#include "host/host.hpp"
+
+namespace oscat::catreg {
+
+void CRG_FoldCases(int n, const double* w, int k, int fold, double* out) {
+  int t = 0;
+  for (int i = 0; i < n; ++i) {
+    out[i] = w[i];
+    if (!(w[i] > 0)) continue;
+    if (t % k + 1 == fold) out[i] = 0.0;
+    ++t;
+  }
+}
+
+namespace {
+
+// Quantification of category c (1-based) of variable j in the fit; NaN when
+// it cannot be given.
+double quant(const CrgData& d, const CrgArrays& a, int j, int c) {
+  const auto& v = d.agg[j];
+  if (c < 1 || c > v.K) return 0.0;
+  if (v.f[c - 1] != 0.0) return a.q[c - 1 + static_cast<long>(j) * d.kmax];
+  if (d.lev[j].mlevel == scaling::NUMERICAL && !v.extracat() && v.S > 0 && d.N > 0)
+    return (v.x[c - 1] - v.xbar) / std::sqrt(v.S / d.N);
+  return std::nan("");
+}
+
+}  // namespace
+
+void CRG_PredictionErrors(const CrgData& d, const CrgArrays& a, const double* w, CaseErrors& e) {
+  for (int i = 0; i < d.n; ++i) {
+    if (!(w[i] > 0) || d.w[i] != 0.0) continue;
+    e.left_out[i] += 1;
+    double z = quant(d, a, 0, d.codes[i]);
+    double zhat = 0;
+    for (int j = 1; j < d.m; ++j) zhat += a.b[j] * quant(d, a, j, d.codes[i + static_cast<long>(j) * d.n]);
+    if (std::isnan(z) || std::isnan(zhat)) {
+      e.unpredictable[i] += 1;
+      continue;
+    }
+    e.sum[i] += (z - zhat) * (z - zhat);
+    e.count[i] += 1;
+  }
+}
+
+ErrorEstimate CRG_ErrorEstimates(int n, const double* w, const CaseErrors& e, bool bootstrap, double ape) {
+  ErrorEstimate r;
+  double sum = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!(w[i] > 0)) continue;
+    if (e.left_out[i] == 0) r.never_left_out = true;
+    else if (e.count[i] == 0) r.never_predictable = true;
+    if (e.count[i] == 0) continue;
+    r.cases += 1;
+    sum += w[i] * e.sum[i] / e.count[i];
+  }
+  if (r.cases == 0) {
+    r.epe = r.se = host::SYSMIS;
+    return r;
+  }
+  const double mean = sum / r.cases;
+  double ss = 0;
+  for (int i = 0; i < n; ++i)
+    if (w[i] > 0 && e.count[i] > 0) ss += w[i] * (e.sum[i] / e.count[i] - mean) * (e.sum[i] / e.count[i] - mean);
+  r.epe = bootstrap ? 0.368 * ape + 0.632 * mean : mean;
+  r.se = std::sqrt(ss) / r.cases;
+  return r;
+}
+
+void CRG_SelectModels(int M, const double* epe, const double* se, const double* selected, int& optimal,
+                      int& one_se) {
+  optimal = 0;
+  double best = 1e6;
+  for (int k = 0; k < M; ++k)
+    if (selected[k] >= 1 && !host::is_sysmis(epe[k]) && epe[k] < best) {
+      best = epe[k];
+      optimal = k;
+    }
+  one_se = optimal;
+  if (host::is_sysmis(epe[optimal])) return;
+  const double T = epe[optimal] + (host::is_sysmis(se[optimal]) ? 0.0 : se[optimal]);
+  for (int k = optimal + 1; k < M; ++k)
+    if (!host::is_sysmis(epe[k]) && epe[k] <= T && selected[k] >= 1 && selected[k] <= selected[optimal]) one_se = k;
+}
+
+}  // namespace oscat::catreg

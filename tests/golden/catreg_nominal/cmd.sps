@@ -1,0 +1,18 @@
+* Optimally scaled predictors: nominal ones span their dummies, ordinal ones
+* are monotone; a nominal dependent gives the first canonical correlation.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=NUMERICAL) WITH a b c (LEVEL=NOMINAL)
+  /CRITITER=.000000000001
+  /MAXITER=5000
+  /PRINT=R ANOVA HISTORY QUANT.
+CATREG VARIABLES=g a b
+  /ANALYSIS=g (LEVEL=NOMINAL) WITH a b (LEVEL=NOMINAL)
+  /CRITITER=.000000000001
+  /MAXITER=5000
+  /PRINT=R QUANT.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=NUMERICAL) WITH a b c (LEVEL=ORDINAL)
+  /CRITITER=.000000000001
+  /MAXITER=5000
+  /PRINT=R COEFF QUANT OCORR CORR.

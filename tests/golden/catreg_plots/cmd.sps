@@ -1,0 +1,17 @@
+* CATREG charts: transformations, residual plots (case 5 is supplementary)
+  and a lasso path; check.py compares them with the tables and saved values.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=NUMERICAL) WITH a (LEVEL=NOMINAL) b (LEVEL=NUMERICAL) c (LEVEL=ORDINAL)
+  /SUPPLEMENTARY=OBJECT(5)
+  /CRITITER=.000000000001 /MAXITER=5000
+  /PRINT=COEFF QUANT
+  /PLOT=TRANS(c) RESID(a b)
+  /SAVE=TRDATA PRED RES.
+SAVE OUTFILE='out.csv'.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=NUMERICAL) WITH a b c (LEVEL=NUMERICAL)
+  /CRITITER=.000000000001 /MAXITER=5000
+  /REGULARIZATION=LASSO(0.2 1.0 0.2) ('lasso.csv')
+  /PRINT=REGU
+  /PLOT=REGU.

@@ -1,0 +1,13 @@
+* Case weights: a weighted analysis equals the analysis of the data with
+  every case repeated as often as its weight says.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+WEIGHT BY w.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=ORDINAL) WITH a (LEVEL=NOMINAL) b (LEVEL=NUMERICAL) c (LEVEL=ORDINAL)
+  /CRITITER=.000000000001 /MAXITER=5000
+  /PRINT=R ANOVA COEFF QUANT.
+GET DATA /TYPE=CSV /FILE='expanded.csv'.
+CATREG VARIABLES=y a b c
+  /ANALYSIS=y (LEVEL=ORDINAL) WITH a (LEVEL=NOMINAL) b (LEVEL=NUMERICAL) c (LEVEL=ORDINAL)
+  /CRITITER=.000000000001 /MAXITER=5000
+  /PRINT=R ANOVA COEFF QUANT.
