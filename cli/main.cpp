@@ -152,6 +152,9 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
 
   if (!data.empty()) {
     if (!engine.load_data(fs::absolute(data, ec).string(), error)) return fail("cannot read " + data + ": " + error);
+    // No command is running yet: how the cells were read goes to standard error.
+    for (const auto& note : engine.active_file().read_notes())
+      std::cerr << "oscat: " << data << ": " << engine.message_text(note.key, note.params) << "\n";
   }
   for (const auto& s : sources) {
     engine.set_base_dir(s.dir);

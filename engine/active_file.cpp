@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -42,15 +43,16 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
                   std::vector<std::optional<Declared>>& decl, std::string& error) {
   using nlohmann::json;
   decl.assign(header.size(), std::nullopt);
+  std::unordered_map<std::string, std::size_t> column;
+  for (std::size_t c = 0; c < header.size(); ++c) column.emplace(upper_name(header[c]), c);
   try {
     json doc = json::parse(text);
     const json& vars = doc.at("variables");
     if (!vars.is_array()) throw std::runtime_error("\"variables\" is not a list");
     for (const json& v : vars) {
       const std::string name = v.at("name").get<std::string>();
-      auto it = std::find_if(header.begin(), header.end(),
-                             [&](const std::string& h) { return same_name(h, name); });
-      if (it == header.end()) {
+      const auto it = column.find(upper_name(name));
+      if (it == column.end()) {
         error = source + " describes variable \"" + name + "\", which the data file does not have";
         return false;
       }
@@ -79,13 +81,21 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
           d.missing.hi = bound(r[1]);
         }
       }
-      decl[static_cast<std::size_t>(it - header.begin())] = std::move(d);
+      decl[it->second] = std::move(d);
     }
   } catch (const std::exception& e) {
     error = source + " is not a valid dictionary file: " + e.what();
     return false;
   }
   return true;
+}
+
+// A cell as messages quote it: trimmed, and cut short when long.
+std::string shown_cell(std::string_view cell) {
+  while (!cell.empty() && (cell.front() == ' ' || cell.front() == '\t')) cell.remove_prefix(1);
+  while (!cell.empty() && (cell.back() == ' ' || cell.back() == '\t')) cell.remove_suffix(1);
+  if (cell.size() <= 40) return std::string(cell);
+  return std::string(cell.substr(0, 40)) + "...";
 }
 
 std::vector<bool> declared_strings(const std::vector<std::optional<Declared>>& decl) {
@@ -134,9 +144,9 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
                             std::string& error) {
   // Tables built by hand have not been through parse_csv's checks; nothing
   // below may index past a row or leave the dictionary half replaced.
+  std::unordered_map<std::string, std::size_t> seen;
   for (std::size_t c = 0; c < table.header.size(); ++c) {
-    bool repeated = false;
-    for (std::size_t k = 0; k < c; ++k) repeated = repeated || same_name(table.header[k], table.header[c]);
+    const bool repeated = !seen.emplace(upper_name(table.header[c]), c).second;
     if (!is_valid_variable_name(table.header[c]) || repeated) {
       error = "invalid or repeated variable name \"" + table.header[c] + "\"";
       return false;
@@ -158,16 +168,40 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
                          const std::string& source, std::string& error) {
   const std::size_t ncols = table.header.size();
   std::vector<int> widths(ncols, 0);
+  std::vector<ReadNote> notes;
   for (std::size_t c = 0; c < ncols; ++c) {
     const CsvColumn& col = table.cols[c];
+    const std::string& name = table.header[c];
     const bool declared_string = decl[c] && decl[c]->width > 0;
     if (col.bad_line != 0 && decl[c] && !declared_string) {
-      error = source + " declares \"" + table.header[c] + "\" numeric, but line " + std::to_string(col.bad_line) +
-              " holds \"" + col.bad_cell + "\"";
+      error = source + " declares \"" + name + "\" numeric, but line " + std::to_string(col.bad_line) +
+              " holds \"" + shown_cell(col.bad_cell) + "\"";
       return false;
     }
-    if (col.is_text)
-      widths[c] = static_cast<int>(std::max<std::size_t>(col.longest, declared_string ? decl[c]->width : 1));
+    if (!col.is_text && col.overflow_line != 0) {
+      error = "line " + std::to_string(col.overflow_line) + ", variable \"" + name + "\": \"" +
+              shown_cell(col.overflow_cell) + "\" is outside the range of numbers (about 1.8e308)";
+      return false;
+    }
+    if (col.is_text) {
+      const std::size_t width = std::max<std::size_t>(col.longest, declared_string ? decl[c]->width : 1);
+      if (width > kMaxStringWidth) {
+        error = "line " + std::to_string(col.longest_line) + ", variable \"" + name + "\": a cell of " +
+                std::to_string(col.longest) + " bytes is longer than a string value may be (" +
+                std::to_string(kMaxStringWidth) + " bytes)";
+        return false;
+      }
+      widths[c] = static_cast<int>(width);
+      if (col.bad_line != 0 && col.number_cells > 0)
+        notes.push_back({2, "Variable ^1 read as a string: line ^2 holds ^3.",
+                         {name, std::to_string(col.bad_line), shown_cell(col.bad_cell)}});
+    } else {
+      if (col.spelled_missing > 0)
+        notes.push_back({1, "Variable ^1: ^2 cells read as system-missing.", {name, std::to_string(col.spelled_missing)}});
+      if (col.rounded_line != 0)
+        notes.push_back({2, "Variable ^1: whole number on line ^2 rounded.",
+                         {name, std::to_string(col.rounded_line), shown_cell(col.rounded_cell)}});
+    }
   }
 
   // Everything is checked: replace the dictionary and the data.
@@ -194,6 +228,7 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
   split_.clear();
   split_override_.reset();
   row_ = -1;
+  notes_ = std::move(notes);
   return true;
 }
 

@@ -74,14 +74,24 @@ void Engine::set_base_dir(std::string dir) {
   files_.set_base_dir(base_dir_);
 }
 
-void Engine::report(const std::string& key, const std::vector<std::string>& params, int severity, int cls) {
-  host::Msg m = messages_.BP_CSTRING(key);
+namespace {
+host::Msg message_of(MessageStore& messages, const std::string& key, const std::vector<std::string>& params) {
+  host::Msg m = messages.BP_CSTRING(key);
   if (!params.empty()) {
-    host::Msg c = messages_.BP_BEGIN_COMPSTRING(m);
-    for (const auto& p : params) messages_.BP_ADD_PARAMETER(c, messages_.BP_CSTRING_NO_TRANSLATE(p));
-    m = messages_.BP_END_COMPSTRING(c);
+    host::Msg c = messages.BP_BEGIN_COMPSTRING(m);
+    for (const auto& p : params) messages.BP_ADD_PARAMETER(c, messages.BP_CSTRING_NO_TRANSLATE(p));
+    m = messages.BP_END_COMPSTRING(c);
   }
-  messages_.BP_ERROR(m, cls, severity);
+  return m;
+}
+}  // namespace
+
+void Engine::report(const std::string& key, const std::vector<std::string>& params, int severity, int cls) {
+  messages_.BP_ERROR(message_of(messages_, key, params), cls, severity);
+}
+
+std::string Engine::message_text(const std::string& key, const std::vector<std::string>& params) {
+  return messages_.text(message_of(messages_, key, params));
 }
 
 bool Engine::load_data(const std::string& path, std::string& error) { return active_.load_csv(path, error); }
