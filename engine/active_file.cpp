@@ -56,8 +56,20 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
         error = source + " describes variable \"" + name + "\", which the data file does not have";
         return false;
       }
+      // A hand-edited sidecar is checked as strictly as MISSING VALUES checks
+      // syntax: the message names the variable and the field.
+      auto bad = [&](const std::string& field, const std::string& why) {
+        error = source + ": field \"" + field + "\" of variable \"" + name + "\" " + why;
+        return false;
+      };
       Declared d;
-      d.width = std::max(v.value("width", 0), 0);
+      if (v.contains("width")) {
+        const json& w = v["width"];
+        if (!w.is_number_integer() || w.get<std::int64_t>() < 0 ||
+            w.get<std::int64_t>() > static_cast<std::int64_t>(kMaxStringWidth))
+          return bad("width", "must be 0 (numeric) or a string width from 1 to " + std::to_string(kMaxStringWidth));
+        d.width = static_cast<int>(w.get<std::int64_t>());
+      }
       d.label = v.value("label", std::string{});
       if (v.contains("value_labels") && !v["value_labels"].is_null()) {
         for (const json& pair : v["value_labels"]) {
@@ -79,7 +91,17 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
           d.missing.has_range = true;
           d.missing.lo = bound(r[0]);
           d.missing.hi = bound(r[1]);
+          if (d.width > 0) return bad("missing", "gives a range, but the variable is a string");
+          if (!(d.missing.lo <= d.missing.hi)) return bad("missing", "gives a range whose low end is above its high end");
         }
+        const std::size_t discrete = d.missing.values.size() + d.missing.strings.size();
+        if (discrete > 3 || (d.missing.has_range && discrete > 1))
+          return bad("missing", "gives " + std::to_string(discrete) + " values" + (d.missing.has_range ? " and a range" : "") +
+                                    "; at most three values, or a range and one value, are allowed");
+        if (d.width > 0 && !d.missing.values.empty()) return bad("missing", "gives numbers, but the variable is a string");
+        if (d.width == 0 && !d.missing.strings.empty()) return bad("missing", "gives strings, but the variable is numeric");
+        for (const auto& m : d.missing.strings)
+          if (m.size() > static_cast<std::size_t>(d.width)) return bad("missing", "gives \"" + m + "\", longer than the width");
       }
       decl[it->second] = std::move(d);
     }

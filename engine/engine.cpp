@@ -141,6 +141,11 @@ void Engine::run_procedure(const ProcedureCommand& proc, std::string_view text, 
     report("Procedure ^1 not available.", {proc.name}, 3);
     return;
   }
+  // Without data a procedure would find no cases and say nothing.
+  if (!active_.loaded()) {
+    report("No working data file.", {}, 3, 3);
+    return;
+  }
   // The procedure sets the split count to 0 while it runs and restores it;
   // keep the user's setting even if it does not.
   const int split = active_.split_count();

@@ -343,7 +343,7 @@ TEST(EngineActiveFile, MissingValuesAndRanges) {
   std::string err;
   ASSERT_TRUE(f.load_table(table({"x", "lo", "hi", "s"}, {{"1", "1", "1", "a"}}),
                            R"({"variables":[
-                               {"name":"x","missing":{"values":[8,9],"strings":[],"range":[-3,-1]}},
+                               {"name":"x","missing":{"values":[9],"strings":[],"range":[-3,-1]}},
                                {"name":"LO","missing":{"values":[],"range":[-1e308,0]}},
                                {"name":"hi","missing":{"range":[100,1e308]}},
                                {"name":"s","width":3,"missing":{"strings":["NA "]}}]})",
@@ -444,6 +444,14 @@ TEST(EngineActiveFile, SidecarFromFileAndBadSidecars) {
   keeps("{not json", "not a valid dictionary file");
   keeps(R"({"variables":[{"name":"other"}]})", "\"other\"");
   keeps(R"({"variables":[{"name":"grp","value_labels":[["x","y"]]}]})", "not a valid dictionary file");
+  // Hand-edited fields the syntax could never have produced: the message names the field.
+  keeps(R"({"variables":[{"name":"grp","missing":{"values":[1,2,3,4,5,6,7,8]}}]})", "field \"missing\" of variable \"grp\" gives 8 values");
+  keeps(R"({"variables":[{"name":"grp","missing":{"values":[1],"range":[0,5]},"width":0},{"name":"code","missing":{"range":[5,1]}}]})",
+        "field \"missing\" of variable \"code\" gives a range whose low end");
+  keeps(R"({"variables":[{"name":"grp","width":-4}]})", "field \"width\" of variable \"grp\"");
+  keeps(R"({"variables":[{"name":"grp","width":2.5}]})", "field \"width\"");
+  keeps(R"({"variables":[{"name":"code","width":1,"missing":{"values":[9]}}]})", "gives numbers, but the variable is a string");
+  keeps(R"({"variables":[{"name":"grp","missing":{"strings":["x"]}}]})", "gives strings, but the variable is numeric");
   tmp.write("data2.csv", "code\nabc\n");
   tmp.write("data2.csv.dict.json", R"({"variables":[{"name":"code","width":0}]})");
   EXPECT_FALSE(f.load_csv((tmp.dir / "data2.csv").string(), err));
