@@ -1,5 +1,7 @@
 #include "engine/active_file.hpp"
 
+#include "engine/files.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -154,7 +156,21 @@ bool ActiveFile::load_csv(const std::string& path, std::string& error) {
     return declared_strings(decl);
   };
   CsvColumns columns;
-  if (!read_csv_columns(path, columns, error, text_columns)) return false;
+  std::string text;
+  if (!read_text_file(path, text, error)) return false;
+  if (!parse_csv_columns(text, columns, error, text_columns)) {
+    error = path + ": " + error;
+    return false;
+  }
+  if (sidecar_error.empty() && !json_text.empty()) {
+    // A data file and its dictionary are renamed into place one after the
+    // other: a pair from two different runs is refused, never read.
+    const std::string expected = sidecar_data_hash(json_text);
+    if (!expected.empty() && expected != content_hash(text))
+      sidecar_error = "\"" + sidecar + "\" was not written with this data file (another run or an edit changed one of "
+                      "the two); save the data again";
+  }
+  std::string().swap(text);
   if (!sidecar_error.empty()) {
     error = sidecar_error;
     return false;

@@ -373,6 +373,10 @@ bool parse_csv(std::string_view s, CsvTable& out, std::string& error) {
   return true;
 }
 
+bool read_text_file(const std::string& path, std::string& contents, std::string& error) {
+  return read_file(path, contents, error);
+}
+
 bool read_csv(const std::string& path, CsvTable& out, std::string& error) {
   out = CsvTable{};
   std::string text;

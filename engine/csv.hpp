@@ -27,6 +27,10 @@ struct CsvTable {
 // (case-insensitive) header name. Messages name the line concerned.
 bool parse_csv(std::string_view text, CsvTable& out, std::string& error);
 
+// A file's contents in one buffer; an unreadable file or a directory is an
+// error naming it.
+bool read_text_file(const std::string& path, std::string& contents, std::string& error);
+
 // parse_csv on a file's contents; an unreadable file is an error naming it.
 bool read_csv(const std::string& path, CsvTable& out, std::string& error);
 

@@ -1,5 +1,7 @@
 #include "engine/numerics_state.hpp"
 
+#include "engine/files.hpp"
+
 #include <csignal>
 #include <string>
 #include <unistd.h>
@@ -11,12 +13,21 @@ std::atomic<bool> g_interrupt{false};
 
 extern "C" void on_sigint(int) {
   if (g_interrupt.load()) {
-    // Second Ctrl-C: the user really wants out.
+    // Second Ctrl-C: the user really wants out; no half-written file stays behind.
+    remove_registered_temporaries();
     std::signal(SIGINT, SIG_DFL);
     std::raise(SIGINT);
     return;
   }
   g_interrupt.store(true);
+}
+
+// SIGTERM and SIGHUP end the run at once, as they would have, but first
+// remove the files being written.
+extern "C" void on_terminate(int sig) {
+  remove_registered_temporaries();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
 }
 
 std::uint64_t splitmix64(std::uint64_t& x) {
@@ -34,6 +45,8 @@ std::atomic<bool>& interrupt_flag() { return g_interrupt; }
 void install_interrupt_handler() {
   static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
   std::signal(SIGINT, on_sigint);
+  std::signal(SIGTERM, on_terminate);
+  std::signal(SIGHUP, on_terminate);
 }
 
 NumericsState::NumericsState() {
