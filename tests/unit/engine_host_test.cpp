@@ -280,6 +280,39 @@ TEST(Files, DataFileRoundTripWithSidecar) {
   EXPECT_EQ(in.rows[2][1].text, "12");
 }
 
+TEST(Files, InvalidUtf8IsReplacedAndThePairIsCheckedOnReading) {
+  EXPECT_EQ(valid_utf8("Ann\xE9" "e"), "Ann\xEF\xBF\xBD" "e");
+  EXPECT_EQ(valid_utf8("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xC3\xA9 \xE2\x82\xAC");  // valid text is kept
+  EXPECT_EQ(valid_utf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                    // overlong
+  EXPECT_EQ(valid_utf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
+  EXPECT_EQ(valid_utf8("x\xF0\x9F"), "x\xEF\xBF\xBD\xEF\xBF\xBD");                  // cut short
+
+  // The hash does not depend on how the bytes are fed.
+  const std::string text = "id,name\n1,abcdefghijk\n2,\"x,y\"\n";
+  ContentHash pieces;
+  for (std::size_t at = 0; at < text.size(); at += 3) pieces.update(text.data() + at, std::min<std::size_t>(3, text.size() - at));
+  EXPECT_EQ(pieces.hex(), content_hash(text));
+  EXPECT_NE(content_hash(text), content_hash(text + " "));
+  EXPECT_NE(content_hash("ab"), content_hash(std::string("ab\0", 3)));
+
+  TempDir dir;
+  std::vector<DataColumn> cols(1);
+  cols[0].var = {"n\xE4me", 0, "Ann\xE9" "e", {{1, "\xFF"}}, {}};
+  DataFileWriter w;
+  std::string error;
+  ASSERT_TRUE(w.open(dir.file("l.csv"), cols, error)) << error;
+  ASSERT_TRUE(w.write({host::FileValue::num(1)}, error));
+  ASSERT_TRUE(w.commit(error)) << error;
+  DataFileContents in;
+  ASSERT_TRUE(read_data_file(dir.file("l.csv"), in, error)) << error;
+  EXPECT_EQ(in.vars[0].var.name, "n\xEF\xBF\xBDme");  // header and dictionary agree
+  EXPECT_EQ(in.vars[0].var.label, "Ann\xEF\xBF\xBD" "e");
+  // The same dictionary beside other data: refused, never read.
+  dir.write("l.csv", "n\xEF\xBF\xBDme\n2\n");
+  EXPECT_FALSE(read_data_file(dir.file("l.csv"), in, error));
+  EXPECT_NE(error.find("not written with this data file"), std::string::npos) << error;
+}
+
 TEST(Files, WritesAreAtomicAndFailuresLeaveNothing) {
   TempDir dir;
   dir.write("keep.csv", "old\n1\n");
