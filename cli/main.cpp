@@ -211,12 +211,16 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
   }
 
   std::string report;
-  if (format == "html") {
-    report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
-  } else if (format == "json") {
-    report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
-  } else {
-    report = oscat::engine::render_text(engine.document());
+  try {
+    if (format == "html") {
+      report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
+    } else if (format == "json") {
+      report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
+    } else {
+      report = oscat::engine::render_text(engine.document());
+    }
+  } catch (const std::bad_alloc&) {
+    return fail("not enough memory to write the report");
   }
   if (!report.empty() && report.back() != '\n') report += '\n';
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 
 #include "engine/host_commands.hpp"
 
@@ -108,6 +110,18 @@ void Engine::run_syntax(std::string_view syntax_text) {
 }
 
 void Engine::run_command(const CommandText& cmd) {
+  // A command that runs out of memory (reading a file, building a table) is
+  // reported and the run goes on: the report so far is never lost.
+  try {
+    dispatch_command(cmd);
+  } catch (const std::bad_alloc&) {
+    report("Not enough memory for this command.", {}, 3, 3);
+  } catch (const std::exception& e) {
+    report("Command failed: ^1.", {e.what()}, 3, 3);
+  }
+}
+
+void Engine::dispatch_command(const CommandText& cmd) {
   messages_.reset();
   listing_.reset();
   messages_.clear_error_flag();

@@ -89,6 +89,7 @@ class Engine {
 
  private:
   void run_command(const CommandText& cmd);
+  void dispatch_command(const CommandText& cmd);
   void run_procedure(const ProcedureCommand& proc, std::string_view text, int words);
   void after_procedure(const std::string& routine);
 

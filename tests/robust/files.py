@@ -10,7 +10,8 @@ Checks, each in a fresh temporary directory:
     is refused;
   - SIGTERM during SAVE leaves no temporary file, and a stale temporary of a
     dead run is removed by the next SAVE of that file;
-  - a 100,000-column file is read, saved and read back well within a minute.
+  - a 100,000-column file is read, saved and read back well within a minute;
+  - running out of memory in GET DATA is an error of that command only.
 Exits non-zero naming the first check that failed.
 """
 import glob
@@ -125,7 +126,28 @@ def wide_header(d):
         check(False, "a 100,000-column file takes over a minute")
 
 
-for test in (output_targets, save_race, sigterm, wide_header):
+def out_of_memory(d):
+    # GET DATA beyond the address space allowed: an error for that command,
+    # the next commands run and the report is written.
+    import resource
+
+    def limit():
+        resource.setrlimit(resource.RLIMIT_AS, (100 << 20, 100 << 20))
+
+    write(os.path.join(d, "t.sps"), "TITLE 'x'.\n")
+    if subprocess.run([OSCAT, "run", "t.sps"], cwd=d, preexec_fn=limit, stdout=subprocess.DEVNULL,
+                      stderr=subprocess.DEVNULL).returncode != 0:
+        print("out_of_memory: skipped (the program cannot start within 100 MB, e.g. under a sanitizer)")
+        return
+    with open(os.path.join(d, "h.csv"), "w") as f:
+        f.write("a,b\n" + "1,2\n" * 5000000)
+    write(os.path.join(d, "g.sps"), "GET DATA /TYPE=CSV /FILE='h.csv'.\nTITLE 'after'.\n")
+    p = subprocess.run([OSCAT, "run", "g.sps"], cwd=d, preexec_fn=limit, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    check(p.returncode == 1 and b"not enough memory for this command" in p.stdout and b"TITLE 'after'" in p.stdout,
+          "out of memory in GET DATA is reported and the run goes on: %d %s" % (p.returncode, p.stdout[-400:]))
+
+
+for test in (output_targets, save_race, sigterm, wide_header, out_of_memory):
     with tempfile.TemporaryDirectory() as d:
         test(d)
 sys.exit(1 if failures else 0)
