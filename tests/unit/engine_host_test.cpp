@@ -593,7 +593,7 @@ TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
     EXPECT_TRUE(e.host().num.ATNJMP());
     e.host().workspace.SHOMEM();
   });
-  e.run_syntax("HOMALS sex grp.\nHOMALS sex grp.\nVARIABLE LABELS id 'never'.\n");
+  e.run_syntax("SET WORKSPACE=1048576.\nHOMALS sex grp.\nHOMALS sex grp.\nVARIABLE LABELS id 'never'.\n");
   interrupt_flag().store(false);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(e.interrupted());
@@ -605,6 +605,29 @@ TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
   EXPECT_EQ(msgs[0].text.params, (std::vector<std::string>{"1", "GB", "0", "bytes"}));
   EXPECT_EQ(msgs[1].severity, 3);
   EXPECT_EQ(e.errors(), 1);
+}
+
+// The default limit follows the machine; a refused request is named in the
+// note, with how to raise the limit.
+TEST(Workspace, DefaultFromTheMachineAndTheRefusedRequestIsNamed) {
+  const double phys = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+  WorkspaceArena w;
+  EXPECT_GE(static_cast<double>(w.limit()), std::min(phys, static_cast<double>(WorkspaceArena::kDefaultLimit)));
+  EXPECT_LE(static_cast<double>(w.limit()), std::max(phys / 2, static_cast<double>(WorkspaceArena::kDefaultLimit)));
+  std::vector<std::pair<std::string, std::vector<std::string>>> notes;
+  w.set_note_sink([&](const std::string& k, const std::vector<std::string>& p) { notes.emplace_back(k, p); });
+  w.set_limit(1 << 20);
+  std::size_t granted = 0;
+  void* a = w.GETMEM(1000, granted);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(w.GETMEM(3u << 20, granted), nullptr);
+  w.SHOMEM();
+  w.SHOMEM();  // the refusal is told once
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0].first, "Workspace asked ^1 ^2; limit ^3 ^4; in use ^5 ^6.");
+  EXPECT_EQ(notes[0].second, (std::vector<std::string>{"3", "MB", "1", "MB", "1000", "bytes"}));
+  EXPECT_EQ(notes[1].first, "Workspace limit ^1 ^2; in use ^3 ^4.");
+  w.FREMEM(a);
 }
 
 TEST_F(EngineFixture, FirstTitleNamesTheReport) {
