@@ -197,6 +197,8 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     });
   }
   oscat::engine::install_interrupt_handler();
+  // Long runs show their iteration or sample counter on a terminal only.
+  engine.numerics().set_progress(stderr, ::isatty(STDERR_FILENO) != 0);
 
   if (!data.empty()) {
     if (!engine.load_data(fs::absolute(data, ec).string(), error)) return fail("cannot read " + data + ": " + error);

@@ -2,7 +2,9 @@
 
 #include "engine/files.hpp"
 
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 
@@ -77,13 +79,29 @@ double NumericsState::URAND() { return static_cast<double>(next() >> 11) * 0x1.0
 
 void NumericsState::ODOMTR(std::string_view text, long counter) {
   if (!progress_enabled_ || progress_ == nullptr) return;
-  std::string line = "\r" + std::string(text) + " " + std::to_string(counter);
+  // One line, redrawn at most ten times a second, with the pace so far; a new
+  // counter (another loop) starts its own clock.
+  const auto now = std::chrono::steady_clock::now();
+  if (text != progress_text_ || counter < progress_last_) {
+    progress_text_.assign(text);
+    progress_start_ = now;
+    progress_drawn_ = {};
+  }
+  progress_last_ = counter;
+  if (progress_shown_ && now - progress_drawn_ < std::chrono::milliseconds(100)) return;
+  progress_drawn_ = now;
+  const double secs = std::chrono::duration<double>(now - progress_start_).count();
+  char pace[64] = "";
+  if (secs >= 1 && counter > 0) std::snprintf(pace, sizeof pace, "  (%.0f s, %.3g s each)", secs, secs / static_cast<double>(counter));
+  std::string line = "\r" + std::string(text) + " " + std::to_string(counter) + pace + "\033[K";
   std::fputs(line.c_str(), progress_);
   std::fflush(progress_);
   progress_shown_ = true;
 }
 
 void NumericsState::end_command() {
+  progress_text_.clear();
+  progress_last_ = 0;
   if (!progress_shown_) return;
   std::fputs("\r\033[K", progress_);
   std::fflush(progress_);
