@@ -305,13 +305,13 @@ bool type_cell(CsvColumn& c, std::string_view v, int line, double& x) {
     case CellRead::Rounded:
       if (c.rounded_line == 0) {
         c.rounded_line = line;
-        c.rounded_cell.assign(v);
+        c.rounded_cell.assign(v.substr(0, 64));
       }
       return true;
     case CellRead::Overflow:
       if (c.overflow_line == 0) {
         c.overflow_line = line;
-        c.overflow_cell.assign(v);
+        c.overflow_cell.assign(v.substr(0, 64));
       }
       x = host::SYSMIS;
       return true;
@@ -320,7 +320,7 @@ bool type_cell(CsvColumn& c, std::string_view v, int line, double& x) {
   }
   c.is_text = true;
   c.bad_line = line;
-  c.bad_cell.assign(v);
+  c.bad_cell.assign(v.substr(0, 64));  // enough to quote; a cell may be huge
   return false;
 }
 
