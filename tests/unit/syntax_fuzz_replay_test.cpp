@@ -59,5 +59,6 @@ TEST(SyntaxFuzzCorpus, HostCommandsAndCsvInputsWithoutCrash) {
       csv_fuzz::read_input(ss.str());
       ++n;
     }
+  fs::remove("fuzz_data.csv");
   EXPECT_GT(n, 0);
 }
