@@ -11,7 +11,7 @@ out=${FUZZ_OUT:-$root/build-fuzz}
 secs=${1:-600}
 which=${2:-both}
 mkdir -p "$out" "$here/corpus" "$here/corpus_csv" "$out/work" "$out/work_csv" "$out/corpus_live" "$out/corpus_csv_live"
-srcs=$(ls "$root"/src/syntax/*.cpp "$root"/src/host/*.cpp "$root"/engine/*.cpp)
+srcs=$(ls "$root"/src/syntax/*.cpp "$root"/src/host/*.cpp "$root"/src/frame/messages.cpp "$root"/engine/*.cpp)
 flags="-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I$root -I$root/src -I$here"
 if [ "$which" != csv ]; then
   clang++ $flags -o "$out/syntax_fuzz" "$here/syntax_fuzz.cpp" $srcs
