@@ -22,6 +22,7 @@
 #include <CLI/CLI.hpp>
 
 #include "engine/engine.hpp"
+#include "engine/files.hpp"
 #include "engine/host_commands.hpp"
 #include "engine/numerics_state.hpp"
 #include "engine/render_html.hpp"
@@ -77,8 +78,40 @@ void* open_library(std::string& error) {
   return nullptr;
 }
 
+// Where --output really goes: through symlinks to their target. Anything
+// there that is not a regular file (a device, a pipe, a directory) is never
+// replaced by a regular file.
+bool output_target(const std::string& output, std::string& target, std::string& error) {
+  std::error_code ec;
+  fs::path p = fs::absolute(output, ec);
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+    if (hops == 40) {
+      error = "too many levels of symbolic links";
+      return false;
+    }
+    const fs::path link = fs::read_symlink(p, ec);
+    if (ec) {
+      error = ec.message();
+      return false;
+    }
+    p = link.is_absolute() ? link : p.parent_path() / link;
+  }
+  const fs::file_status st = fs::status(p, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    error = "it is not a regular file (" + p.string() + "); the report replaces only regular files";
+    return false;
+  }
+  target = p.lexically_normal().string();
+  return true;
+}
+
 bool write_atomically(const std::string& path, const std::string& text, std::string& error) {
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+  oscat::engine::register_temporary(tmp);
+  struct Forget {
+    std::string p;
+    ~Forget() { oscat::engine::unregister_temporary(p); }
+  } forget{tmp};
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     if (!out) {
@@ -132,6 +165,21 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     sources.push_back(std::move(s));
   }
 
+  // The report must never replace what the run reads.
+  std::string target;
+  if (!output.empty()) {
+    std::string why;
+    if (!output_target(output, target, why)) return fail("cannot write the report to " + output + ": " + why);
+    std::vector<std::string> inputs;
+    if (!data.empty()) inputs.push_back(data);
+    for (const auto& f : files)
+      if (f != "-") inputs.push_back(f);
+    for (const auto& in : inputs) {
+      if (fs::exists(target, ec) && fs::equivalent(target, in, ec))
+        return fail("--output " + output + " is the input file " + in + "; the report would replace it");
+    }
+  }
+
   std::string error;
   void* lib = open_library(error);
   if (lib == nullptr) return fail("cannot load the procedure library liboscat.so: " + error);
@@ -151,9 +199,14 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     });
   }
   oscat::engine::install_interrupt_handler();
+  // Long runs show their iteration or sample counter on a terminal only.
+  engine.numerics().set_progress(stderr, ::isatty(STDERR_FILENO) != 0);
 
   if (!data.empty()) {
     if (!engine.load_data(fs::absolute(data, ec).string(), error)) return fail("cannot read " + data + ": " + error);
+    // No command is running yet: how the cells were read goes to standard error.
+    for (const auto& note : engine.active_file().read_notes())
+      std::cerr << "oscat: " << data << ": " << engine.message_text(note.key, note.params) << "\n";
   }
   for (const auto& s : sources) {
     engine.set_base_dir(s.dir);
@@ -162,19 +215,23 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
   }
 
   std::string report;
-  if (format == "html") {
-    report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
-  } else if (format == "json") {
-    report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
-  } else {
-    report = oscat::engine::render_text(engine.document());
+  try {
+    if (format == "html") {
+      report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
+    } else if (format == "json") {
+      report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
+    } else {
+      report = oscat::engine::render_text(engine.document());
+    }
+  } catch (const std::bad_alloc&) {
+    return fail("not enough memory to write the report");
   }
   if (!report.empty() && report.back() != '\n') report += '\n';
 
   if (output.empty()) {
     std::cout << report << std::flush;
     if (!std::cout) return fail("cannot write the report to standard output");
-  } else if (!write_atomically(output, report, error)) {
+  } else if (!write_atomically(target, report, error)) {
     return fail("cannot write " + output + ": " + error);
   }
   // The library stays loaded until exit: the engine's host may still be bound.

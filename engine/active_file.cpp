@@ -1,5 +1,7 @@
 #include "engine/active_file.hpp"
 
+#include "engine/files.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -42,20 +45,33 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
                   std::vector<std::optional<Declared>>& decl, std::string& error) {
   using nlohmann::json;
   decl.assign(header.size(), std::nullopt);
+  std::unordered_map<std::string, std::size_t> column;
+  for (std::size_t c = 0; c < header.size(); ++c) column.emplace(upper_name(header[c]), c);
   try {
     json doc = json::parse(text);
     const json& vars = doc.at("variables");
     if (!vars.is_array()) throw std::runtime_error("\"variables\" is not a list");
     for (const json& v : vars) {
       const std::string name = v.at("name").get<std::string>();
-      auto it = std::find_if(header.begin(), header.end(),
-                             [&](const std::string& h) { return same_name(h, name); });
-      if (it == header.end()) {
+      const auto it = column.find(upper_name(name));
+      if (it == column.end()) {
         error = source + " describes variable \"" + name + "\", which the data file does not have";
         return false;
       }
+      // A hand-edited sidecar is checked as strictly as MISSING VALUES checks
+      // syntax: the message names the variable and the field.
+      auto bad = [&](const std::string& field, const std::string& why) {
+        error = source + ": field \"" + field + "\" of variable \"" + name + "\" " + why;
+        return false;
+      };
       Declared d;
-      d.width = std::max(v.value("width", 0), 0);
+      if (v.contains("width")) {
+        const json& w = v["width"];
+        if (!w.is_number_integer() || w.get<std::int64_t>() < 0 ||
+            w.get<std::int64_t>() > static_cast<std::int64_t>(kMaxStringWidth))
+          return bad("width", "must be 0 (numeric) or a string width from 1 to " + std::to_string(kMaxStringWidth));
+        d.width = static_cast<int>(w.get<std::int64_t>());
+      }
       d.label = v.value("label", std::string{});
       if (v.contains("value_labels") && !v["value_labels"].is_null()) {
         for (const json& pair : v["value_labels"]) {
@@ -77,15 +93,33 @@ bool read_sidecar(std::string_view text, const std::string& source, const std::v
           d.missing.has_range = true;
           d.missing.lo = bound(r[0]);
           d.missing.hi = bound(r[1]);
+          if (d.width > 0) return bad("missing", "gives a range, but the variable is a string");
+          if (!(d.missing.lo <= d.missing.hi)) return bad("missing", "gives a range whose low end is above its high end");
         }
+        const std::size_t discrete = d.missing.values.size() + d.missing.strings.size();
+        if (discrete > 3 || (d.missing.has_range && discrete > 1))
+          return bad("missing", "gives " + std::to_string(discrete) + " values" + (d.missing.has_range ? " and a range" : "") +
+                                    "; at most three values, or a range and one value, are allowed");
+        if (d.width > 0 && !d.missing.values.empty()) return bad("missing", "gives numbers, but the variable is a string");
+        if (d.width == 0 && !d.missing.strings.empty()) return bad("missing", "gives strings, but the variable is numeric");
+        for (const auto& m : d.missing.strings)
+          if (m.size() > static_cast<std::size_t>(d.width)) return bad("missing", "gives \"" + m + "\", longer than the width");
       }
-      decl[static_cast<std::size_t>(it - header.begin())] = std::move(d);
+      decl[it->second] = std::move(d);
     }
   } catch (const std::exception& e) {
     error = source + " is not a valid dictionary file: " + e.what();
     return false;
   }
   return true;
+}
+
+// A cell as messages quote it: trimmed, and cut short when long.
+std::string shown_cell(std::string_view cell) {
+  while (!cell.empty() && (cell.front() == ' ' || cell.front() == '\t')) cell.remove_prefix(1);
+  while (!cell.empty() && (cell.back() == ' ' || cell.back() == '\t')) cell.remove_suffix(1);
+  if (cell.size() <= 40) return std::string(cell);
+  return std::string(cell.substr(0, 40)) + "...";
 }
 
 std::vector<bool> declared_strings(const std::vector<std::optional<Declared>>& decl) {
@@ -122,7 +156,21 @@ bool ActiveFile::load_csv(const std::string& path, std::string& error) {
     return declared_strings(decl);
   };
   CsvColumns columns;
-  if (!read_csv_columns(path, columns, error, text_columns)) return false;
+  std::string text;
+  if (!read_text_file(path, text, error)) return false;
+  if (!parse_csv_columns(text, columns, error, text_columns)) {
+    error = path + ": " + error;
+    return false;
+  }
+  if (sidecar_error.empty() && !json_text.empty()) {
+    // A data file and its dictionary are renamed into place one after the
+    // other: a pair from two different runs is refused, never read.
+    const std::string expected = sidecar_data_hash(json_text);
+    if (!expected.empty() && expected != content_hash(text))
+      sidecar_error = "\"" + sidecar + "\" was not written with this data file (another run or an edit changed one of "
+                      "the two); save the data again";
+  }
+  std::string().swap(text);
   if (!sidecar_error.empty()) {
     error = sidecar_error;
     return false;
@@ -134,9 +182,9 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
                             std::string& error) {
   // Tables built by hand have not been through parse_csv's checks; nothing
   // below may index past a row or leave the dictionary half replaced.
+  std::unordered_map<std::string, std::size_t> seen;
   for (std::size_t c = 0; c < table.header.size(); ++c) {
-    bool repeated = false;
-    for (std::size_t k = 0; k < c; ++k) repeated = repeated || same_name(table.header[k], table.header[c]);
+    const bool repeated = !seen.emplace(upper_name(table.header[c]), c).second;
     if (!is_valid_variable_name(table.header[c]) || repeated) {
       error = "invalid or repeated variable name \"" + table.header[c] + "\"";
       return false;
@@ -158,16 +206,40 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
                          const std::string& source, std::string& error) {
   const std::size_t ncols = table.header.size();
   std::vector<int> widths(ncols, 0);
+  std::vector<ReadNote> notes;
   for (std::size_t c = 0; c < ncols; ++c) {
     const CsvColumn& col = table.cols[c];
+    const std::string& name = table.header[c];
     const bool declared_string = decl[c] && decl[c]->width > 0;
     if (col.bad_line != 0 && decl[c] && !declared_string) {
-      error = source + " declares \"" + table.header[c] + "\" numeric, but line " + std::to_string(col.bad_line) +
-              " holds \"" + col.bad_cell + "\"";
+      error = source + " declares \"" + name + "\" numeric, but line " + std::to_string(col.bad_line) +
+              " holds \"" + shown_cell(col.bad_cell) + "\"";
       return false;
     }
-    if (col.is_text)
-      widths[c] = static_cast<int>(std::max<std::size_t>(col.longest, declared_string ? decl[c]->width : 1));
+    if (!col.is_text && col.overflow_line != 0) {
+      error = "line " + std::to_string(col.overflow_line) + ", variable \"" + name + "\": \"" +
+              shown_cell(col.overflow_cell) + "\" is outside the range of numbers (about 1.8e308)";
+      return false;
+    }
+    if (col.is_text) {
+      const std::size_t width = std::max<std::size_t>(col.longest, declared_string ? decl[c]->width : 1);
+      if (width > kMaxStringWidth) {
+        error = "line " + std::to_string(col.longest_line) + ", variable \"" + name + "\": a cell of " +
+                std::to_string(col.longest) + " bytes is longer than a string value may be (" +
+                std::to_string(kMaxStringWidth) + " bytes)";
+        return false;
+      }
+      widths[c] = static_cast<int>(width);
+      if (col.bad_line != 0 && col.number_cells > 0)
+        notes.push_back({2, "Variable ^1 read as a string: line ^2 holds ^3.",
+                         {name, std::to_string(col.bad_line), shown_cell(col.bad_cell)}});
+    } else {
+      if (col.spelled_missing > 0)
+        notes.push_back({1, "Variable ^1: ^2 cells read as system-missing.", {name, std::to_string(col.spelled_missing)}});
+      if (col.rounded_line != 0)
+        notes.push_back({2, "Variable ^1: whole number on line ^2 rounded.",
+                         {name, std::to_string(col.rounded_line), shown_cell(col.rounded_cell)}});
+    }
   }
 
   // Everything is checked: replace the dictionary and the data.
@@ -194,6 +266,7 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
   split_.clear();
   split_override_.reset();
   row_ = -1;
+  notes_ = std::move(notes);
   return true;
 }
 

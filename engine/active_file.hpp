@@ -45,6 +45,16 @@ class ActiveFile : public host::Cases {
                   std::string& error);
   bool loaded() const { return loaded_; }
 
+  // What the last successful load has to say about how it read the cells:
+  // missing-data spellings read as SYSMIS, numeric-looking columns read as
+  // strings, whole numbers rounded. Keys of the host's catalogue.
+  struct ReadNote {
+    int severity = 1;  // 1 note, 2 warning
+    std::string key;
+    std::vector<std::string> params;
+  };
+  const std::vector<ReadNote>& read_notes() const { return notes_; }
+
   // Read access for writers of data files (rows 0-based, vars 1-based).
   // Out-of-range arguments give SYSMIS / an empty string.
   int rows() const;
@@ -122,6 +132,7 @@ class ActiveFile : public host::Cases {
   mutable std::optional<int> split_override_;
   int row_ = -1;
   bool accessing_ = false;
+  std::vector<ReadNote> notes_;
 };
 
 }  // namespace oscat::engine

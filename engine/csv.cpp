@@ -9,8 +9,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <cctype>
 #include <filesystem>
+#include <unordered_map>
 
 #include "engine/dictionary.hpp"
 #include "host/host.hpp"
@@ -145,6 +149,8 @@ bool scan_records(std::string_view s, std::string& error, Field&& field, Record&
 bool check_header(const std::vector<std::string>& fields, int line, std::vector<std::string>& header,
                   std::string& error) {
   header.clear();
+  std::unordered_map<std::string, std::size_t> seen;  // upper-cased name -> column: linear in the width
+  seen.reserve(fields.size());
   for (std::size_t k = 0; k < fields.size(); ++k) {
     std::string name(trim_view(fields[k]));
     const std::string col = "column " + std::to_string(k + 1) + " of the header";
@@ -156,11 +162,9 @@ bool check_header(const std::vector<std::string>& fields, int line, std::vector<
       error = col + ": \"" + name + "\" is not a valid variable name";
       return false;
     }
-    for (std::size_t j = 0; j < header.size(); ++j) {
-      if (same_name(header[j], name)) {
-        error = col + " repeats the name \"" + name + "\" of column " + std::to_string(j + 1);
-        return false;
-      }
+    if (const auto [it, added] = seen.emplace(upper_name(name), k); !added) {
+      error = col + " repeats the name \"" + name + "\" of column " + std::to_string(it->second + 1);
+      return false;
     }
     header.push_back(std::move(name));
   }
@@ -227,17 +231,107 @@ bool read_file(const std::string& path, std::string& contents, std::string& erro
 
 }  // namespace
 
-bool parse_plain_number(std::string_view cell, double& v) {
+bool is_missing_spelling(std::string_view cell) {
   cell = trim_view(cell);
-  if (digits_number(cell, v)) return true;
-  if (cell.empty()) return false;
+  auto is = [&](std::string_view word) {
+    if (cell.size() != word.size()) return false;
+    for (std::size_t k = 0; k < word.size(); ++k)
+      if (std::toupper(static_cast<unsigned char>(cell[k])) != word[k]) return false;
+    return true;
+  };
+  return is("NA") || is("N/A") || is("NAN") || is(".");
+}
+
+CellRead read_cell(std::string_view cell, double& v) {
+  if (digits_number(cell, v)) return CellRead::Number;
+  cell = trim_view(cell);
+  if (cell.empty() || is_missing_spelling(cell)) {
+    v = host::SYSMIS;
+    return CellRead::Missing;
+  }
   for (char c : cell) {
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E')) return false;
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
+      return CellRead::NotNumber;
   }
   if (cell.front() == '+') cell.remove_prefix(1);
-  auto [p, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), v);
-  return ec == std::errc{} && p == cell.data() + cell.size() && std::isfinite(v);
+  const char* const end = cell.data() + cell.size();
+  auto [p, ec] = std::from_chars(cell.data(), end, v);
+  if (p != end || ec == std::errc::invalid_argument) return CellRead::NotNumber;
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow or underflow; strtod says which and gives the nearest tiny value.
+    const std::string copy(cell);
+    const double x = std::strtod(copy.c_str(), nullptr);
+    if (std::isinf(x)) {
+      v = host::SYSMIS;
+      return CellRead::Overflow;
+    }
+    v = x;
+    return CellRead::Number;
+  }
+  if (!std::isfinite(v)) {
+    v = host::SYSMIS;
+    return CellRead::Overflow;
+  }
+  // Whole numbers are exact up to 2^53; above it, say so when the digits typed
+  // are not the value held.
+  if (std::fabs(v) > 9007199254740992.0 && cell.find_first_of(".eE") == std::string_view::npos) {
+    std::string_view digits = cell;
+    if (digits.front() == '-') digits.remove_prefix(1);
+    while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+    char held[400];
+    const int n = std::snprintf(held, sizeof held, "%.0f", std::fabs(v));
+    if (n <= 0 || digits != std::string_view(held, static_cast<std::size_t>(n))) return CellRead::Rounded;
+  }
+  return CellRead::Number;
 }
+
+bool parse_plain_number(std::string_view cell, double& v) {
+  const CellRead r = read_cell(cell, v);
+  return r == CellRead::Number || r == CellRead::Rounded;
+}
+
+namespace {
+
+// Types one cell of a column still believed numeric: false when the cell is
+// not a number (the column becomes text, the cell is remembered); else `x`
+// holds the value to store and the column's notes are updated.
+bool type_cell(CsvColumn& c, std::string_view v, int line, double& x) {
+  switch (read_cell(v, x)) {
+    case CellRead::Number:
+      return true;
+    case CellRead::Missing:
+      if (!trim_view(v).empty()) ++c.spelled_missing;
+      return true;
+    case CellRead::Rounded:
+      if (c.rounded_line == 0) {
+        c.rounded_line = line;
+        c.rounded_cell.assign(v.substr(0, 64));
+      }
+      return true;
+    case CellRead::Overflow:
+      if (c.overflow_line == 0) {
+        c.overflow_line = line;
+        c.overflow_cell.assign(v.substr(0, 64));
+      }
+      x = host::SYSMIS;
+      return true;
+    case CellRead::NotNumber:
+      break;
+  }
+  c.is_text = true;
+  c.bad_line = line;
+  c.bad_cell.assign(v.substr(0, 64));  // enough to quote; a cell may be huge
+  return false;
+}
+
+void note_length(CsvColumn& c, std::size_t size, int line) {
+  if (size > c.longest || c.longest_line == 0) {
+    c.longest = std::max(c.longest, size);
+    c.longest_line = line;
+  }
+}
+
+}  // namespace
 
 bool parse_csv(std::string_view s, CsvTable& out, std::string& error) {
   out = CsvTable{};
@@ -279,6 +373,10 @@ bool parse_csv(std::string_view s, CsvTable& out, std::string& error) {
   return true;
 }
 
+bool read_text_file(const std::string& path, std::string& contents, std::string& error) {
+  return read_file(path, contents, error);
+}
+
 bool read_csv(const std::string& path, CsvTable& out, std::string& error) {
   out = CsvTable{};
   std::string text;
@@ -311,17 +409,14 @@ bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, 
     }
     if (static_cast<std::size_t>(col) >= ncols) return;  // the record's count is checked at its end
     CsvColumn& c = cols[col];
-    c.longest = std::max(c.longest, v.size());
+    if (v.size() > c.longest || c.longest_line == 0) note_length(c, v.size(), line);
     if (c.is_text) {
       if (c.bad_line == 0) c.cells.emplace_back(v);  // text from the start
       return;
     }
     double x = host::SYSMIS;
-    if (!digits_number(v, x) && !trim_view(v).empty() && !parse_plain_number(v, x)) {
+    if (!type_cell(c, v, line, x)) {
       // Not a number: the column is text; its cells are gathered afterwards.
-      c.is_text = true;
-      c.bad_line = line;
-      c.bad_cell.assign(v);
       std::vector<double>().swap(c.num);
       late_text = true;
       return;
@@ -380,7 +475,12 @@ bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, 
     scan_records(
         s, unused,
         [&](int col, std::string_view v, int) {
-          if (past_header && gather[static_cast<std::size_t>(col)]) cols[col].cells.emplace_back(v);
+          if (past_header && gather[static_cast<std::size_t>(col)]) {
+            CsvColumn& c = cols[col];
+            double x = 0;
+            if (parse_plain_number(v, x)) ++c.number_cells;
+            c.cells.emplace_back(v);
+          }
         },
         [&](int, int) { past_header = true; });
   }
@@ -415,21 +515,21 @@ CsvColumns columns_of_table(const CsvTable& table, const std::vector<bool>& text
     if (!col.is_text) col.num.reserve(table.rows.size());
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
       const std::string& cell = table.rows[r][c];
-      col.longest = std::max(col.longest, cell.size());
+      const int line = r < table.row_lines.size() ? table.row_lines[r] : static_cast<int>(r) + 2;
+      note_length(col, cell.size(), line);
       if (col.is_text) continue;
       double x = host::SYSMIS;
-      if (!trim_view(cell).empty() && !parse_plain_number(cell, x)) {
-        col.is_text = true;
-        col.bad_line = r < table.row_lines.size() ? table.row_lines[r] : static_cast<int>(r) + 2;
-        col.bad_cell = cell;
-        continue;
-      }
+      if (!type_cell(col, cell, line, x)) continue;
       col.num.push_back(x);
     }
     if (col.is_text) {
       std::vector<double>().swap(col.num);
       col.cells.reserve(table.rows.size());
-      for (const auto& row : table.rows) col.cells.push_back(row[c]);
+      double x = 0;
+      for (const auto& row : table.rows) {
+        col.cells.push_back(row[c]);
+        if (col.bad_line != 0 && parse_plain_number(row[c], x)) ++col.number_cells;
+      }
     }
   }
   return out;

@@ -27,12 +27,28 @@ struct CsvTable {
 // (case-insensitive) header name. Messages name the line concerned.
 bool parse_csv(std::string_view text, CsvTable& out, std::string& error);
 
+// A file's contents in one buffer; an unreadable file or a directory is an
+// error naming it.
+bool read_text_file(const std::string& path, std::string& contents, std::string& error);
+
 // parse_csv on a file's contents; an unreadable file is an error naming it.
 bool read_csv(const std::string& path, CsvTable& out, std::string& error);
 
 // A plain decimal number (spaces and tabs around it ignored, a leading '+'
 // allowed); no hex, inf or nan, and nothing that overflows.
 bool parse_plain_number(std::string_view cell, double& v);
+
+// How one cell of a would-be numeric column reads.
+enum class CellRead {
+  Number,     // `v` holds it
+  Rounded,    // a whole number beyond 2^53 that a double cannot hold exactly; `v` is the nearest
+  Missing,    // blank, or a spelling of missing data (NA, N/A, NaN, ".", any case): SYSMIS
+  Overflow,   // a number outside the range of doubles
+  NotNumber,  // anything else: the column is text
+};
+CellRead read_cell(std::string_view cell, double& v);
+// NA, N/A, NaN or "." in any case (spaces around ignored), not blank.
+bool is_missing_spelling(std::string_view cell);
 
 // One column of a file read column-wise.
 struct CsvColumn {
@@ -41,8 +57,15 @@ struct CsvColumn {
   std::vector<double> num;         // numeric columns: one value per row, SYSMIS when blank
   std::vector<std::string> cells;  // text columns: the cells as typed
   std::size_t longest = 1;         // longest cell in bytes (at least 1)
+  int longest_line = 0;            //   its line (0 = no cells)
   int bad_line = 0;                // first cell that is not a number: its line (0 = none)
   std::string bad_cell;            //   and its text
+  int spelled_missing = 0;         // cells such as NA read as SYSMIS (numeric columns)
+  int overflow_line = 0;           // first number outside the range of doubles (0 = none)
+  std::string overflow_cell;
+  int rounded_line = 0;            // first whole number rounded to a double (0 = none)
+  std::string rounded_cell;
+  int number_cells = 0;            // columns found to be text: how many cells read as numbers
 };
 
 struct CsvColumns {

@@ -55,10 +55,8 @@ const host::VarInfo& DictionaryStore::DICGET(int index) const {
 }
 
 int DictionaryStore::DICSCH(std::string_view name) const {
-  for (std::size_t i = 0; i < vars_.size(); ++i) {
-    if (same_name(vars_[i].info.name, name)) return static_cast<int>(i) + 1;
-  }
-  return 0;
+  const auto it = by_name_.find(upper_name(name));
+  return it == by_name_.end() ? 0 : it->second;
 }
 
 std::string DictionaryStore::VRLABG(int index) const {
@@ -127,6 +125,7 @@ int DictionaryStore::add_variable(std::string name, int width) {
   e.info.index = size() + 1;
   e.info.name = std::move(name);
   e.info.width = std::max(width, 0);
+  by_name_.emplace(upper_name(e.info.name), e.info.index);
   vars_.push_back(std::move(e));
   return size();
 }
@@ -172,6 +171,7 @@ void DictionaryStore::set_missing(int index, host::MissingSpec spec) {
 
 void DictionaryStore::clear() {
   vars_.clear();
+  by_name_.clear();
   maps_.clear();
   ++generation_;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace oscat::engine {
 
 // Longest variable name, in bytes.
 inline constexpr std::size_t kMaxNameBytes = 64;
+// Longest string value, in bytes: widths are ints.
+inline constexpr std::size_t kMaxStringWidth = 2147483647;
 
 // A valid variable name: 1 to 64 bytes; first a letter (any non-ASCII byte
 // counts as a letter), '@' or '#'; then letters, digits, _ . @ # $; not ending
@@ -76,6 +79,7 @@ class DictionaryStore : public host::Dictionary {
   bool valid(int index) const { return index >= 1 && index <= size(); }
 
   std::vector<Entry> vars_;
+  std::unordered_map<std::string, int> by_name_;  // upper-cased name -> index: wide files look names up often
   std::vector<std::vector<std::pair<double, std::string>>> maps_;
   std::uint64_t generation_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 
 #include "engine/host_commands.hpp"
 
@@ -74,14 +76,24 @@ void Engine::set_base_dir(std::string dir) {
   files_.set_base_dir(base_dir_);
 }
 
-void Engine::report(const std::string& key, const std::vector<std::string>& params, int severity, int cls) {
-  host::Msg m = messages_.BP_CSTRING(key);
+namespace {
+host::Msg message_of(MessageStore& messages, const std::string& key, const std::vector<std::string>& params) {
+  host::Msg m = messages.BP_CSTRING(key);
   if (!params.empty()) {
-    host::Msg c = messages_.BP_BEGIN_COMPSTRING(m);
-    for (const auto& p : params) messages_.BP_ADD_PARAMETER(c, messages_.BP_CSTRING_NO_TRANSLATE(p));
-    m = messages_.BP_END_COMPSTRING(c);
+    host::Msg c = messages.BP_BEGIN_COMPSTRING(m);
+    for (const auto& p : params) messages.BP_ADD_PARAMETER(c, messages.BP_CSTRING_NO_TRANSLATE(p));
+    m = messages.BP_END_COMPSTRING(c);
   }
-  messages_.BP_ERROR(m, cls, severity);
+  return m;
+}
+}  // namespace
+
+void Engine::report(const std::string& key, const std::vector<std::string>& params, int severity, int cls) {
+  messages_.BP_ERROR(message_of(messages_, key, params), cls, severity);
+}
+
+std::string Engine::message_text(const std::string& key, const std::vector<std::string>& params) {
+  return messages_.text(message_of(messages_, key, params));
 }
 
 bool Engine::load_data(const std::string& path, std::string& error) { return active_.load_csv(path, error); }
@@ -98,6 +110,18 @@ void Engine::run_syntax(std::string_view syntax_text) {
 }
 
 void Engine::run_command(const CommandText& cmd) {
+  // A command that runs out of memory (reading a file, building a table) is
+  // reported and the run goes on: the report so far is never lost.
+  try {
+    dispatch_command(cmd);
+  } catch (const std::bad_alloc&) {
+    report("Not enough memory for this command.", {}, 3, 3);
+  } catch (const std::exception& e) {
+    report("Command failed: ^1.", {e.what()}, 3, 3);
+  }
+}
+
+void Engine::dispatch_command(const CommandText& cmd) {
   messages_.reset();
   listing_.reset();
   messages_.clear_error_flag();
@@ -129,6 +153,11 @@ void Engine::run_procedure(const ProcedureCommand& proc, std::string_view text, 
   auto it = procedures_.find(proc.export_name);
   if (it == procedures_.end() || !it->second) {
     report("Procedure ^1 not available.", {proc.name}, 3);
+    return;
+  }
+  // Without data a procedure would find no cases and say nothing.
+  if (!active_.loaded()) {
+    report("No working data file.", {}, 3, 3);
     return;
   }
   // The procedure sets the split count to 0 while it runs and restores it;

@@ -84,9 +84,12 @@ class Engine {
 
   // Report a message by key with literal parameters (class 2 unless given).
   void report(const std::string& key, const std::vector<std::string>& params, int severity, int cls = 2);
+  // The text such a report would show.
+  std::string message_text(const std::string& key, const std::vector<std::string>& params);
 
  private:
   void run_command(const CommandText& cmd);
+  void dispatch_command(const CommandText& cmd);
   void run_procedure(const ProcedureCommand& proc, std::string_view text, int words);
   void after_procedure(const std::string& routine);
 

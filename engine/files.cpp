@@ -1,7 +1,11 @@
 #include "engine/files.hpp"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -74,8 +78,158 @@ std::string csv_quote(std::string_view s) {
   return out;
 }
 
+// ------------------------------------------------------- UTF-8, hashing ---
+std::string valid_utf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    bool ok = len > 0 && i + len <= s.size();
+    for (std::size_t k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    if (ok && len > 1) {
+      // Overlong forms, surrogates and code points beyond U+10FFFF are invalid too.
+      std::uint32_t cp = b & (0xFF >> (len + 1));
+      for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+      static const std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+      ok = cp >= kMin[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    }
+    if (ok) {
+      out.append(s.substr(i, len));
+      i += len;
+    } else {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    }
+  }
+  return out;
+}
+
+namespace {
+inline std::uint64_t mix(std::uint64_t h, std::uint64_t w) {
+  h ^= w;
+  h *= 0x100000001B3ull * 0x9E3779B1ull | 1;
+  return h ^ (h >> 29);
+}
+}  // namespace
+
+void ContentHash::update(const char* data, std::size_t n) {
+  total_ += n;
+  while (n > 0 && nparts_ > 0) {
+    part_[nparts_++] = static_cast<unsigned char>(*data++);
+    --n;
+    if (nparts_ == 8) {
+      std::uint64_t w;
+      std::memcpy(&w, part_, 8);
+      h_ = mix(h_, w);
+      nparts_ = 0;
+    }
+  }
+  for (; n >= 8; n -= 8, data += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, data, 8);
+    h_ = mix(h_, w);
+  }
+  for (; n > 0; --n) part_[nparts_++] = static_cast<unsigned char>(*data++);
+}
+
+std::string ContentHash::hex() const {
+  std::uint64_t h = h_;
+  for (std::size_t k = 0; k < nparts_; ++k) h = mix(h, part_[k] + 0x100ull * (k + 1));
+  h = mix(h, total_);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+std::string content_hash(std::string_view bytes) {
+  ContentHash h;
+  h.update(bytes.data(), bytes.size());
+  return h.hex();
+}
+
+std::string sidecar_data_hash(std::string_view text) {
+  json doc = json::parse(text, nullptr, false);
+  if (doc.is_object() && doc.contains("data_hash") && doc["data_hash"].is_string()) return doc["data_hash"].get<std::string>();
+  return {};
+}
+
+namespace {
+constexpr int kTempSlots = 64;
+std::atomic<char*> g_temps[kTempSlots];
+}  // namespace
+
+void register_temporary(const std::string& path) {
+  char* copy = ::strdup(path.c_str());
+  for (auto& slot : g_temps) {
+    char* expected = nullptr;
+    if (slot.compare_exchange_strong(expected, copy)) return;
+  }
+  std::free(copy);  // more files open at once than slots: they are still removed on ordinary paths
+}
+
+void unregister_temporary(const std::string& path) {
+  for (auto& slot : g_temps) {
+    char* p = slot.load();
+    if (p != nullptr && path == p && slot.compare_exchange_strong(p, nullptr)) {
+      std::free(p);
+      return;
+    }
+  }
+}
+
+void remove_registered_temporaries() {
+  for (auto& slot : g_temps) {
+    if (char* p = slot.load()) ::unlink(p);
+  }
+}
+
+namespace {
+// Temporaries of runs that died without cleaning up ("<name>.tmp-<pid>" with
+// no such process) are removed when the same file is written again.
+void remove_stale_temporaries(const std::string& path) {
+  std::error_code ec;
+  const fs::path target(path);
+  const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const std::string base = target.filename().string();
+  for (const std::string& prefix : {base + ".tmp-", base + ".dict.json.tmp-"}) {
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::string digits = name.substr(prefix.size());
+      if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+      const pid_t pid = static_cast<pid_t>(std::stol(digits));
+      if (pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH)) fs::remove(it->path(), ec);
+    }
+  }
+}
+}  // namespace
+
+namespace {
+class DirectoryLock {
+ public:
+  explicit DirectoryLock(const std::string& file) {
+    const fs::path dir = fs::path(file).parent_path();
+    fd_ = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0) {
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~DirectoryLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+}  // namespace
+
 // --------------------------------------------------------------- sidecar ---
-std::string sidecar_json(const std::vector<DataColumn>& vars) {
+std::string sidecar_json(const std::vector<DataColumn>& vars, const std::string& data_hash) {
   json list = json::array();
   for (const auto& c : vars) {
     json v;
@@ -97,8 +251,9 @@ std::string sidecar_json(const std::vector<DataColumn>& vars) {
     list.push_back(v);
   }
   json doc;
+  if (!data_hash.empty()) doc["data_hash"] = data_hash;
   doc["variables"] = list;
-  return doc.dump(1) + "\n";
+  return doc.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 bool parse_sidecar(std::string_view text, std::vector<DataColumn>& vars, std::string& error) {
@@ -152,30 +307,44 @@ void DataFileWriter::discard() {
     out_ = nullptr;
   }
   if (!temp_.empty()) {
+    const std::string side_tmp = sidecar_path(path_) + ".tmp-" + std::to_string(::getpid());
     std::remove(temp_.c_str());
-    std::remove((sidecar_path(path_) + ".tmp-" + std::to_string(::getpid())).c_str());
+    std::remove(side_tmp.c_str());
+    unregister_temporary(temp_);
+    unregister_temporary(side_tmp);
     temp_.clear();
   }
+}
+
+bool DataFileWriter::put(const std::string& text) {
+  hash_.update(text.data(), text.size());
+  return std::fwrite(text.data(), 1, text.size(), out_) == text.size();
 }
 
 bool DataFileWriter::open(const std::string& path, std::vector<DataColumn> vars, std::string& error) {
   discard();
   path_ = path;
   vars_ = std::move(vars);
+  hash_ = ContentHash{};
+  remove_stale_temporaries(path);
   temp_ = path + ".tmp-" + std::to_string(::getpid());
+  register_temporary(temp_);
+  register_temporary(sidecar_path(path_) + ".tmp-" + std::to_string(::getpid()));
   out_ = std::fopen(temp_.c_str(), "wb");
   if (out_ == nullptr) {
     error = os_reason();
-    temp_.clear();
+    discard();
     return false;
   }
   std::string header;
   for (std::size_t i = 0; i < vars_.size(); ++i) {
     if (i) header += ',';
+    // The sidecar repeats the names, as valid UTF-8: so must the header.
+    vars_[i].var.name = valid_utf8(vars_[i].var.name);
     header += csv_quote(vars_[i].var.name);
   }
   header += '\n';
-  if (std::fputs(header.c_str(), out_) < 0) {
+  if (!put(header)) {
     error = os_reason();
     discard();
     return false;
@@ -201,7 +370,7 @@ bool DataFileWriter::write(const std::vector<host::FileValue>& values, std::stri
   // A record of one empty cell would read back as a blank line: quote it.
   if (values.size() == 1 && line.empty()) line = "\"\"";
   line += '\n';
-  if (std::fwrite(line.data(), 1, line.size(), out_) != line.size()) {
+  if (!put(line)) {
     error = os_reason();
     return false;
   }
@@ -227,7 +396,7 @@ bool DataFileWriter::commit(std::string& error) {
   std::string side_tmp = sidecar_path(path_) + ".tmp-" + std::to_string(::getpid());
   {
     std::ofstream s(side_tmp, std::ios::binary | std::ios::trunc);
-    s << sidecar_json(vars_);
+    s << sidecar_json(vars_, hash_.hex());
     s.close();
     if (!s) {
       error = os_reason();
@@ -235,25 +404,33 @@ bool DataFileWriter::commit(std::string& error) {
       return false;
     }
   }
+  // Two runs saving the same file: the directory lock makes each one's pair
+  // of renames whole, so the data and dictionary in place are from one run.
+  DirectoryLock lock(path_);
   if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
     error = os_reason();
     discard();
     return false;
   }
+  unregister_temporary(temp_);
   temp_.clear();
-  if (std::rename(side_tmp.c_str(), sidecar_path(path_).c_str()) != 0) {
-    error = os_reason();
-    std::remove(side_tmp.c_str());
-    return false;
-  }
-  return true;
+  const bool moved = std::rename(side_tmp.c_str(), sidecar_path(path_).c_str()) == 0;
+  if (!moved) error = os_reason();
+  std::remove(side_tmp.c_str());
+  unregister_temporary(side_tmp);
+  return moved;
 }
 
 // ---------------------------------------------------------------- reader ---
 bool read_data_file(const std::string& path, DataFileContents& out, std::string& error) {
   out = {};
   CsvTable table;
-  if (!read_csv(path, table, error)) return false;
+  std::string text;
+  if (!read_text_file(path, text, error)) return false;
+  if (!parse_csv(text, table, error)) {
+    error = path + ": " + error;
+    return false;
+  }
   std::vector<DataColumn> declared;
   {
     std::ifstream s(sidecar_path(path), std::ios::binary);
@@ -262,6 +439,11 @@ bool read_data_file(const std::string& path, DataFileContents& out, std::string&
       ss << s.rdbuf();
       if (!parse_sidecar(ss.str(), declared, error)) {
         error = sidecar_path(path) + ": " + error;
+        return false;
+      }
+      const std::string expected = sidecar_data_hash(ss.str());
+      if (!expected.empty() && expected != content_hash(text)) {
+        error = sidecar_path(path) + " was not written with this data file; save the data again";
         return false;
       }
     }

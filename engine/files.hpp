@@ -14,6 +14,7 @@
 // removed: nobody ever sees a half-written file.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -33,9 +34,37 @@ struct DataColumn {
 std::string csv_number(double v);
 std::string csv_quote(std::string_view s);
 
+// `s` with every byte that is not part of valid UTF-8 replaced by U+FFFD, as
+// the report writers do: names and labels may come from Latin-1 files.
+std::string valid_utf8(std::string_view s);
+
+// A fast 64-bit hash of a byte stream, fed in pieces of any size: the sidecar
+// records it for its CSV file, so a data file and a dictionary written by two
+// different runs are never read as a pair.
+class ContentHash {
+ public:
+  void update(const char* data, std::size_t n);
+  std::string hex() const;  // of everything fed so far
+
+ private:
+  std::uint64_t h_ = 0x9E3779B97F4A7C15ull;
+  std::uint64_t total_ = 0;
+  unsigned char part_[8] = {};
+  std::size_t nparts_ = 0;
+};
+std::string content_hash(std::string_view bytes);
+// The hash a sidecar records for its data file ("" when it records none).
+std::string sidecar_data_hash(std::string_view json);
+
+// Every temporary file being written is registered here, so that SIGTERM
+// or a second Ctrl-C can remove them before the process ends.
+void register_temporary(const std::string& path);
+void unregister_temporary(const std::string& path);
+void remove_registered_temporaries();  // async-signal-safe
+
 // Sidecar JSON of a dictionary, and back. `error` explains a sidecar that
 // cannot be used.
-std::string sidecar_json(const std::vector<DataColumn>& vars);
+std::string sidecar_json(const std::vector<DataColumn>& vars, const std::string& data_hash = {});
 bool parse_sidecar(std::string_view json, std::vector<DataColumn>& vars, std::string& error);
 inline std::string sidecar_path(const std::string& path) { return path + ".dict.json"; }
 
@@ -58,8 +87,10 @@ class DataFileWriter {
 
  private:
   std::string path_, temp_;
+  bool put(const std::string& text);  // written and hashed
   std::vector<DataColumn> vars_;
   std::FILE* out_ = nullptr;
+  ContentHash hash_;
 };
 
 // A data file read back: dictionary and rows of values.

@@ -112,7 +112,9 @@ void get_data(Engine& e) {
     for (std::size_t at = error.find(path); at != std::string::npos; at = error.find(path, at + file->size()))
       error.replace(at, path.size(), *file);
     r.fail("File ^1 cannot be read: ^2.", {*file, error});
+    return;
   }
+  for (const auto& note : e.active_file().read_notes()) e.report(note.key, note.params, note.severity, note.severity);
 }
 
 // ------------------------------------------------------ VARIABLE LABELS ---
@@ -271,7 +273,10 @@ void missing_values(Engine& e) {
     for (int v : vars) {
       bool str = e.dictionary().DICGET(v).is_string();
       if ((str && !first_number.empty()) || (!str && !first_string.empty())) {
-        r.fail("Invalid value ^1 for ^2.", {str ? first_number : first_string, r.name(v)});
+        // The command changes nothing on an error; say so, or the other
+        // variables of the list would silently keep counting the value.
+        r.fail(str ? "Numeric missing value ^1 for string variable ^2." : "String missing value ^1 for numeric variable ^2.",
+               {str ? first_number : first_string, r.name(v)});
         break;
       }
       if (str) {

@@ -1,6 +1,10 @@
 #include "engine/numerics_state.hpp"
 
+#include "engine/files.hpp"
+
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 
@@ -11,12 +15,21 @@ std::atomic<bool> g_interrupt{false};
 
 extern "C" void on_sigint(int) {
   if (g_interrupt.load()) {
-    // Second Ctrl-C: the user really wants out.
+    // Second Ctrl-C: the user really wants out; no half-written file stays behind.
+    remove_registered_temporaries();
     std::signal(SIGINT, SIG_DFL);
     std::raise(SIGINT);
     return;
   }
   g_interrupt.store(true);
+}
+
+// SIGTERM and SIGHUP end the run at once, as they would have, but first
+// remove the files being written.
+extern "C" void on_terminate(int sig) {
+  remove_registered_temporaries();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
 }
 
 std::uint64_t splitmix64(std::uint64_t& x) {
@@ -34,6 +47,8 @@ std::atomic<bool>& interrupt_flag() { return g_interrupt; }
 void install_interrupt_handler() {
   static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
   std::signal(SIGINT, on_sigint);
+  std::signal(SIGTERM, on_terminate);
+  std::signal(SIGHUP, on_terminate);
 }
 
 NumericsState::NumericsState() {
@@ -64,13 +79,29 @@ double NumericsState::URAND() { return static_cast<double>(next() >> 11) * 0x1.0
 
 void NumericsState::ODOMTR(std::string_view text, long counter) {
   if (!progress_enabled_ || progress_ == nullptr) return;
-  std::string line = "\r" + std::string(text) + " " + std::to_string(counter);
+  // One line, redrawn at most ten times a second, with the pace so far; a new
+  // counter (another loop) starts its own clock.
+  const auto now = std::chrono::steady_clock::now();
+  if (text != progress_text_ || counter < progress_last_) {
+    progress_text_.assign(text);
+    progress_start_ = now;
+    progress_drawn_ = {};
+  }
+  progress_last_ = counter;
+  if (progress_shown_ && now - progress_drawn_ < std::chrono::milliseconds(100)) return;
+  progress_drawn_ = now;
+  const double secs = std::chrono::duration<double>(now - progress_start_).count();
+  char pace[64] = "";
+  if (secs >= 1 && counter > 0) std::snprintf(pace, sizeof pace, "  (%.0f s, %.3g s each)", secs, secs / static_cast<double>(counter));
+  std::string line = "\r" + std::string(text) + " " + std::to_string(counter) + pace + "\033[K";
   std::fputs(line.c_str(), progress_);
   std::fflush(progress_);
   progress_shown_ = true;
 }
 
 void NumericsState::end_command() {
+  progress_text_.clear();
+  progress_last_ = 0;
   if (!progress_shown_) return;
   std::fputs("\r\033[K", progress_);
   std::fflush(progress_);

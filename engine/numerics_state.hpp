@@ -7,8 +7,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "host/host.hpp"
 
@@ -47,6 +49,9 @@ class NumericsState : public host::Numerics {
   std::FILE* progress_ = nullptr;
   bool progress_enabled_ = false;
   bool progress_shown_ = false;
+  std::string progress_text_;
+  long progress_last_ = 0;
+  std::chrono::steady_clock::time_point progress_start_{}, progress_drawn_{};
 };
 
 }  // namespace oscat::engine

@@ -3,13 +3,29 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
+#include <algorithm>
+
 namespace oscat::engine {
 
 WorkspaceArena::~WorkspaceArena() { release_all(); }
 
+std::size_t WorkspaceArena::machine_default_limit() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || page <= 0) return kDefaultLimit;
+  const double bytes = static_cast<double>(pages) * static_cast<double>(page);
+  const double half = bytes / 2;
+  const double chosen = half >= static_cast<double>(kDefaultLimit) ? half : std::min(bytes, static_cast<double>(kDefaultLimit));
+  return static_cast<std::size_t>(chosen);
+}
+
 void* WorkspaceArena::GETMEM(std::size_t bytes, std::size_t& granted) {
   granted = 0;
-  if (bytes > limit_ || used_ > limit_ - bytes) return nullptr;
+  if (bytes > limit_ || used_ > limit_ - bytes) {
+    refused_ = bytes;
+    return nullptr;
+  }
   // A zero-byte request still gets a distinct block, so "non-null means
   // granted, release it later" holds for every caller.
   void* p = std::calloc(bytes == 0 ? 1 : bytes, 1);
@@ -59,6 +75,13 @@ void WorkspaceArena::SHOMEM() {
   if (!note_) return;
   auto [lim, lim_unit] = MEMALU(static_cast<double>(limit_));
   auto [use, use_unit] = MEMALU(static_cast<double>(used_));
+  if (refused_ > 0) {
+    // Say what was asked and how to allow it.
+    auto [ask, ask_unit] = MEMALU(static_cast<double>(refused_));
+    refused_ = 0;
+    note_("Workspace asked ^1 ^2; limit ^3 ^4; in use ^5 ^6.", {ask, ask_unit, lim, lim_unit, use, use_unit});
+    return;
+  }
   note_("Workspace limit ^1 ^2; in use ^3 ^4.", {lim, lim_unit, use, use_unit});
 }
 

@@ -17,11 +17,14 @@ namespace oscat::engine {
 class WorkspaceArena : public host::Workspace {
  public:
   static constexpr std::size_t kDefaultLimit = std::size_t{1} << 30;  // 1 GiB
+  // The limit a session starts with: half the machine's memory, at least
+  // kDefaultLimit (or all of it on a smaller machine).
+  static std::size_t machine_default_limit();
 
   // Receives SHOMEM's note: a message key and its parameter texts.
   using NoteSink = std::function<void(const std::string& key, const std::vector<std::string>& params)>;
 
-  WorkspaceArena() = default;
+  WorkspaceArena() : limit_(machine_default_limit()) {}
   ~WorkspaceArena() override;
   WorkspaceArena(const WorkspaceArena&) = delete;
   WorkspaceArena& operator=(const WorkspaceArena&) = delete;
@@ -47,6 +50,7 @@ class WorkspaceArena : public host::Workspace {
   std::unordered_map<void*, std::size_t> blocks_;  // block -> bytes accounted
   std::size_t limit_ = kDefaultLimit;
   std::size_t used_ = 0;
+  std::size_t refused_ = 0;  // the last request the limit refused (0 = none since SHOMEM)
   std::size_t bad_frees_ = 0;
   NoteSink note_;
 };

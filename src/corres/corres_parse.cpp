@@ -180,6 +180,10 @@ bool Parser::table() {
       return false;
     }
     const std::string name = H().dict.DICGET(var).name;
+    if (H().dict.DICGET(var).is_string()) {
+      report1("String variable ^1 in TABLE.", text_param(name), 3, 3);
+      return false;
+    }
     (row ? s_.row_var : s_.col_var) = var;
     (row ? s_.row_name : s_.col_name) = name;
     // Names are compared with the upper-cased tokens of EQUAL and SUPPLEMENTARY.

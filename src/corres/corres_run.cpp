@@ -38,7 +38,7 @@ bool build_from_cases(const Settings& s, double* F) {
   bool warned = false;
   cs.OBINIT(0);
   cs.OBPINI();
-  bool ok = true;
+  bool ok = true, any = false;
   while (cs.OBSERV()) {
     const double rv = cs.value(s.row_var), cv = cs.value(s.col_var);
     if (cs.QAMISS(s.row_var, rv) || cs.QAMISS(s.col_var, cv)) continue;
@@ -57,8 +57,17 @@ bool build_from_cases(const Settings& s, double* F) {
     }
     const std::size_t i = static_cast<std::size_t>(rt - s.row_min), j = static_cast<std::size_t>(ct - s.col_min);
     F[j * I + i] += w;
+    any = true;
   }
   cs.OBPEND();
+  if (ok && !any) {
+    // Otherwise the empty table would only be called "independent".
+    frame::report("Empty correspondence table ^1 ^2 ^3 ^4 ^5 ^6.",
+                  {text_param(s.row_name), int_param(static_cast<long>(s.row_min)), int_param(static_cast<long>(s.row_max)),
+                   text_param(s.col_name), int_param(static_cast<long>(s.col_min)), int_param(static_cast<long>(s.col_max))},
+                  3, 2);
+    return false;
+  }
   return ok;
 }
 

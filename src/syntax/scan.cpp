@@ -58,6 +58,23 @@ host::KeywordTable subcommand_table(ProcedureKind kind) {
   }
 }
 
+namespace {
+// A subcommand with nothing after it ("/MAXITER=") would otherwise be ignored
+// without a word; the parsers keep their defaults.
+void warn_if_empty(Cursor& c, int sub) {
+  static constexpr std::pair<int, const char*> kValued[] = {
+      {sub::DIMENSION, "DIMENSION"}, {sub::MAXITER, "MAXITER"},   {sub::CRITITER, "CRITITER"},
+      {sub::ROTATION, "ROTATION"},   {sub::RESAMPLE, "RESAMPLE"}, {sub::MISSING, "MISSING"},
+      {sub::DISCRETIZATION, "DISCRETIZATION"}, {sub::NORMALIZATION, "NORMALIZATION"}};
+  for (const auto& [id, word] : kValued) {
+    if (id != sub) continue;
+    if (c.peek().kind == TokenKind::Equals) c.next();  // the scan skips the rest anyway
+    if (ends(c.peek())) warn1("Subcommand ^1 has no value.", word);
+    return;
+  }
+}
+}  // namespace
+
 bool scan_subcommands(CommandSettings& s) {
   errors().errors = 0;
   const ProcedureKind k = s.kind;
@@ -85,7 +102,10 @@ bool scan_subcommands(CommandSettings& s) {
   };
 
   int kw = 0;
-  if (t.kind == TokenKind::Name && H().dict.DICSCH(t.text) != 0) {
+  // A subcommand word followed by "=" is the subcommand, even when a variable
+  // has that name (a column called "variables").
+  const bool keyword_first = match(t, table) != 0 && c.peek().kind == TokenKind::Equals;
+  if (!keyword_first && t.kind == TokenKind::Name && H().dict.DICSCH(t.text) != 0) {
     record(sub::VARIABLES, t.position);
   } else if ((kw = match(t, table)) != 0) {
     record(subcommand_of(k, kw), t.position + 1);
@@ -100,7 +120,10 @@ bool scan_subcommands(CommandSettings& s) {
     Token peek = c.peek();
     if (ends(peek)) continue;  // an empty subcommand ("//" or a trailing "/")
     int n = BP_PRKYVR(c, table, inval, name);
-    if (n != 0) record(subcommand_of(k, n), name.position + 1);
+    if (n != 0) {
+      record(subcommand_of(k, n), name.position + 1);
+      warn_if_empty(c, subcommand_of(k, n));
+    }
   }
   return errors().errors == 0;
 }

@@ -2,6 +2,7 @@
 // libFuzzer target and the unit test that replays the kept inputs.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,39 @@ inline oscat::engine::Engine& engine() {
     return p;
   }();
   return *e;
+}
+
+// Host commands (GET DATA, MISSING VALUES, VALUE LABELS, WEIGHT, SAVE, ...):
+// the body is run as syntax in an engine of its own, against a small working
+// file re-read each time, in the current directory. File names that could
+// leave it (a '/' or '\\' in any quoted text) are not run: SAVE must never write
+// outside the fuzzer's directory.
+inline void run_host_syntax(const std::string& body) {
+  char quote = 0;
+  for (char ch : body) {
+    if (quote != 0) {
+      if (ch == quote) quote = 0;
+      else if (ch == '/' || ch == '\\') return;
+    } else if (ch == '\'' || ch == '"') {
+      quote = ch;
+    }
+  }
+  static std::unique_ptr<oscat::engine::Engine> host_engine = [] {
+    auto p = std::make_unique<oscat::engine::Engine>();
+    oscat::host::bind_host(&p->host());
+    oscat::host::register_messages();
+    if (std::FILE* f = std::fopen("fuzz_data.csv", "wb")) {
+      std::fputs("a,b,c,s,w\n1,2,3,x,1\n2,NA,1,y,2\n3,1,.,z,0\n9,2,2,,1.5\n", f);
+      std::fclose(f);
+    }
+    return p;
+  }();
+  auto& e = *host_engine;
+  oscat::host::bind_host(&e.host());
+  e.session().document().commands.clear();
+  e.run_syntax("GET DATA /TYPE=CSV /FILE='fuzz_data.csv'.\n" + body + "\n");
+  e.messages().reset();
+  e.messages().clear_error_flag();
 }
 
 inline void parse_body(int which, const std::string& body) {

@@ -15,6 +15,10 @@ directories and flags
   - invalid JSON or a non-finite number in it,
   - a report or output file that differs between the two runs,
   - a ragged or half-written output file, or a temporary file left behind.
+Some data files have odd cells (missing-data spellings, text, numbers beyond
+the range of doubles or 2^53, bytes that are not UTF-8 in cells, names and
+labels). After the cases, two runs SAVE the same file at once a few times; the
+data and dictionary left must come from one run and read back.
 Failing cases keep their directory under --keep for replay. Python 3 standard
 library only. Exit status: 0 when every case passed, 1 otherwise.
 """
@@ -409,12 +413,40 @@ def damage(rng, text):
     return "\n".join(lines)
 
 
+# Cells that must not change a column's type silently: missing-data spellings,
+# text, numbers beyond the range of doubles or beyond 2^53, and bytes that are
+# not UTF-8 (written through surrogateescape).
+# (No "inf" or "NaN": a string column may be saved with them as text, which
+# the non-finite check of saved files would flag.)
+ODD_CELLS = ["NA", "na", "N/A", ".", " n/a ", "0x10", '"1,5"', "abc", "1e400", "-1e999", "1e-400",
+             "12345678901234567891", "9007199254740993", "\udce9t\udce9", "x\udcff"]
+
+
+def odd_cells(rng, text):
+    """A well-formed data file with odd cells, or a name that is not UTF-8."""
+    lines = text.split("\n")
+    if rng.random() < 0.2:
+        lines[0] = lines[0].replace("v1", "v\udce91", 1)  # a Latin-1 name
+    for _ in range(rng.randint(1, 4)):
+        if len(lines) < 3:
+            break
+        i = rng.randrange(1, len(lines) - 1)
+        cells = lines[i].split(",")
+        if not cells or '"' in lines[i]:
+            continue
+        cells[rng.randrange(len(cells))] = rng.choice(ODD_CELLS)
+        lines[i] = ",".join(cells)
+    return "\n".join(lines)
+
+
 def make_case(case_seed):
     rng = random.Random(case_seed)
     header, rows, info = make_data(rng)
     files = {"data.csv": csv_text(header, rows)}
     if rng.random() < 0.05:
         files["data.csv"] = damage(rng, files["data.csv"])
+    elif rng.random() < 0.15:
+        files["data.csv"] = odd_cells(rng, files["data.csv"])
     lines = ["* robustness case %d." % case_seed]
     if rng.random() < 0.5:
         lines.append("SET SEED=%d." % rng.randint(1, 99999))
@@ -429,6 +461,9 @@ def make_case(case_seed):
     if rng.random() < 0.3:
         v = rng.choice(info["vars"])
         lines.append("VALUE LABELS %s 1 'one' 2 'two, too' 3 'three'." % v)
+    if rng.random() < 0.05:
+        v = rng.choice(info["vars"])
+        lines.append("VARIABLE LABELS %s 'Ann\udce9e'." % v)  # not UTF-8: saved files must still be written
     if rng.random() < 0.1:
         lines.append("SET WORKSPACE=%d." % rng.randint(4, 80))  # kilobytes: fails somewhere inside
     for _ in range(1 if rng.random() < 0.65 else 2):
@@ -515,7 +550,7 @@ def run_once(oscat, files, fmt_, d, timeout):
     for name, text in files.items():
         if name.startswith("__"):
             continue
-        with open(os.path.join(d, name), "w", encoding="utf-8", newline="") as fh:
+        with open(os.path.join(d, name), "w", encoding="utf-8", errors="surrogateescape", newline="") as fh:
             fh.write(text)
     env = dict(os.environ)
     env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
@@ -584,6 +619,52 @@ def check_case(oscat, case_seed, keep, timeout):
     return problems
 
 
+def concurrent_saves(oscat, case_seed, timeout):
+    """Two runs SAVE the same file at once, a few times: what is left must be
+    one run's data beside the same run's dictionary, readable by GET DATA."""
+    rng = random.Random(case_seed)
+    header, rows, _ = make_data(rng)
+    d = tempfile.mkdtemp(prefix="oscat-saves-")
+    probs = []
+    try:
+        for tag in "AB":
+            with open(os.path.join(d, tag + ".csv"), "w", newline="") as fh:
+                fh.write(csv_text(header, rows if tag == "A" else rows[::-1]))
+            with open(os.path.join(d, "s%s.sps" % tag), "w") as fh:
+                fh.write("GET DATA /TYPE=CSV /FILE='%s.csv'.\nVARIABLE LABELS %s 'run %s'.\nSAVE OUTFILE='out.csv'.\n"
+                         % (tag, header[0], tag))
+        with open(os.path.join(d, "r.sps"), "w") as fh:
+            fh.write("GET DATA /TYPE=CSV /FILE='out.csv'.\n")
+        # What A's save alone writes: the data of a pair from A must equal it.
+        subprocess.run([oscat, "run", "sA.sps"], cwd=d, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=timeout)
+        shutil.copy(os.path.join(d, "out.csv"), os.path.join(d, "refA.data"))
+        for _ in range(5):
+            ps = [subprocess.Popen([oscat, "run", "s%s.sps" % t], cwd=d, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL) for t in "AB"]
+            for p in ps:
+                p.wait(timeout=timeout)
+            r = subprocess.run([oscat, "run", "r.sps", "--format", "json"], cwd=d, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, timeout=timeout)
+            if r.returncode != 0:
+                probs.append("the saved pair is not read back (exit %d)" % r.returncode)
+                break
+            with open(os.path.join(d, "out.csv.dict.json")) as fh:
+                side = fh.read()
+            with open(os.path.join(d, "out.csv"), newline="") as fh:
+                data = fh.read()
+            with open(os.path.join(d, "refA.data"), newline="") as fh:
+                a_data = fh.read()
+            if len(rows) > 1 and rows != rows[::-1] and ("run A" in side) != (data == a_data):
+                probs.append("data and dictionary of out.csv come from different runs")
+                break
+        if any(".tmp" in f for f in os.listdir(d)):
+            probs.append("temporary file left behind by concurrent saves")
+    finally:
+        shutil.rmtree(d, ignore_errors=True)
+    return probs
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     ap.add_argument("--oscat", required=True, help="the oscat program")
@@ -607,7 +688,7 @@ def main():
         files, fmt_ = make_case(seeds[0])
         for name, text in files.items():
             if not name.startswith("__"):
-                with open(os.path.join(a.write, name), "w", encoding="utf-8", newline="") as fh:
+                with open(os.path.join(a.write, name), "w", encoding="utf-8", errors="surrogateescape", newline="") as fh:
                     fh.write(text)
         print("format %s" % fmt_)
         return 0
@@ -617,6 +698,11 @@ def main():
         if probs:
             failed.append(s)
             print("FAIL case %d: %s" % (s, "; ".join(probs)), flush=True)
+    if not a.replay:
+        probs = concurrent_saves(oscat, seeds[0], a.timeout)
+        if probs:
+            failed.append("saves")
+            print("FAIL concurrent saves: %s" % "; ".join(probs), flush=True)
     print("exit statuses: %s" % ", ".join("%s: %d" % (k, v) for k, v in sorted(STATS.items(), key=str)))
     print("%d passed, %d failed" % (len(seeds) - len(failed), len(failed)))
     if failed:

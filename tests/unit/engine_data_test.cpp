@@ -249,9 +249,9 @@ TEST(EngineActiveFile, TypeInference) {
   ActiveFile f(d);
   EXPECT_EQ(f.XYBEG(), 0);  // nothing loaded
   std::string err;
-  ASSERT_TRUE(f.load_table(table({"num", "txt", "empty", "hexlike", "nanlike", "big"},
+  ASSERT_TRUE(f.load_table(table({"num", "txt", "empty", "hexlike", "nanlike", "tiny"},
                                  {{" 1.5 ", "a", "", "0x10", "1", "1e5"},
-                                  {"", "longer", "", "2", "nan", "1e999"},
+                                  {"", "longer", "", "2", "nan", "1e-999"},
                                   {"-2e3", "7", "", "3", "2", "2"}}),
                            "", "", err))
       << err;
@@ -260,8 +260,10 @@ TEST(EngineActiveFile, TypeInference) {
   EXPECT_EQ(d.DICGET(2).width, 6);   // longest cell
   EXPECT_EQ(d.DICGET(3).width, 0);   // all empty: numeric, all SYSMIS
   EXPECT_EQ(d.DICGET(4).width, 4);   // hex is not a number here
-  EXPECT_GT(d.DICGET(5).width, 0);   // nor is nan
-  EXPECT_GT(d.DICGET(6).width, 0);   // nor an overflow
+  EXPECT_EQ(d.DICGET(5).width, 0);   // nan is a spelling of missing data
+  EXPECT_EQ(f.number(5, 1), SYSMIS);
+  EXPECT_EQ(d.DICGET(6).width, 0);   // underflow reads as (nearly) zero
+  EXPECT_EQ(f.number(6, 1), 0.0);
   EXPECT_DOUBLE_EQ(f.number(1, 0), 1.5);
   EXPECT_EQ(f.number(1, 1), SYSMIS);
   EXPECT_DOUBLE_EQ(f.number(1, 2), -2000);
@@ -341,7 +343,7 @@ TEST(EngineActiveFile, MissingValuesAndRanges) {
   std::string err;
   ASSERT_TRUE(f.load_table(table({"x", "lo", "hi", "s"}, {{"1", "1", "1", "a"}}),
                            R"({"variables":[
-                               {"name":"x","missing":{"values":[8,9],"strings":[],"range":[-3,-1]}},
+                               {"name":"x","missing":{"values":[9],"strings":[],"range":[-3,-1]}},
                                {"name":"LO","missing":{"values":[],"range":[-1e308,0]}},
                                {"name":"hi","missing":{"range":[100,1e308]}},
                                {"name":"s","width":3,"missing":{"strings":["NA "]}}]})",
@@ -368,6 +370,50 @@ TEST(EngineActiveFile, MissingValuesAndRanges) {
   EXPECT_TRUE(f.QAMISS(4, std::string_view("NA")));
   EXPECT_TRUE(f.QAMISS(4, std::string_view("NA      ")));
   EXPECT_FALSE(f.QAMISS(4, std::string_view(" NA")));
+}
+
+// A numeric column keeps its type through the usual ways of writing missing
+// data; anything else that is not a number makes it a string, loudly.
+TEST(EngineActiveFile, CellReadingNotes) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  ASSERT_TRUE(f.load_table(table({"q1", "q2", "name", "id"},
+                                 {{"NA", "1", "Ann", "1"},
+                                  {" n/a ", "inf", "Bob", "12345678901234567891"},
+                                  {".", "3", "Cy", "9007199254740993"},
+                                  {"NaN", "N/A", "Di", "9007199254740992"},
+                                  {"4", "1,5", "Ed", "18014398509481984"}}),
+                           "", "", err))
+      << err;
+  EXPECT_EQ(d.DICGET(1).width, 0);
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(f.number(1, row), SYSMIS) << row;
+  EXPECT_EQ(f.number(1, 4), 4.0);
+  EXPECT_GT(d.DICGET(2).width, 0);
+  EXPECT_EQ(f.text(2, 3), "N/A");  // a string column keeps its cells as typed
+  EXPECT_EQ(d.DICGET(4).width, 0);
+  const auto& notes = f.read_notes();
+  ASSERT_EQ(notes.size(), 3u);  // none for a column that holds no numbers at all
+  EXPECT_EQ(notes[0].severity, 1);
+  EXPECT_EQ(notes[0].params, (std::vector<std::string>{"q1", "4"}));
+  EXPECT_EQ(notes[1].severity, 2);
+  EXPECT_EQ(notes[1].params, (std::vector<std::string>{"q2", "3", "inf"}));  // line 3: the header is line 1
+  EXPECT_EQ(notes[2].severity, 2);
+  EXPECT_EQ(notes[2].params, (std::vector<std::string>{"id", "3", "12345678901234567891"}));
+
+  // Whole numbers that are exact as doubles are no reason to warn.
+  ASSERT_TRUE(f.load_table(table({"id"}, {{"9007199254740992"}, {"18014398509481984"}, {"-0001"}}), "", "", err));
+  EXPECT_TRUE(f.read_notes().empty());
+  EXPECT_EQ(f.number(1, 2), -1.0);
+
+  // Beyond the range of doubles: an error naming line and variable, nothing replaced.
+  EXPECT_FALSE(f.load_table(table({"a", "b"}, {{"1", "2"}, {"3", "-1e400"}}), "", "", err));
+  EXPECT_NE(err.find("line 3, variable \"b\""), std::string::npos) << err;
+  EXPECT_NE(err.find("-1e400"), std::string::npos) << err;
+  EXPECT_EQ(f.rows(), 3);
+  // ... unless the column is text anyway.
+  ASSERT_TRUE(f.load_table(table({"a"}, {{"x"}, {"1e400"}}), "", "", err)) << err;
+  EXPECT_EQ(f.text(1, 1), "1e400");
 }
 
 TEST(EngineActiveFile, SidecarFromFileAndBadSidecars) {
@@ -398,6 +444,14 @@ TEST(EngineActiveFile, SidecarFromFileAndBadSidecars) {
   keeps("{not json", "not a valid dictionary file");
   keeps(R"({"variables":[{"name":"other"}]})", "\"other\"");
   keeps(R"({"variables":[{"name":"grp","value_labels":[["x","y"]]}]})", "not a valid dictionary file");
+  // Hand-edited fields the syntax could never have produced: the message names the field.
+  keeps(R"({"variables":[{"name":"grp","missing":{"values":[1,2,3,4,5,6,7,8]}}]})", "field \"missing\" of variable \"grp\" gives 8 values");
+  keeps(R"({"variables":[{"name":"grp","missing":{"values":[1],"range":[0,5]},"width":0},{"name":"code","missing":{"range":[5,1]}}]})",
+        "field \"missing\" of variable \"code\" gives a range whose low end");
+  keeps(R"({"variables":[{"name":"grp","width":-4}]})", "field \"width\" of variable \"grp\"");
+  keeps(R"({"variables":[{"name":"grp","width":2.5}]})", "field \"width\"");
+  keeps(R"({"variables":[{"name":"code","width":1,"missing":{"values":[9]}}]})", "gives numbers, but the variable is a string");
+  keeps(R"({"variables":[{"name":"grp","missing":{"strings":["x"]}}]})", "gives strings, but the variable is numeric");
   tmp.write("data2.csv", "code\nabc\n");
   tmp.write("data2.csv.dict.json", R"({"variables":[{"name":"code","width":0}]})");
   EXPECT_FALSE(f.load_csv((tmp.dir / "data2.csv").string(), err));

@@ -280,6 +280,39 @@ TEST(Files, DataFileRoundTripWithSidecar) {
   EXPECT_EQ(in.rows[2][1].text, "12");
 }
 
+TEST(Files, InvalidUtf8IsReplacedAndThePairIsCheckedOnReading) {
+  EXPECT_EQ(valid_utf8("Ann\xE9" "e"), "Ann\xEF\xBF\xBD" "e");
+  EXPECT_EQ(valid_utf8("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xC3\xA9 \xE2\x82\xAC");  // valid text is kept
+  EXPECT_EQ(valid_utf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");                    // overlong
+  EXPECT_EQ(valid_utf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
+  EXPECT_EQ(valid_utf8("x\xF0\x9F"), "x\xEF\xBF\xBD\xEF\xBF\xBD");                  // cut short
+
+  // The hash does not depend on how the bytes are fed.
+  const std::string text = "id,name\n1,abcdefghijk\n2,\"x,y\"\n";
+  ContentHash pieces;
+  for (std::size_t at = 0; at < text.size(); at += 3) pieces.update(text.data() + at, std::min<std::size_t>(3, text.size() - at));
+  EXPECT_EQ(pieces.hex(), content_hash(text));
+  EXPECT_NE(content_hash(text), content_hash(text + " "));
+  EXPECT_NE(content_hash("ab"), content_hash(std::string("ab\0", 3)));
+
+  TempDir dir;
+  std::vector<DataColumn> cols(1);
+  cols[0].var = {"n\xE4me", 0, "Ann\xE9" "e", {{1, "\xFF"}}, {}};
+  DataFileWriter w;
+  std::string error;
+  ASSERT_TRUE(w.open(dir.file("l.csv"), cols, error)) << error;
+  ASSERT_TRUE(w.write({host::FileValue::num(1)}, error));
+  ASSERT_TRUE(w.commit(error)) << error;
+  DataFileContents in;
+  ASSERT_TRUE(read_data_file(dir.file("l.csv"), in, error)) << error;
+  EXPECT_EQ(in.vars[0].var.name, "n\xEF\xBF\xBDme");  // header and dictionary agree
+  EXPECT_EQ(in.vars[0].var.label, "Ann\xEF\xBF\xBD" "e");
+  // The same dictionary beside other data: refused, never read.
+  dir.write("l.csv", "n\xEF\xBF\xBDme\n2\n");
+  EXPECT_FALSE(read_data_file(dir.file("l.csv"), in, error));
+  EXPECT_NE(error.find("not written with this data file"), std::string::npos) << error;
+}
+
 TEST(Files, WritesAreAtomicAndFailuresLeaveNothing) {
   TempDir dir;
   dir.write("keep.csv", "old\n1\n");
@@ -560,7 +593,7 @@ TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
     EXPECT_TRUE(e.host().num.ATNJMP());
     e.host().workspace.SHOMEM();
   });
-  e.run_syntax("HOMALS sex grp.\nHOMALS sex grp.\nVARIABLE LABELS id 'never'.\n");
+  e.run_syntax("SET WORKSPACE=1048576.\nHOMALS sex grp.\nHOMALS sex grp.\nVARIABLE LABELS id 'never'.\n");
   interrupt_flag().store(false);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(e.interrupted());
@@ -572,6 +605,29 @@ TEST_F(EngineFixture, InterruptStopsTheRunAndShomemReportsAsANote) {
   EXPECT_EQ(msgs[0].text.params, (std::vector<std::string>{"1", "GB", "0", "bytes"}));
   EXPECT_EQ(msgs[1].severity, 3);
   EXPECT_EQ(e.errors(), 1);
+}
+
+// The default limit follows the machine; a refused request is named in the
+// note, with how to raise the limit.
+TEST(Workspace, DefaultFromTheMachineAndTheRefusedRequestIsNamed) {
+  const double phys = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+  WorkspaceArena w;
+  EXPECT_GE(static_cast<double>(w.limit()), std::min(phys, static_cast<double>(WorkspaceArena::kDefaultLimit)));
+  EXPECT_LE(static_cast<double>(w.limit()), std::max(phys / 2, static_cast<double>(WorkspaceArena::kDefaultLimit)));
+  std::vector<std::pair<std::string, std::vector<std::string>>> notes;
+  w.set_note_sink([&](const std::string& k, const std::vector<std::string>& p) { notes.emplace_back(k, p); });
+  w.set_limit(1 << 20);
+  std::size_t granted = 0;
+  void* a = w.GETMEM(1000, granted);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(w.GETMEM(3u << 20, granted), nullptr);
+  w.SHOMEM();
+  w.SHOMEM();  // the refusal is told once
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0].first, "Workspace asked ^1 ^2; limit ^3 ^4; in use ^5 ^6.");
+  EXPECT_EQ(notes[0].second, (std::vector<std::string>{"3", "MB", "1", "MB", "1000", "bytes"}));
+  EXPECT_EQ(notes[1].first, "Workspace limit ^1 ^2; in use ^3 ^4.");
+  w.FREMEM(a);
 }
 
 TEST_F(EngineFixture, FirstTitleNamesTheReport) {

@@ -1,0 +1,4 @@
+* A column named like a subcommand: VARIABLES= is still the subcommand.
+GET DATA /TYPE=CSV /FILE='data.csv'.
+CATPCA VARIABLES=a b /ANALYSIS=a b /DIMENSION=1 /PRINT=NONE /PLOT=NONE.
+MULTIPLE CORRESPONDENCE VARIABLES=a variables /ANALYSIS=a variables /DIMENSION=1 /PRINT=DISCRIM /PLOT=NONE.
