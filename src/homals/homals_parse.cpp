@@ -33,27 +33,13 @@ constexpr double kMaxCategories = 9999;
 // Label lengths of the plots.
 constexpr int kMinLabel = 1, kMaxLabel = 20, kDefaultLabel = 12;
 
-bool ends(const Token& t) { return t.kind == TokenKind::Slash || t.kind == TokenKind::End; }
-
-class Parser {
+class Parser : older::TokenCursor {
  public:
   explicit Parser(Settings& s) : s_(s) {}
   bool run();
 
  private:
-  const Token& next() {
-    t_ = H().tokens.SSNXT2();
-    return t_;
-  }
-  void unread() { H().tokens.SSETPT(t_.position); }
-  void next_skip_equals() {
-    next();
-    if (t_.kind == TokenKind::Equals) next();
-  }
-  void skip_subcommand() {
-    while (!ends(t_)) next();
-  }
-  int keyword() const { return t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kKeywords) : 0; }
+  int keyword() const { return match(kKeywords); }
   bool variables();
   bool analysis();
   int integer_setting(int at_least, int invalid, int fallback);
@@ -69,7 +55,6 @@ class Parser {
   std::vector<int> analysis_dict() const;
 
   Settings& s_;
-  Token t_;
   bool seen_[11] = {};
   bool fatal_ = false;
 };

@@ -13,6 +13,35 @@
 
 namespace oscat::older {
 
+// The cursor the older procedures' parsers share: the current token and the
+// moves their grammars make over the host's token stream.
+class TokenCursor {
+ protected:
+  static bool ends(const host::Token& t) {
+    return t.kind == host::TokenKind::Slash || t.kind == host::TokenKind::End;
+  }
+  const host::Token& next() {
+    t_ = host::H().tokens.SSNXT2();
+    return t_;
+  }
+  // The current token is read again by the next call of next().
+  void unread() { host::H().tokens.SSETPT(t_.position); }
+  void next_skip_equals() {
+    next();
+    if (t_.kind == host::TokenKind::Equals) next();
+  }
+  void skip_subcommand() {
+    while (!ends(t_)) next();
+  }
+  // The token as the user typed it, for messages.
+  std::string shown() const { return t_.raw.empty() ? t_.text : t_.raw; }
+  // 1-based entry of `table` the current name matches, 0 for none.
+  int match(host::KeywordTable table) const {
+    return t_.kind == host::TokenKind::Name ? host::QABMCH(t_.text, table) : 0;
+  }
+  host::Token t_;
+};
+
 // A numbered message (class, severity) with literal parameters.
 void number(int n, int cls, int severity, std::vector<std::string> params = {});
 

@@ -26,28 +26,13 @@ enum { K_DEFAULT = 1, K_FREQ, K_HISTORY, K_EIGEN, K_CORREL, K_OBJECT, K_QUANT, K
 const char* const kLevels[] = {"MNOMINAL", "SNOMINAL", "ORDINAL", "NUMERICA"};
 constexpr double kMaxCategories = 9999;
 
-bool ends(const Token& t) { return t.kind == TokenKind::Slash || t.kind == TokenKind::End; }
-
-class Parser {
+class Parser : older::TokenCursor {
  public:
   explicit Parser(Settings& s) : s_(s) {}
   bool run();
 
  private:
-  const Token& next() {
-    t_ = H().tokens.SSNXT2();
-    return t_;
-  }
-  void unread() { H().tokens.SSETPT(t_.position); }
-  void next_skip_equals() {
-    next();
-    if (t_.kind == TokenKind::Equals) next();
-  }
-  void skip_subcommand() {
-    while (!ends(t_)) next();
-  }
-  std::string shown() const { return t_.raw.empty() ? t_.text : t_.raw; }
-  int keyword() const { return t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kKeywords) : 0; }
+  int keyword() const { return match(kKeywords); }
   void fail(int n, std::vector<std::string> params = {}) {
     number(n, 2, frame::kError, std::move(params));
     ok_ = false;
@@ -60,7 +45,6 @@ class Parser {
   void save();
 
   Settings& s_;
-  Token t_;
   bool seen_[11] = {};
   bool ok_ = true;
 };
