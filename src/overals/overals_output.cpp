@@ -38,33 +38,52 @@ Msg set_label(int k) { return frame::composite("Set ^1", {frame::integer(k + 1)}
 Msg dim(int s) { return frame::integer(s + 1); }
 
 // Columns: one per dimension and, when asked, their sum.
-std::vector<int> dimension_columns(host::Pivot& pv, int cols, int p, bool sum) {
+// A group `label` of one column per dimension, with `sum` a "Sum" inside it.
+std::vector<int> dimension_group(host::Pivot& pv, int cols, const char* label, int p, bool sum) {
   std::vector<int> dc;
-  pv.BP_BEGIN_GROUP(cols, key("Dimension"));
+  pv.BP_BEGIN_GROUP(cols, key(label));
   for (int s = 0; s < p; ++s) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, dim(s)));
+  if (sum) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, key("Sum")));
   pv.BP_END_GROUP(cols);
+  return dc;
+}
+
+std::vector<int> dimension_columns(host::Pivot& pv, int cols, int p, bool sum) {
+  std::vector<int> dc = dimension_group(pv, cols, "Dimension", p, false);
   if (sum) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, key("Sum")));
   return dc;
+}
+
+// A table's statistics columns; their dimension label is not shown.
+int statistics_columns(host::Pivot& pv) {
+  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
+  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  return cols;
+}
+
+// The rows of each set in its group: `each(j)` for the set's variables.
+template <class Each>
+void by_set(host::Pivot& pv, int rows, const Analysis& a, Each each) {
+  for (int k = 0; k < a.K; ++k) {
+    pv.BP_BEGIN_GROUP(rows, set_label(k));
+    for (int j = 0; j < a.m; ++j)
+      if (a.set[static_cast<std::size_t>(j)] == k) each(j);
+    pv.BP_END_GROUP(rows);
+  }
 }
 
 void list_of_variables(const Analysis& a) {
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key("List of Variables"), T_VARS);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Set"), Axis::Row);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   const int nc = pv.BP_CELL_IN_CATEGORY(cols, key("Number of Categories"));
   const int lv = pv.BP_CELL_IN_CATEGORY(cols, key("Optimal Scaling Level"));
-  for (int k = 0; k < a.K; ++k) {
-    pv.BP_BEGIN_GROUP(rows, set_label(k));
-    for (int j = 0; j < a.m; ++j) {
-      if (a.set[static_cast<std::size_t>(j)] != k) continue;
-      const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[static_cast<std::size_t>(j)]));
-      pv.BP_SET_VALUE(CellRef{{r, nc}}, a.Kj[static_cast<std::size_t>(j)], host::BP_N_FORMAT());
-      pv.BP_SET_TEXT(CellRef{{r, lv}}, key(kLevelKey[a.level[static_cast<std::size_t>(j)]]));
-    }
-    pv.BP_END_GROUP(rows);
-  }
+  by_set(pv, rows, a, [&](int j) {
+    const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[static_cast<std::size_t>(j)]));
+    pv.BP_SET_VALUE(CellRef{{r, nc}}, a.Kj[static_cast<std::size_t>(j)], host::BP_N_FORMAT());
+    pv.BP_SET_TEXT(CellRef{{r, lv}}, key(kLevelKey[a.level[static_cast<std::size_t>(j)]]));
+  });
   pv.BP_END_PIVOT_TABLE();
 }
 
@@ -72,27 +91,21 @@ void frequencies(const Analysis& a) {
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key("Marginal Frequencies"), T_FREQ);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Categories"), Axis::Row);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   const int col = pv.BP_CELL_IN_CATEGORY(cols, key("Marginal Frequency"));
-  for (int k = 0; k < a.K; ++k) {
-    pv.BP_BEGIN_GROUP(rows, set_label(k));
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      if (a.set[J] != k) continue;
-      pv.BP_BEGIN_GROUP(rows, pv.BP_VARIABLE(a.var[J]));
-      for (int c = 1; c <= a.Kj[J]; ++c) {
-        const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARVALUE(a.var[J], static_cast<double>(c)));
-        pv.BP_SET_VALUE(CellRef{{r, col}}, a.f[a.yoff[J] + c - 1], host::BP_N_FORMAT());
-      }
-      int r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
-      pv.BP_SET_VALUE(CellRef{{r, col}}, a.missing[J], host::BP_N_FORMAT());
-      r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing within the set"));
-      pv.BP_SET_VALUE(CellRef{{r, col}}, a.missing_in_set[J], host::BP_N_FORMAT());
-      pv.BP_END_GROUP(rows);
+  by_set(pv, rows, a, [&](int j) {
+    const auto J = static_cast<std::size_t>(j);
+    pv.BP_BEGIN_GROUP(rows, pv.BP_VARIABLE(a.var[J]));
+    for (int c = 1; c <= a.Kj[J]; ++c) {
+      const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARVALUE(a.var[J], static_cast<double>(c)));
+      pv.BP_SET_VALUE(CellRef{{r, col}}, a.f[a.yoff[J] + c - 1], host::BP_N_FORMAT());
     }
+    int r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
+    pv.BP_SET_VALUE(CellRef{{r, col}}, a.missing[J], host::BP_N_FORMAT());
+    r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing within the set"));
+    pv.BP_SET_VALUE(CellRef{{r, col}}, a.missing_in_set[J], host::BP_N_FORMAT());
     pv.BP_END_GROUP(rows);
-  }
+  });
   pv.BP_END_PIVOT_TABLE();
 }
 
@@ -100,8 +113,7 @@ void history(const Analysis& a) {
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key("Iteration History"), T_HISTORY);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Iteration"), Axis::Row);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   const int loss = pv.BP_CELL_IN_CATEGORY(cols, key("Loss"));
   const int fit = pv.BP_CELL_IN_CATEGORY(cols, key("ZYL Fit"));
   const int diff = pv.BP_CELL_IN_CATEGORY(cols, key("Iteration Difference"));
@@ -158,41 +170,29 @@ void fit_table(const Analysis& a) {
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key("ZYL Fit"), T_FIT);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Set"), Axis::Row);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   std::vector<std::vector<int>> groups;
-  for (const char* g : {"Multiple Fit", "Single Fit", "Single Loss"}) {
-    pv.BP_BEGIN_GROUP(cols, key(g));
-    std::vector<int> dc;
-    for (int s = 0; s < a.p; ++s) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, dim(s)));
-    dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, key("Sum")));
-    pv.BP_END_GROUP(cols);
-    groups.push_back(dc);
-  }
-  for (int k = 0; k < a.K; ++k) {
-    pv.BP_BEGIN_GROUP(rows, set_label(k));
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      if (a.set[J] != k) continue;
-      const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[J]));
-      pv.BP_ANNOTATE_CATEGORY(rows, r, key(kLevelShort[a.level[J]]));
-      const bool single = a.level[J] != MNOMINAL;
-      double sums[3] = {0, 0, 0};
-      for (int s = 0; s < a.p; ++s) {
-        const double mf = scaling_fit(a, j, s);
-        const double w = a.weights[static_cast<std::size_t>(j) * a.p + s];
-        const double vals[3] = {mf, single ? w * w : host::SYSMIS, single ? mf - w * w : host::SYSMIS};
-        for (int g = 0; g < 3; ++g) {
-          pv.BP_SET_VALUE(CellRef{{r, groups[static_cast<std::size_t>(g)][static_cast<std::size_t>(s)]}}, vals[g], kGen);
-          if (!host::is_sysmis(vals[g])) sums[g] += vals[g];
-        }
+  for (const char* g : {"Multiple Fit", "Single Fit", "Single Loss"})
+    groups.push_back(dimension_group(pv, cols, g, a.p, true));
+  by_set(pv, rows, a, [&](int j) {
+    const auto J = static_cast<std::size_t>(j);
+    const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[J]));
+    pv.BP_ANNOTATE_CATEGORY(rows, r, key(kLevelShort[a.level[J]]));
+    const bool single = a.level[J] != MNOMINAL;
+    double sums[3] = {0, 0, 0};
+    for (int s = 0; s < a.p; ++s) {
+      const double mf = scaling_fit(a, j, s);
+      const double w = a.weights[static_cast<std::size_t>(j) * a.p + s];
+      const double vals[3] = {mf, single ? w * w : host::SYSMIS, single ? mf - w * w : host::SYSMIS};
+      for (int g = 0; g < 3; ++g) {
+        pv.BP_SET_VALUE(CellRef{{r, groups[static_cast<std::size_t>(g)][static_cast<std::size_t>(s)]}}, vals[g], kGen);
+        if (!host::is_sysmis(vals[g])) sums[g] += vals[g];
       }
-      for (int g = 0; g < 3; ++g)
-        pv.BP_SET_VALUE(CellRef{{r, groups[static_cast<std::size_t>(g)].back()}},
-                        g > 0 && !single ? host::SYSMIS : sums[g], kGen);
     }
-    pv.BP_END_GROUP(rows);
-  }
+    for (int g = 0; g < 3; ++g)
+      pv.BP_SET_VALUE(CellRef{{r, groups[static_cast<std::size_t>(g)].back()}},
+                      g > 0 && !single ? host::SYSMIS : sums[g], kGen);
+  });
   pv.BP_END_PIVOT_TABLE();
 }
 
@@ -253,31 +253,26 @@ void loadings(const Analysis& a) {
   const int cols = pv.BP_CELL_DIMENSION(key("Dimension"), Axis::Column);
   std::vector<int> dc;
   for (int s = 0; s < a.p; ++s) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, dim(s)));
-  for (int k = 0; k < a.K; ++k) {
-    pv.BP_BEGIN_GROUP(rows, set_label(k));
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      if (a.set[J] != k) continue;
-      const bool single = a.level[J] != MNOMINAL;
-      pv.BP_BEGIN_GROUP(rows, key(single ? "Projections Single Quant. Vars." : "Projections Multiple Quant. Vars."));
-      if (single) {
-        const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[J]));
+  by_set(pv, rows, a, [&](int j) {
+    const auto J = static_cast<std::size_t>(j);
+    const bool single = a.level[J] != MNOMINAL;
+    pv.BP_BEGIN_GROUP(rows, key(single ? "Projections Single Quant. Vars." : "Projections Multiple Quant. Vars."));
+    if (single) {
+      const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARIABLE(a.var[J]));
+      for (int s = 0; s < a.p; ++s)
+        pv.BP_SET_VALUE(CellRef{{r, dc[static_cast<std::size_t>(s)]}}, projection(a, j, a.q + a.yoff[J], s), kGen);
+    } else {
+      // A multiple variable has one quantified variable per dimension.
+      for (int d = 0; d < a.p; ++d) {
+        const int r = pv.BP_CELL_IN_CATEGORY(
+            rows, frame::composite("^1, Dimension ^2", {pv.BP_VARIABLE(a.var[J]), frame::integer(d + 1)}));
         for (int s = 0; s < a.p; ++s)
-          pv.BP_SET_VALUE(CellRef{{r, dc[static_cast<std::size_t>(s)]}}, projection(a, j, a.q + a.yoff[J], s), kGen);
-      } else {
-        // A multiple variable has one quantified variable per dimension.
-        for (int d = 0; d < a.p; ++d) {
-          const int r = pv.BP_CELL_IN_CATEGORY(
-              rows, frame::composite("^1, Dimension ^2", {pv.BP_VARIABLE(a.var[J]), frame::integer(d + 1)}));
-          for (int s = 0; s < a.p; ++s)
-            pv.BP_SET_VALUE(CellRef{{r, dc[static_cast<std::size_t>(s)]}},
-                            projection(a, j, a.Ymj(j) + static_cast<long>(d) * a.Kj[J], s), kGen);
-        }
+          pv.BP_SET_VALUE(CellRef{{r, dc[static_cast<std::size_t>(s)]}},
+                          projection(a, j, a.Ymj(j) + static_cast<long>(d) * a.Kj[J], s), kGen);
       }
-      pv.BP_END_GROUP(rows);
     }
     pv.BP_END_GROUP(rows);
-  }
+  });
   pv.BP_END_PIVOT_TABLE();
 }
 
@@ -318,40 +313,28 @@ void category_table(const Analysis& a, const char* title, int id, std::vector<co
   auto& pv = H().pivot;
   pv.BP_BEGIN_PIVOT_TABLE(key(title), id);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Categories"), Axis::Row);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   const int fc = pv.BP_CELL_IN_CATEGORY(cols, key("Marginal Frequency"));
   const int qc = quantification ? pv.BP_CELL_IN_CATEGORY(cols, key("Quantification")) : -1;
   std::vector<std::vector<int>> gc;
-  for (const char* g : groups) {
-    pv.BP_BEGIN_GROUP(cols, key(g));
-    std::vector<int> dc;
-    for (int s = 0; s < a.p; ++s) dc.push_back(pv.BP_CELL_IN_CATEGORY(cols, dim(s)));
-    pv.BP_END_GROUP(cols);
-    gc.push_back(dc);
-  }
-  for (int k = 0; k < a.K; ++k) {
-    pv.BP_BEGIN_GROUP(rows, set_label(k));
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      if (a.set[J] != k) continue;
-      pv.BP_BEGIN_GROUP(rows, pv.BP_VARIABLE(a.var[J]));
-      const bool single = a.level[J] != MNOMINAL;
-      for (int c = 1; c <= a.Kj[J]; ++c) {
-        const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARVALUE(a.var[J], static_cast<double>(c)));
-        const double f = a.f[a.yoff[J] + c - 1];
-        pv.BP_SET_VALUE(CellRef{{r, fc}}, f, host::BP_N_FORMAT());
-        if (qc >= 0) pv.BP_SET_VALUE(CellRef{{r, qc}}, single && f > 0 ? a.q[a.yoff[J] + c - 1] : host::SYSMIS, kGen);
-        for (std::size_t g = 0; g < gc.size(); ++g)
-          for (int s = 0; s < a.p; ++s)
-            pv.BP_SET_VALUE(CellRef{{r, gc[g][static_cast<std::size_t>(s)]}}, f > 0 ? value(j, static_cast<int>(g), c - 1, s) : host::SYSMIS, kGen);
-      }
-      const int r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
-      pv.BP_SET_VALUE(CellRef{{r, fc}}, a.missing[J] + a.missing_in_set[J], host::BP_N_FORMAT());
-      pv.BP_END_GROUP(rows);
+  for (const char* g : groups) gc.push_back(dimension_group(pv, cols, g, a.p, false));
+  by_set(pv, rows, a, [&](int j) {
+    const auto J = static_cast<std::size_t>(j);
+    pv.BP_BEGIN_GROUP(rows, pv.BP_VARIABLE(a.var[J]));
+    const bool single = a.level[J] != MNOMINAL;
+    for (int c = 1; c <= a.Kj[J]; ++c) {
+      const int r = pv.BP_CELL_IN_CATEGORY(rows, pv.BP_VARVALUE(a.var[J], static_cast<double>(c)));
+      const double f = a.f[a.yoff[J] + c - 1];
+      pv.BP_SET_VALUE(CellRef{{r, fc}}, f, host::BP_N_FORMAT());
+      if (qc >= 0) pv.BP_SET_VALUE(CellRef{{r, qc}}, single && f > 0 ? a.q[a.yoff[J] + c - 1] : host::SYSMIS, kGen);
+      for (std::size_t g = 0; g < gc.size(); ++g)
+        for (int s = 0; s < a.p; ++s)
+          pv.BP_SET_VALUE(CellRef{{r, gc[g][static_cast<std::size_t>(s)]}}, f > 0 ? value(j, static_cast<int>(g), c - 1, s) : host::SYSMIS, kGen);
     }
+    const int r = pv.BP_CELL_IN_CATEGORY(rows, key("Missing"));
+    pv.BP_SET_VALUE(CellRef{{r, fc}}, a.missing[J] + a.missing_in_set[J], host::BP_N_FORMAT());
     pv.BP_END_GROUP(rows);
-  }
+  });
   pv.BP_END_PIVOT_TABLE();
 }
 
@@ -514,8 +497,7 @@ void case_summary(const Analysis& a) {
   pv.BP_BEGIN_PIVOT_TABLE(key("Case Processing Summary"), T_CASES);
   const int rows = pv.BP_CATEGORY_DIMENSION(key("Case Processing Summary"), Axis::Row);
   pv.BP_HIDE_DIMENSION_LABEL(rows);
-  const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
-  pv.BP_HIDE_DIMENSION_LABEL(cols);
+  const int cols = statistics_columns(pv);
   const int r = pv.BP_CELL_IN_CATEGORY(rows, key("Cases Used in Analysis"));
   const int c = pv.BP_CELL_IN_CATEGORY(cols, key("N"));
   pv.BP_SET_VALUE(CellRef{{r, c}}, a.n, host::BP_N_FORMAT());
