@@ -1,7 +1,5 @@
 // The HOMALS export: the memory check, the procedure frame, the parser and
 // the analysis.
-#include <algorithm>
-
 #include "exports/procedures.hpp"
 #include "frame/frame.hpp"
 #include "homals/homals.hpp"
@@ -15,17 +13,9 @@ void run_homals() {
   f.run([&] {
     auto& h = H();
     const auto v = static_cast<std::size_t>(h.dict.size());
-    if (v > 0) {
-      // The entry's arrays: three of the number of dictionary variables, one
-      // of twice that.
-      auto& ws = f.workspace();
-      const bool ok = ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(2 * v);
-      if (!ok) {
-        const double words = 3.0 * v + 2.0 * v + (5.0 * v + 250.0) * v;
-        older::memory_shortfall("HOMALS", 4.0 * words);
-        h.tokens.skip_command();
-        return;
-      }
+    if (v > 0 && !older::entry_memory(f.workspace(), "HOMALS", v, {v, v, v, 2 * v})) {
+      h.tokens.skip_command();
+      return;
     }
     if (!f.open()) return;
     static constexpr int kTables[] = {3, 4, 5, 6, 7, 8, 9, 10};

@@ -27,9 +27,6 @@ const char* const kKeywords[] = {"DEFAULT", "FREQUENC", "HISTORY", "EIGENVAL", "
 enum { K_DEFAULT = 1, K_FREQ, K_HISTORY, K_EIGEN, K_DISCRIM, K_OBJECT, K_QUANT, K_ALL, K_NONE, K_NDIM, K_MAX,
        K_OUT };
 
-// Largest category maximum of a VARIABLES list: the category tables are
-// K x p per variable, and codes above this are no categorical data.
-constexpr double kMaxCategories = 9999;
 // Label lengths of the plots.
 constexpr int kMinLabel = 1, kMaxLabel = 20, kDefaultLabel = 12;
 
@@ -42,15 +39,11 @@ class Parser : older::TokenCursor {
   int keyword() const { return match(kKeywords); }
   bool variables();
   bool analysis();
-  int integer_setting(int at_least, int invalid, int fallback);
-  void converge();
   void print();
   void plot();
   bool plot_list(int which, bool* flags);
   void ndim();
   void matrix();
-  void nobserv();
-  void save();
   bool checks();
   std::vector<int> analysis_dict() const;
 
@@ -61,12 +54,7 @@ class Parser : older::TokenCursor {
 
 bool Parser::run() {
   next();
-  while (t_.kind != TokenKind::End) {
-    if (t_.kind == TokenKind::Slash) {
-      next();
-      continue;
-    }
-    const int sc = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kSubcommands) : 0;
+  for (int sc; (sc = next_subcommand(kSubcommands)) >= 0;) {
     if (sc == 0) {
       frame::report("HOM Invalid subcommand ^1.", {frame::text(t_.raw.empty() ? t_.text : t_.raw)}, 3, 3);
       return false;
@@ -92,7 +80,7 @@ bool Parser::run() {
         s_.maxiter = integer_setting(2, 17605, 100);
         break;
       case S_CONVERGE:
-        converge();
+        s_.converge = positive_setting(17606, 1e-5);
         break;
       case S_PRINT:
         print();
@@ -104,10 +92,13 @@ bool Parser::run() {
         matrix();
         break;
       case S_NOBSERV:
-        nobserv();
+        s_.nobserv = integer_setting(1, 17611, 0);
         break;
       case S_SAVE:
-        save();
+        s_.save = true;
+        save_spec(s_.save_root, s_.save_dims, 17620, [](const std::string& shown) {
+          frame::report("HOM SAVE dimensions ^1 invalid.", {frame::text(shown)}, 2, 3);
+        });
         break;
     }
     skip_subcommand();
@@ -117,50 +108,9 @@ bool Parser::run() {
 
 // varlist(max) [varlist(max) ...]
 bool Parser::variables() {
-  next_skip_equals();
-  unread();
-  while (true) {
-    std::vector<int> list;
-    const int rc = H().tokens.PRUVL(list);
-    next();
-    if (rc == 2 && ends(t_)) break;
-    if (rc != 0) return false;
-    if (t_.kind != TokenKind::LParen) {
-      number(17619, 3, 3);
-      return false;
-    }
-    next();
-    double mx = 0;
-    // Without a valid maximum the variable has no categories, which the data
-    // checks report; a maximum above the limit is lowered to it.
-    if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-      number(17602, 3, 2);
-      if (t_.kind == TokenKind::RParen) unread();
-    } else if (t_.value > kMaxCategories) {
-      number(17621, 3, 2, {std::to_string(static_cast<long long>(kMaxCategories))});
-      mx = kMaxCategories;
-    } else {
-      mx = t_.value;
-    }
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(17620, 3, 2);
-      unread();
-    }
-    for (int v : list) {
-      auto at = std::find(s_.vars.begin(), s_.vars.end(), v);
-      if (at == s_.vars.end()) {
-        s_.vars.push_back(v);
-        s_.max.push_back(static_cast<int>(mx));
-      } else {
-        s_.max[static_cast<std::size_t>(at - s_.vars.begin())] = static_cast<int>(mx);
-      }
-    }
-    next();
-    if (ends(t_)) break;
-    unread();
-  }
-  return true;
+  bool bad_max = false;
+  return varlist_max({{17619, 3, 3}, {17602, 3, 2}, {17621, 3, 2}, 17620}, bad_max,
+                     [&](const std::vector<int>& list, int mx) { older::add_or_update(s_.vars, s_.max, list, mx); });
 }
 
 bool Parser::analysis() {
@@ -180,39 +130,6 @@ bool Parser::analysis() {
     if (std::find(s_.analysis.begin(), s_.analysis.end(), pos) == s_.analysis.end()) s_.analysis.push_back(pos);
   }
   return true;
-}
-
-int Parser::integer_setting(int at_least, int invalid, int fallback) {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= at_least) {
-    const int v = static_cast<int>(t_.value);
-    next();
-    return v;
-  }
-  number(invalid, 2, 2);
-  return fallback;
-}
-
-void Parser::converge() {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Number && t_.value > 0 && std::isfinite(t_.value)) {
-    s_.converge = t_.value;
-    next();
-    return;
-  }
-  number(17606, 2, 2);
-  s_.converge = 1e-5;
-}
-
-void Parser::nobserv() {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) {
-    s_.nobserv = static_cast<int>(t_.value);
-    next();
-    return;
-  }
-  number(17611, 2, 2);
-  s_.nobserv = 0;
 }
 
 void Parser::print() {
@@ -334,11 +251,7 @@ bool Parser::plot_list(int which, bool* flags) {
   } else {
     s_.label_len[which] = static_cast<int>(t_.value);
   }
-  next();
-  if (t_.kind != TokenKind::RParen) {
-    number(17620, 3, 2);
-    unread();
-  }
+  close_paren(17620);
   return true;
 }
 
@@ -375,11 +288,7 @@ void Parser::ndim() {
     if (ends(t_)) unread();
     return;
   }
-  next();
-  if (t_.kind != TokenKind::RParen) {
-    number(17661, 3, 2);
-    unread();
-  }
+  close_paren(17661);
   if (last <= first) {
     number(17658, 3, 2);
     return;
@@ -413,34 +322,7 @@ void Parser::matrix() {
     return;
   }
   s_.matrix_handle = h;
-  next();
-  if (t_.kind != TokenKind::RParen) {
-    number(17620, 3, 2);
-    unread();
-  }
-}
-
-// SAVE [rootname] [(dims)]
-void Parser::save() {
-  s_.save = true;
-  next_skip_equals();
-  if (t_.kind == TokenKind::Name) {
-    s_.save_root = t_.raw.empty() ? t_.text : t_.raw;
-    next();
-  }
-  if (t_.kind == TokenKind::LParen) {
-    next();
-    if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) {
-      s_.save_dims = static_cast<int>(t_.value);
-    } else {
-      frame::report("HOM SAVE dimensions ^1 invalid.", {frame::text(t_.raw.empty() ? t_.text : t_.raw)}, 2, 3);
-    }
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(17620, 3, 2);
-      unread();
-    }
-  }
+  close_paren(17620);
 }
 
 std::vector<int> Parser::analysis_dict() const {

@@ -31,19 +31,9 @@ bool data_pass(Settings& s, Analysis& a) {
     a.var.push_back(s.vars[static_cast<std::size_t>(pos)]);
     a.K.push_back(s.max[static_cast<std::size_t>(pos)]);
   }
-  // The number of objects first, so every array is asked for once.
-  int n = 0;
-  cs.OBINIT(0);
-  cs.OBPINI();
-  while (cs.OBSERV() && (s.nobserv == 0 || n < s.nobserv)) ++n;
-  cs.OBPEND();
-  a.n = n;
+  const int n = a.n = older::count_objects(s.nobserv);
   if (n == 0) return true;
-  long ksum = 0;
-  for (int j = 0; j < a.m; ++j) {
-    a.yoff.push_back(ksum);
-    ksum += a.K[static_cast<std::size_t>(j)];
-  }
+  const long ksum = older::block_offsets(a.K, a.yoff);
   a.codes = ws.get<int>(static_cast<std::size_t>(n) * static_cast<std::size_t>(a.m));
   a.f = ws.get<double>(static_cast<std::size_t>(ksum));
   a.counts = ws.get<double>(static_cast<std::size_t>(n));

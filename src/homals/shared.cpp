@@ -1,5 +1,7 @@
 #include "homals/shared.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "frame/messages.hpp"
@@ -14,6 +16,155 @@ void number(int n, int cls, int severity, std::vector<std::string> params) {
   H().msg.ERROR(n, cls, severity, std::move(params));
 }
 
+bool TokenCursor::varlist_max(const VarlistNotes& notes, bool& bad_max,
+                              const std::function<void(const std::vector<int>&, int)>& add) {
+  const auto say = [](const Note& w, std::vector<std::string> params = {}) {
+    number(w.n, w.cls, w.severity, std::move(params));
+  };
+  next_skip_equals();
+  unread();
+  while (true) {
+    std::vector<int> list;
+    const int rc = H().tokens.PRUVL(list);
+    next();
+    if (rc == 2 && ends(t_)) break;
+    if (rc != 0) return false;
+    if (t_.kind != host::TokenKind::LParen) {
+      say(notes.no_lparen);
+      return false;
+    }
+    next();
+    double mx = 0;
+    // Without a valid maximum the variable has no categories, which the data
+    // checks report.
+    if (t_.kind != host::TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
+      say(notes.bad_max);
+      bad_max = true;
+      if (t_.kind == host::TokenKind::RParen) unread();
+    } else if (t_.value > kMaxCategories) {
+      if (notes.too_large.n != 0) say(notes.too_large, {std::to_string(static_cast<long long>(kMaxCategories))});
+      mx = kMaxCategories;
+    } else {
+      mx = t_.value;
+    }
+    close_paren(notes.no_rparen);
+    add(list, static_cast<int>(mx));
+    next();
+    if (ends(t_)) break;
+    unread();
+  }
+  return true;
+}
+
+int TokenCursor::integer_setting(int at_least, int invalid, int fallback) {
+  next_skip_equals();
+  if (t_.kind == host::TokenKind::Number && host::QDINT(t_.value) && t_.value >= at_least) {
+    const int v = static_cast<int>(t_.value);
+    next();
+    return v;
+  }
+  number(invalid, 2, frame::kWarning);
+  return fallback;
+}
+
+double TokenCursor::positive_setting(int invalid, double fallback) {
+  next_skip_equals();
+  if (t_.kind == host::TokenKind::Number && t_.value > 0 && std::isfinite(t_.value)) {
+    const double v = t_.value;
+    next();
+    return v;
+  }
+  number(invalid, 2, frame::kWarning);
+  return fallback;
+}
+
+void TokenCursor::close_paren(int missing) {
+  next();
+  if (t_.kind != host::TokenKind::RParen) {
+    number(missing, 3, frame::kWarning);
+    unread();
+  }
+}
+
+void TokenCursor::save_spec(std::string& root, int& dims, int no_rparen,
+                            const std::function<void(const std::string&)>& invalid_dims) {
+  next_skip_equals();
+  if (t_.kind == host::TokenKind::Name) {
+    root = shown();
+    next();
+  }
+  if (t_.kind == host::TokenKind::LParen) {
+    next();
+    if (t_.kind == host::TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) dims = static_cast<int>(t_.value);
+    else invalid_dims(shown());
+    close_paren(no_rparen);
+  }
+}
+
+int TokenCursor::matrix_file(int bad_file, int no_rparen) {
+  next_skip_equals();
+  if (t_.kind == host::TokenKind::Name && t_.text == "OUT") next();
+  if (t_.kind != host::TokenKind::LParen) {
+    number(bad_file, 2, frame::kError, {shown()});
+    return 0;
+  }
+  H().files.MTDINI();
+  std::string path;
+  const int h = H().files.MTDFRO(path);
+  if (h <= 0) {
+    // "*" (the working data file) is no file this procedure can write.
+    number(bad_file, 2, frame::kError, {path.empty() ? "?" : path});
+    if (h < 0) next();
+    skip_subcommand();
+    return 0;
+  }
+  close_paren(no_rparen);
+  return h;
+}
+
+void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vector<int>& list, int mx) {
+  for (int v : list) {
+    auto at = std::find(vars.begin(), vars.end(), v);
+    if (at == vars.end()) {
+      vars.push_back(v);
+      max.push_back(mx);
+    } else {
+      max[static_cast<std::size_t>(at - vars.begin())] = mx;
+    }
+  }
+}
+
+int count_objects(int nobserv) {
+  auto& cs = H().cases;
+  int n = 0;
+  cs.OBINIT(0);
+  cs.OBPINI();
+  while (cs.OBSERV() && (nobserv == 0 || n < nobserv)) ++n;
+  cs.OBPEND();
+  return n;
+}
+
+long block_offsets(const std::vector<int>& K, std::vector<long>& off) {
+  long sum = 0;
+  for (int k : K) {
+    off.push_back(sum);
+    sum += k;
+  }
+  return sum;
+}
+
+bool data_ready(bool read, int n, int too_few, frame::Workspace& ws) {
+  if (!read) {
+    ws.report_shortfall();
+    return false;
+  }
+  if (n < 3) {
+    number(too_few, 2, frame::kError, {std::to_string(n)});
+    return false;
+  }
+  return true;
+}
+
 void memory_shortfall(std::string_view procedure, double bytes) {
   auto& h = H();
   const auto [amount, unit] = h.workspace.MEMALU(bytes);
@@ -24,6 +175,20 @@ void memory_shortfall(std::string_view procedure, double bytes) {
   if (amount.size() < 8) line.erase(dots + amount.size());
   h.listing.PRTLNC(line + " " + unit + " of memory.");
   h.workspace.SHOMEM();
+}
+
+bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
+                  std::initializer_list<std::size_t> sizes) {
+  double words = 0;
+  for (std::size_t size : sizes) {
+    if (ws.get<int>(size) == nullptr) {
+      for (std::size_t all : sizes) words += static_cast<double>(all);
+      const double n = static_cast<double>(v);
+      memory_shortfall(procedure, 4.0 * (words + (5.0 * n + 250.0) * n));
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string save_name(std::string_view root, int d) {

@@ -5,13 +5,31 @@
 // (homogeneity.hpp, als.hpp, linalg.hpp).
 #pragma once
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/host.hpp"
 
+namespace oscat::frame {
+class Workspace;
+}
+
 namespace oscat::older {
+
+// A numbered message with its class and severity; n = 0 says nothing.
+struct Note {
+  int n = 0, cls = 3, severity = 2;
+};
+// Each procedure's messages for a "varlist(max) [varlist(max) ...]" list.
+struct VarlistNotes {
+  Note no_lparen;  // fatal
+  Note bad_max;    // the group gets maximum 0
+  Note too_large;  // n = 0: the maximum is lowered to the limit silently
+  int no_rparen;
+};
 
 // The cursor the older procedures' parsers share: the current token and the
 // moves their grammars make over the host's token stream.
@@ -39,8 +57,51 @@ class TokenCursor {
   int match(host::KeywordTable table) const {
     return t_.kind == host::TokenKind::Name ? host::QABMCH(t_.text, table) : 0;
   }
+  // Past the slashes to the next subcommand: its 1-based entry of `table`,
+  // 0 for an unknown one, -1 at the end of the command.
+  int next_subcommand(host::KeywordTable table) {
+    while (t_.kind == host::TokenKind::Slash) next();
+    return t_.kind == host::TokenKind::End ? -1 : match(table);
+  }
+  // "= n" with n >= at_least; otherwise warning `invalid` and `fallback`.
+  int integer_setting(int at_least, int invalid, int fallback);
+  // "= x" with x > 0; otherwise warning `invalid` and `fallback`.
+  double positive_setting(int invalid, double fallback);
+  // The closing parenthesis of a group; a missing one is warned about.
+  void close_paren(int missing);
+  // "[rootname] [(dims)]" of SAVE; `invalid_dims` reports a bad count, given
+  // the token as typed.
+  void save_spec(std::string& root, int& dims, int no_rparen,
+                 const std::function<void(const std::string&)>& invalid_dims);
+  // "[OUT] (file)" of MATRIX: the file's handle, or 0 after error `bad_file`.
+  int matrix_file(int bad_file, int no_rparen);
   host::Token t_;
+
+  // Reads the list after the subcommand name, handing each group and its
+  // maximum to `add`. False after a fatal error; `bad_max` is set when a
+  // group's maximum was invalid.
+  bool varlist_max(const VarlistNotes& notes, bool& bad_max,
+                   const std::function<void(const std::vector<int>&, int)>& add);
 };
+
+// Largest category maximum of a VARIABLES list: the category tables are
+// K x p per variable, and codes above this are no categorical data.
+inline constexpr double kMaxCategories = 9999;
+
+// Appends the variables of `list` new to `vars` with maximum `mx`; one
+// already there takes `mx` as its maximum.
+void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vector<int>& list, int mx);
+
+// The number of objects a data pass gives: every case, or the first
+// `nobserv` (0: all). Counted first so that every array is asked for once.
+int count_objects(int nobserv);
+
+// Offsets of consecutive blocks of sizes K (appended to `off`); their total.
+long block_offsets(const std::vector<int>& K, std::vector<long>& off);
+
+// False after the workspace note when the data pass could not be `read`, or
+// after error `too_few` when there are fewer than 3 objects.
+bool data_ready(bool read, int n, int too_few, frame::Workspace& ws);
 
 // A numbered message (class, severity) with literal parameters.
 void number(int n, int cls, int severity, std::vector<std::string> params = {});
@@ -49,6 +110,12 @@ void number(int n, int cls, int severity, std::vector<std::string> params = {});
 // amount over the dots, its unit and " of memory.", then the host's workspace
 // note. "Insufficient memory." follows from the workspace that fell short.
 void memory_shortfall(std::string_view procedure, double bytes);
+
+// The entry's int arrays of `sizes` for `v` dictionary variables. When one is
+// short: the memory message for them and the analysis' (5v + 250) v words,
+// and false.
+bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
+                  std::initializer_list<std::size_t> sizes);
 
 // Which procedure saves: its numbered "name exists" error and its default root.
 struct SaveCodes {

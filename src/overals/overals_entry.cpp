@@ -17,12 +17,7 @@ void run_overals() {
       h.tokens.skip_command();
       return;
     }
-    // Seven arrays of the number of dictionary variables.
-    auto& ws = f.workspace();
-    bool ok = true;
-    for (int k = 0; k < 7 && ok; ++k) ok = ws.get<int>(v) != nullptr;
-    if (!ok) {
-      older::memory_shortfall("OVERALS", 4.0 * (7.0 * v + (5.0 * v + 250.0) * v));
+    if (!older::entry_memory(f.workspace(), "OVERALS", v, {v, v, v, v, v, v, v})) {
       older::number(17701, 2, 3);
       h.tokens.skip_command();
       return;

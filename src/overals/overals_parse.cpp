@@ -30,7 +30,6 @@ enum { K_DEFAULT = 1, K_FREQ, K_HISTORY, K_EIGEN, K_CORREL, K_OBJECT, K_QUANT, K
        K_SNOM, K_ORDI, K_NUME, K_RANDOM, K_PART, K_NONE, K_WEIGHT, K_FIT, K_CENTROID, K_TRANS, K_NDIM, K_ALL,
        K_MAX };
 
-constexpr double kMaxCategories = 9999;
 constexpr int kError = frame::kError, kWarning = frame::kWarning;
 
 class Parser : older::TokenCursor {
@@ -47,11 +46,8 @@ class Parser : older::TokenCursor {
   bool variables();
   void analysis();
   void sets();
-  int integer_setting(int at_least, int invalid, int fallback);
   void print();
   void plot();
-  void matrix();
-  void save();
   void initial();
   bool checks();
 
@@ -64,12 +60,7 @@ class Parser : older::TokenCursor {
 
 bool Parser::run() {
   next();
-  while (t_.kind != TokenKind::End) {
-    if (t_.kind == TokenKind::Slash) {
-      next();
-      continue;
-    }
-    const int sc = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kSubcommands) : 0;
+  for (int sc; (sc = next_subcommand(kSubcommands)) >= 0;) {
     if (sc == 0) {
       frame::report("OVR Invalid subcommand ^1.", {frame::text(shown())}, kError, 3);
       return false;
@@ -99,21 +90,20 @@ bool Parser::run() {
       case S_SETS: sets(); break;
       case S_DIMENSION: s_.p = integer_setting(1, 18004, 2); break;
       case S_MAXITER: s_.maxiter = integer_setting(2, 18005, 100); break;
-      case S_CONVERGE:
-        next_skip_equals();
-        if (t_.kind == TokenKind::Number && t_.value > 0 && std::isfinite(t_.value)) {
-          s_.converge = t_.value;
-          next();
-        } else {
-          number(18006, 2, kWarning);
-          s_.converge = 1e-5;
-        }
-        break;
+      case S_CONVERGE: s_.converge = positive_setting(18006, 1e-5); break;
       case S_NOBSERV: s_.nobserv = integer_setting(1, 18011, 0); break;
       case S_PRINT: print(); break;
       case S_PLOT: plot(); break;
-      case S_MATRIX: matrix(); break;
-      case S_SAVE: save(); break;
+      case S_MATRIX:
+        if (const int h = matrix_file(18081, 18020)) s_.matrix_handle = h;
+        else ok_ = false;
+        break;
+      case S_SAVE:
+        s_.save = true;
+        save_spec(s_.save_root, s_.save_dims, 18020, [](const std::string& shown) {
+          frame::report("OVR Invalid keyword ^1.", {frame::text(shown)}, kWarning, 3);
+        });
+        break;
       case S_INITIAL: initial(); break;
     }
     skip_subcommand();
@@ -123,45 +113,11 @@ bool Parser::run() {
 
 // varlist(max) [varlist(max) ...]
 bool Parser::variables() {
-  next_skip_equals();
-  unread();
-  while (true) {
-    std::vector<int> list;
-    const int rc = H().tokens.PRUVL(list);
-    next();
-    if (rc == 2 && ends(t_)) break;
-    if (rc != 0) return false;
-    if (t_.kind != TokenKind::LParen) {
-      fail(18019);
-      return false;
-    }
-    next();
-    double mx = 0;
-    if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-      fail(18002);
-      if (t_.kind == TokenKind::RParen) unread();
-    } else {
-      mx = std::min(t_.value, kMaxCategories);
-    }
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(18020, 3, kWarning);
-      unread();
-    }
-    for (int v : list) {
-      auto at = std::find(s_.vars.begin(), s_.vars.end(), v);
-      if (at == s_.vars.end()) {
-        s_.vars.push_back(v);
-        s_.max.push_back(static_cast<int>(mx));
-      } else {
-        s_.max[static_cast<std::size_t>(at - s_.vars.begin())] = static_cast<int>(mx);
-      }
-    }
-    next();
-    if (ends(t_)) break;
-    unread();
-  }
-  return true;
+  bool bad_max = false;
+  const bool read = varlist_max({{18019, 2, kError}, {18002, 2, kError}, {}, 18020}, bad_max,
+                                [&](const std::vector<int>& list, int mx) { older::add_or_update(s_.vars, s_.max, list, mx); });
+  if (bad_max) ok_ = false;
+  return read;
 }
 
 // varlist(level) [varlist(level) ...], variables of VARIABLES only.
@@ -198,11 +154,7 @@ void Parser::analysis() {
         if (t_.kind == TokenKind::RParen) unread();
         break;
     }
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(18020, 3, kWarning);
-      unread();
-    }
+    close_paren(18020);
     for (int v : list) {
       if (std::find(s_.analysis.begin(), s_.analysis.end(), v) != s_.analysis.end()) {
         fail(18059, {H().dict.DICGET(v).name});
@@ -249,17 +201,6 @@ void Parser::sets() {
   for (int v : sizes) sum += v;
   if (sum != static_cast<long>(s_.analysis.size())) return bad(18065);
   s_.set_sizes = sizes;
-}
-
-int Parser::integer_setting(int at_least, int invalid, int fallback) {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= at_least) {
-    const int v = static_cast<int>(t_.value);
-    next();
-    return v;
-  }
-  number(invalid, 2, kWarning);
-  return fallback;
 }
 
 void Parser::print() {
@@ -345,51 +286,6 @@ void Parser::plot() {
     }
   }
   if (named) std::copy(std::begin(flags), std::end(flags), std::begin(s_.plot));
-}
-
-void Parser::matrix() {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Name && t_.text == "OUT") next();
-  if (t_.kind != TokenKind::LParen) {
-    fail(18081, {shown()});
-    return;
-  }
-  H().files.MTDINI();
-  std::string path;
-  const int h = H().files.MTDFRO(path);
-  if (h <= 0) {
-    // "*" (the working data file) is no file this procedure can write.
-    fail(18081, {path.empty() ? "?" : path});
-    if (h < 0) next();
-    skip_subcommand();
-    return;
-  }
-  s_.matrix_handle = h;
-  next();
-  if (t_.kind != TokenKind::RParen) {
-    number(18020, 3, kWarning);
-    unread();
-  }
-}
-
-// SAVE [rootname] [(dims)]
-void Parser::save() {
-  s_.save = true;
-  next_skip_equals();
-  if (t_.kind == TokenKind::Name) {
-    s_.save_root = shown();
-    next();
-  }
-  if (t_.kind == TokenKind::LParen) {
-    next();
-    if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) s_.save_dims = static_cast<int>(t_.value);
-    else frame::report("OVR Invalid keyword ^1.", {frame::text(shown())}, kWarning, 3);
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(18020, 3, kWarning);
-      unread();
-    }
-  }
 }
 
 void Parser::initial() {

@@ -37,19 +37,9 @@ bool data_pass(Settings& s, Analysis& a) {
     const auto at = std::find(s.vars.begin(), s.vars.end(), v) - s.vars.begin();
     a.Kj.push_back(s.max[static_cast<std::size_t>(at)]);
   }
-  int n = 0;
-  cs.OBINIT(0);
-  cs.OBPINI();
-  while (cs.OBSERV() && (s.nobserv == 0 || n < s.nobserv)) ++n;
-  cs.OBPEND();
-  a.n = n;
+  const int n = a.n = older::count_objects(s.nobserv);
   if (n == 0) return true;
-  long ksum = 0;
-  for (int K : a.Kj) {
-    a.yoff.push_back(ksum);
-    ksum += K;
-  }
-  a.ksum = ksum;
+  const long ksum = a.ksum = older::block_offsets(a.Kj, a.yoff);
   a.codes = ws.get<int>(static_cast<std::size_t>(n) * static_cast<std::size_t>(a.m));
   a.own = ws.get<int>(static_cast<std::size_t>(n) * static_cast<std::size_t>(a.m));
   a.f = ws.get<double>(static_cast<std::size_t>(ksum));
@@ -280,14 +270,8 @@ void run(Settings& s) {
   auto& h = H();
   auto& ws = *s.ws;
   Analysis a;
-  if (!data_pass(s, a)) {
-    ws.report_shortfall();
-    return;
-  }
-  if (a.n < 3) {
-    number(18012, 2, frame::kError, {std::to_string(a.n)});
-    return;
-  }
+  const bool read = data_pass(s, a);
+  if (!older::data_ready(read, a.n, 18012, ws)) return;
   case_summary(a);
   if (!checks(s, a)) return;
   bool plots = false;

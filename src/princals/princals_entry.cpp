@@ -13,14 +13,9 @@ void run_princals() {
   f.run([&] {
     auto& h = H();
     const auto v = static_cast<std::size_t>(h.dict.size());
-    if (v > 0) {
-      auto& ws = f.workspace();
-      const bool ok = ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(v) && ws.get<int>(2 * v);
-      if (!ok) {
-        older::memory_shortfall("PRINCALS", 4.0 * (5.0 * v + (5.0 * v + 250.0) * v));
-        h.tokens.skip_command();
-        return;
-      }
+    if (v > 0 && !older::entry_memory(f.workspace(), "PRINCALS", v, {v, v, v, 2 * v})) {
+      h.tokens.skip_command();
+      return;
     }
     if (!f.open()) return;
     princals::Settings s;

@@ -24,7 +24,6 @@ const char* const kKeywords[] = {"DEFAULT", "FREQUENC", "HISTORY", "EIGENVAL", "
 enum { K_DEFAULT = 1, K_FREQ, K_HISTORY, K_EIGEN, K_CORREL, K_OBJECT, K_QUANT, K_LOADING, K_ALL, K_NONE, K_NDIM,
        K_MAX };
 const char* const kLevels[] = {"MNOMINAL", "SNOMINAL", "ORDINAL", "NUMERICA"};
-constexpr double kMaxCategories = 9999;
 
 class Parser : older::TokenCursor {
  public:
@@ -39,10 +38,7 @@ class Parser : older::TokenCursor {
   }
   bool variables();
   void analysis();
-  int integer_setting(int at_least, int invalid, int fallback);
   void flags(bool* out, int count, bool plot);
-  void matrix();
-  void save();
 
   Settings& s_;
   bool seen_[11] = {};
@@ -51,12 +47,7 @@ class Parser : older::TokenCursor {
 
 bool Parser::run() {
   next();
-  while (t_.kind != TokenKind::End) {
-    if (t_.kind == TokenKind::Slash) {
-      next();
-      continue;
-    }
-    const int sc = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kSubcommands) : 0;
+  for (int sc; (sc = next_subcommand(kSubcommands)) >= 0;) {
     if (sc == 0) {
       number(17709, 3, frame::kError, {shown()});
       return false;
@@ -78,20 +69,19 @@ bool Parser::run() {
         break;
       case S_DIMENSION: s_.p = integer_setting(1, 17704, 2); break;
       case S_MAXITER: s_.maxiter = integer_setting(1, 17705, 100); break;
-      case S_CONVERGE:
-        next_skip_equals();
-        if (t_.kind == TokenKind::Number && t_.value > 0 && std::isfinite(t_.value)) {
-          s_.converge = t_.value;
-          next();
-        } else {
-          number(17706, 2, frame::kWarning);
-        }
-        break;
+      case S_CONVERGE: s_.converge = positive_setting(17706, s_.converge); break;
       case S_NOBSERV: s_.nobserv = integer_setting(1, 17711, 0); break;
       case S_PRINT: flags(s_.print, kPrints, false); break;
       case S_PLOT: flags(s_.plot, kPlots, true); break;
-      case S_MATRIX: matrix(); break;
-      case S_SAVE: save(); break;
+      case S_MATRIX:
+        if (const int h = matrix_file(18081, 17720)) s_.matrix_handle = h;
+        else ok_ = false;
+        break;
+      case S_SAVE:
+        s_.save = true;
+        save_spec(s_.save_root, s_.save_dims, 17720,
+                  [](const std::string& shown) { number(17709, 3, frame::kWarning, {shown}); });
+        break;
     }
     skip_subcommand();
   }
@@ -106,42 +96,19 @@ bool Parser::run() {
 }
 
 bool Parser::variables() {
-  next_skip_equals();
-  unread();
-  while (true) {
-    std::vector<int> list;
-    const int rc = H().tokens.PRUVL(list);
-    next();
-    if (rc == 2 && ends(t_)) break;
-    if (rc != 0) return false;
-    if (t_.kind != TokenKind::LParen) {
-      fail(17719);
-      return false;
-    }
-    next();
-    double mx = 0;
-    if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-      fail(17702);
-      if (t_.kind == TokenKind::RParen) unread();
-    } else {
-      mx = std::min(t_.value, kMaxCategories);
-    }
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(17720, 3, frame::kWarning);
-      unread();
-    }
-    for (int v : list) {
-      if (std::find(s_.vars.begin(), s_.vars.end(), v) != s_.vars.end()) continue;
-      s_.vars.push_back(v);
-      s_.max.push_back(static_cast<int>(mx));
-      s_.level.push_back(ORDINAL);
-    }
-    next();
-    if (ends(t_)) break;
-    unread();
-  }
-  return true;
+  bool bad_max = false;
+  // A variable named again keeps its first maximum.
+  const bool read = varlist_max({{17719, 2, frame::kError}, {17702, 2, frame::kError}, {}, 17720},
+                                bad_max, [&](const std::vector<int>& list, int mx) {
+                                  for (int v : list) {
+                                    if (std::find(s_.vars.begin(), s_.vars.end(), v) != s_.vars.end()) continue;
+                                    s_.vars.push_back(v);
+                                    s_.max.push_back(mx);
+                                    s_.level.push_back(ORDINAL);
+                                  }
+                                });
+  if (bad_max) ok_ = false;
+  return read;
 }
 
 // varlist(level) ...: each list is a stretch of the VARIABLES list.
@@ -169,11 +136,7 @@ void Parser::analysis() {
       } else {
         level = k - 1;
       }
-      next();
-      if (t_.kind != TokenKind::RParen) {
-        number(17720, 3, frame::kWarning);
-        unread();
-      }
+      close_paren(17720);
       next();
     } else if (!ends(t_) && t_.kind != TokenKind::Name) {
       fail(17722);
@@ -192,17 +155,6 @@ void Parser::analysis() {
     if (ends(t_)) break;
     unread();
   }
-}
-
-int Parser::integer_setting(int at_least, int invalid, int fallback) {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= at_least) {
-    const int v = static_cast<int>(t_.value);
-    next();
-    return v;
-  }
-  number(invalid, 2, frame::kWarning);
-  return fallback;
 }
 
 // PRINT and PLOT keyword lists. PLOT knows OBJECT, QUANTIFICATIONS and
@@ -241,49 +193,6 @@ void Parser::flags(bool* out, int count, bool plot) {
     if (which == -2) number(17709, 3, frame::kWarning, {shown()});
   }
   if (!any && !plot) out[R_FREQ] = out[R_HISTORY] = out[R_EIGEN] = out[R_QUANT] = out[R_LOADING] = true;
-}
-
-void Parser::matrix() {
-  next_skip_equals();
-  if (t_.kind == TokenKind::Name && t_.text == "OUT") next();
-  if (t_.kind != TokenKind::LParen) {
-    fail(18081, {shown()});
-    return;
-  }
-  H().files.MTDINI();
-  std::string path;
-  const int h = H().files.MTDFRO(path);
-  if (h <= 0) {
-    fail(18081, {path.empty() ? "?" : path});
-    if (h < 0) next();
-    skip_subcommand();
-    return;
-  }
-  s_.matrix_handle = h;
-  next();
-  if (t_.kind != TokenKind::RParen) {
-    number(17720, 3, frame::kWarning);
-    unread();
-  }
-}
-
-void Parser::save() {
-  s_.save = true;
-  next_skip_equals();
-  if (t_.kind == TokenKind::Name) {
-    s_.save_root = shown();
-    next();
-  }
-  if (t_.kind == TokenKind::LParen) {
-    next();
-    if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) s_.save_dims = static_cast<int>(t_.value);
-    else number(17709, 3, frame::kWarning, {shown()});
-    next();
-    if (t_.kind != TokenKind::RParen) {
-      number(17720, 3, frame::kWarning);
-      unread();
-    }
-  }
 }
 
 }  // namespace

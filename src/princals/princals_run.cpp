@@ -66,17 +66,9 @@ bool data_pass(Settings& s, Analysis& a) {
     a.K.push_back(s.max[static_cast<std::size_t>(pos)]);
     a.level.push_back(s.level[static_cast<std::size_t>(pos)]);
   }
-  int n = 0;
-  cs.OBINIT(0);
-  cs.OBPINI();
-  while (cs.OBSERV() && (s.nobserv == 0 || n < s.nobserv)) ++n;
-  cs.OBPEND();
-  a.n = n;
+  const int n = a.n = older::count_objects(s.nobserv);
   if (n == 0) return true;
-  for (int K : a.K) {
-    a.off.push_back(a.ksum);
-    a.ksum += K;
-  }
+  a.ksum = older::block_offsets(a.K, a.off);
   a.codes = s.ws->get<int>(static_cast<std::size_t>(n) * static_cast<std::size_t>(a.m));
   a.f = s.ws->get<double>(static_cast<std::size_t>(a.ksum));
   if (!a.codes || !a.f) return false;
@@ -502,14 +494,8 @@ void run(Settings& s) {
   auto& h = H();
   auto& ws = *s.ws;
   Analysis a;
-  if (!data_pass(s, a)) {
-    ws.report_shortfall();
-    return;
-  }
-  if (a.n < 3) {
-    number(17712, 2, frame::kError, {std::to_string(a.n)});
-    return;
-  }
+  const bool read = data_pass(s, a);
+  if (!older::data_ready(read, a.n, 17712, ws)) return;
   banner(a);
   variables_listing(a);
   if (s.print[R_FREQ]) frequencies_listing(a);
