@@ -86,6 +86,19 @@ void TokenCursor::close_paren(int missing) {
   }
 }
 
+int TokenCursor::analysis_list(std::vector<int>& list, const std::vector<int>& vars, int bad_list) {
+  std::string bad;
+  const int rc = H().tokens.PRUVL2(list, vars, bad);
+  next();
+  if (rc == 2 && ends(t_)) return 0;
+  if (rc != 0) {
+    number(bad_list, 2, frame::kError, {bad.empty() ? shown() : bad});
+    skip_subcommand();
+    return -1;
+  }
+  return 1;
+}
+
 void TokenCursor::save_spec(std::string& root, int& dims, int no_rparen,
                             const std::function<void(const std::string&)>& invalid_dims) {
   next_skip_equals();

@@ -69,6 +69,10 @@ class TokenCursor {
   double positive_setting(int invalid, double fallback);
   // The closing parenthesis of a group; a missing one is warned about.
   void close_paren(int missing);
+  // One list of ANALYSIS, a stretch of `vars`: 1 when read (the token after
+  // it current), 0 at the end of the subcommand, -1 after error `bad_list`
+  // with the subcommand skipped.
+  int analysis_list(std::vector<int>& list, const std::vector<int>& vars, int bad_list);
   // "[rootname] [(dims)]" of SAVE; `invalid_dims` reports a bad count, given
   // the token as typed.
   void save_spec(std::string& root, int& dims, int no_rparen,

@@ -117,13 +117,10 @@ void Parser::analysis() {
   unread();
   while (true) {
     std::vector<int> list;
-    std::string bad;
-    const int rc = H().tokens.PRUVL2(list, s_.vars, bad);
-    next();
-    if (rc == 2 && ends(t_)) break;
-    if (rc != 0) {
-      fail(17724, {bad.empty() ? shown() : bad});
-      skip_subcommand();
+    const int got = analysis_list(list, s_.vars, 17724);
+    if (got == 0) break;
+    if (got < 0) {
+      ok_ = false;
       return;
     }
     int level = ORDINAL;
