@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "catpca/output_view.hpp"
+#include "frame/chart.hpp"
 
 namespace oscat::catpca::out {
 
@@ -11,18 +12,9 @@ namespace {
 constexpr int kIdProjected = 21;
 
 // ------------------------------------------------------------------ charts ---
-struct Chart {
-  host::Charts& cx = H().charts;
-  int id = 0;
-  explicit Chart(Msg title, Msg subtitle = 0) {
-    id = cx.CX_CREATECHARTDESCRIPTION("CATPCA");
-    cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, title);
-    if (subtitle != 0) cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Subtitle, subtitle);
-  }
-  void end(bool ok) {
-    if (ok && !H().msg.error_flag()) cx.CX_ENDCHART(id);
-    else cx.CX_KILLCHART(id);
-  }
+// The charts of this procedure, on its chart template.
+struct Chart : frame::Chart {
+  explicit Chart(Msg title, Msg subtitle = 0) : frame::Chart("CATPCA", title, subtitle) {}
 };
 
 Msg dim_label(int s) { return composite("Dimension ^1", {num(s + 1)}); }

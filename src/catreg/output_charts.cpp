@@ -6,6 +6,7 @@
 
 #include "catreg/analysis.hpp"
 #include "catreg/statistics.hpp"
+#include "frame/chart.hpp"
 #include "frame/messages.hpp"
 #include "host/host.hpp"
 
@@ -18,18 +19,9 @@ using host::Msg;
 
 namespace {
 
-struct Chart {
-  host::Charts& cx = H().charts;
-  int id = 0;
-  explicit Chart(Msg title, Msg subtitle = 0) {
-    id = cx.CX_CREATECHARTDESCRIPTION("CATREG");
-    cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, title);
-    if (subtitle != 0) cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Subtitle, subtitle);
-  }
-  void end(bool ok) {
-    if (ok && !H().msg.error_flag()) cx.CX_ENDCHART(id);
-    else cx.CX_KILLCHART(id);
-  }
+// The charts of this procedure, on its chart template.
+struct Chart : frame::Chart {
+  explicit Chart(Msg title, Msg subtitle = 0) : frame::Chart("CATREG", title, subtitle) {}
 };
 
 int var_of(const Reported& r, int j) { return r.ctx->settings->vars.variables[static_cast<std::size_t>(j)]; }
