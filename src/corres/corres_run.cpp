@@ -9,6 +9,7 @@
 #include "corres/corres.hpp"
 #include "corres/corres_msg.hpp"
 #include "corres/corres_output.hpp"
+#include "corres/table.hpp"
 #include "frame/workspace.hpp"
 
 namespace oscat::corres {
@@ -121,6 +122,28 @@ bool build_from_matrix(const Settings& s, double* F, double* rowcat) {
 }
 
 }  // namespace
+
+bool build_table(const Settings& s, double* F, double* rowcat, bool& allint) {
+  const bool ok = s.table_mode == 1 ? build_from_cases(s, F) : build_from_matrix(s, F, rowcat);
+  if (!ok || H().msg.error_flag()) return false;
+  bool negative = false, nonfinite = false;
+  allint = true;
+  for (std::size_t e = 0; e < static_cast<std::size_t>(s.nrow) * s.ncol; ++e) {
+    const double v = F[e];
+    if (!std::isfinite(v)) nonfinite = true;
+    else if (v < 0) negative = true;
+    else if (v != std::trunc(v)) allint = false;
+  }
+  if (nonfinite) {
+    report("Matrix has values that are not finite.", 2, 3);
+    return false;
+  }
+  if (negative) {
+    report("Matrix has negative values.", 2, 3);
+    return false;
+  }
+  return true;
+}
 
 void run_analysis(Settings& s) {
   const int I = s.nrow, J = s.ncol;

@@ -42,11 +42,14 @@ const Table kSave = {
 const Table kOlder = {
 #include "homals/messages.inc"
 };
+const Table kAnacor = {
+#include "anacor/messages.inc"
+};
 
 }  // namespace
 
 void register_messages() {
-  for (const Table& t : {kCorres, kSyntax, kData, kScaling, kCatpca, kCatreg, kSave, kOlder})
+  for (const Table& t : {kCorres, kSyntax, kData, kScaling, kCatpca, kCatreg, kSave, kOlder, kAnacor})
     H().msg.add_catalogue(std::span(t.begin(), t.size()));
 }
 
