@@ -54,7 +54,8 @@ class Parser : older::TokenCursor {
  private:
   bool table();
   bool table_all();
-  bool range(bool row, double& lo, double& hi);
+  bool range(const std::string& what, double& lo, double& hi);
+  void close_paren(const char* subcommand);
   void dimension();
   void normalization();
   void variance();
@@ -68,6 +69,14 @@ class Parser : older::TokenCursor {
   Settings& s_;
   bool seen_[8] = {};
 };
+
+void Parser::close_paren(const char* subcommand) {
+  next();
+  if (t_.kind != TokenKind::RParen) {
+    number(17920, 3, 2, {subcommand});
+    unread();
+  }
+}
 
 bool Parser::run() {
   next();
@@ -111,8 +120,7 @@ bool Parser::run() {
 
 // "(min, max)" after a variable, or "(rows, columns)" after ALL; the current
 // token is the one before the parenthesis. False after a fatal error.
-bool Parser::range(bool row, double& lo, double& hi) {
-  const std::string what = row ? "row" : "column";
+bool Parser::range(const std::string& what, double& lo, double& hi) {
   std::vector<double> v;
   for (next(); t_.kind == TokenKind::Number || t_.kind == TokenKind::Comma; next())
     if (t_.kind == TokenKind::Number) v.push_back(t_.value);
@@ -154,7 +162,7 @@ bool Parser::table() {
       return false;
     }
     double lo = 0, hi = 0;
-    if (!range(row, lo, hi)) return false;
+    if (!range(H().dict.DICGET(var).name, lo, hi)) return false;
     const double count = hi - lo + 1;
     if (count < 2) number(17918, 3, 2, {H().dict.DICGET(var).name, int_text(lo), int_text(hi)});
     (row ? t.row_min : t.col_min) = static_cast<int>(lo);
@@ -187,7 +195,7 @@ bool Parser::table_all() {
     unread();
   }
   double rows = 0, cols = 0;
-  if (!range(true, rows, cols)) return false;
+  if (!range("ALL", rows, cols)) return false;
   if (rows < 2 || cols < 2) number(17918, 3, 2, {"ALL", int_text(rows), int_text(cols)});
   t.nrow = static_cast<int>(std::clamp(rows, -1.0, 2147483647.0));
   t.ncol = static_cast<int>(std::clamp(cols, -1.0, 2147483647.0));
@@ -302,7 +310,7 @@ void Parser::label_length(int which, const std::string& keyword) {
   } else if (which >= 0) {
     s_.label_len[which] = static_cast<int>(t_.value);
   }
-  close_paren(17920);
+  close_paren("PLOT");
 }
 
 void Parser::plot() {
@@ -381,7 +389,7 @@ void Parser::ndim() {
   if (last != 0 && last <= first) return fail(17945, {std::to_string(first), std::to_string(last)});
   s_.plot_first = first;
   s_.plot_last = last;
-  close_paren(17920);
+  close_paren("PLOT");
 }
 
 // [OUT] [=] SCORES(file) and/or VARIANCE(file).
