@@ -44,6 +44,8 @@ void add_points(const View& v, bool col, Msg group, std::vector<older::ChartPoin
 
 void charts(const View& v) {
   const Settings& s = v.s;
+  // Footnotes name the variables; a matrix read from the file has none.
+  const bool byvar = s.table.table_mode == 1;
   const Msg rows = frame::text(v.l.row_heading), cols = frame::text(v.l.col_heading);
   older::ChartSpec spec;
   spec.chart_template = "ANACOR";
@@ -56,7 +58,7 @@ void charts(const View& v) {
     add_points(v, col, 0, pts);
     for (int d = s.plot_first; d <= s.plot_last; ++d) {
       spec.title = chart_text(col ? "E60217^1" : "E60216^1", {frame::integer(d)});
-      spec.frame_label = chart_text(col ? "E60219^1" : "E60218^1", {col ? cols : rows});
+      spec.frame_label = byvar ? chart_text(col ? "E60219^1" : "E60218^1", {col ? cols : rows}) : 0;
       spec.first = d - 1;
       spec.d = 1;
       spec.label_length = s.label_len[col ? G_TRCOLUMN : G_TRROWS];
@@ -73,7 +75,7 @@ void charts(const View& v) {
     std::vector<older::ChartPoint> pts;
     add_points(v, col, 0, pts);
     spec.title = chart_text(col ? "E60202" : "E60201");
-    spec.frame_label = chart_text(col ? "E60204^1" : "E60203^1", {col ? cols : rows});
+    spec.frame_label = byvar ? chart_text(col ? "E60204^1" : "E60203^1", {col ? cols : rows}) : 0;
     spec.label_length = s.label_len[col ? G_COLUMN : G_ROW];
     older::chart(spec, pts);
   }
@@ -82,7 +84,7 @@ void charts(const View& v) {
     add_points(v, false, chart_text("E60214"), pts);
     add_points(v, true, chart_text("E60215"), pts);
     spec.title = chart_text("E60212");
-    spec.frame_label = chart_text("E60213^1^2", {rows, cols});
+    spec.frame_label = byvar ? chart_text("E60213^1^2", {rows, cols}) : 0;
     spec.label_length = s.label_len[G_JOINT];
     older::chart(spec, pts);
   }

@@ -16,7 +16,7 @@ using host::H;
 using host::SYSMIS;
 
 constexpr std::size_t kLabel = 20;   // width of the label column
-constexpr std::size_t kField = 10;   // width of a number column
+constexpr std::size_t kField = 12;   // width of a number column
 constexpr std::size_t kPerBlock = 6; // number columns side by side
 
 void line(const std::string& s) { H().listing.PRTLNC(s); }
