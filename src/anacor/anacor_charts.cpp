@@ -47,8 +47,8 @@ void charts(const View& v) {
   // Footnotes name the variables; a matrix read from the file has none.
   const bool byvar = s.table.table_mode == 1;
   const Msg rows = frame::text(v.l.row_heading), cols = frame::text(v.l.col_heading);
-  older::ChartSpec spec;
-  spec.chart_template = "ANACOR";
+  older::ChartSpec layout;
+  layout.chart_template = "ANACOR";
 
   // Scores against the categories, one chart per dimension of the range.
   for (int side = 0; side < 2; ++side) {
@@ -57,36 +57,36 @@ void charts(const View& v) {
     std::vector<older::ChartPoint> pts;
     add_points(v, col, 0, pts);
     for (int d = s.plot_first; d <= s.plot_last; ++d) {
-      spec.title = chart_text(col ? "E60217^1" : "E60216^1", {frame::integer(d)});
-      spec.frame_label = byvar ? chart_text(col ? "E60219^1" : "E60218^1", {col ? cols : rows}) : 0;
-      spec.first = d - 1;
-      spec.d = 1;
-      spec.label_length = s.label_len[col ? G_TRCOLUMN : G_TRROWS];
-      older::chart(spec, pts);
+      layout.title = chart_text(col ? "E60217^1" : "E60216^1", {frame::integer(d)});
+      layout.frame_label = byvar ? chart_text(col ? "E60219^1" : "E60218^1", {col ? cols : rows}) : 0;
+      layout.first = d - 1;
+      layout.d = 1;
+      layout.label_length = s.label_len[col ? G_TRCOLUMN : G_TRROWS];
+      older::chart(layout, pts);
     }
   }
 
   // Points over the plot range: one dimension, a scatter or a matrix.
-  spec.first = s.plot_first - 1;
-  spec.d = s.plot_last - s.plot_first + 1;
+  layout.first = s.plot_first - 1;
+  layout.d = s.plot_last - s.plot_first + 1;
   for (int side = 0; side < 2; ++side) {
     const bool col = side == 1;
     if (!s.plot[col ? G_COLUMN : G_ROW]) continue;
     std::vector<older::ChartPoint> pts;
     add_points(v, col, 0, pts);
-    spec.title = chart_text(col ? "E60202" : "E60201");
-    spec.frame_label = byvar ? chart_text(col ? "E60204^1" : "E60203^1", {col ? cols : rows}) : 0;
-    spec.label_length = s.label_len[col ? G_COLUMN : G_ROW];
-    older::chart(spec, pts);
+    layout.title = chart_text(col ? "E60202" : "E60201");
+    layout.frame_label = byvar ? chart_text(col ? "E60204^1" : "E60203^1", {col ? cols : rows}) : 0;
+    layout.label_length = s.label_len[col ? G_COLUMN : G_ROW];
+    older::chart(layout, pts);
   }
   if (s.plot[G_JOINT]) {
     std::vector<older::ChartPoint> pts;
     add_points(v, false, chart_text("E60214"), pts);
     add_points(v, true, chart_text("E60215"), pts);
-    spec.title = chart_text("E60212");
-    spec.frame_label = byvar ? chart_text("E60213^1^2", {rows, cols}) : 0;
-    spec.label_length = s.label_len[G_JOINT];
-    older::chart(spec, pts);
+    layout.title = chart_text("E60212");
+    layout.frame_label = byvar ? chart_text("E60213^1^2", {rows, cols}) : 0;
+    layout.label_length = s.label_len[G_JOINT];
+    older::chart(layout, pts);
   }
 }
 
