@@ -5,6 +5,7 @@
 // 2 usage errors, unreadable syntax or data files, a missing library, or a
 // report that could not be written.
 #include <dlfcn.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -105,7 +107,7 @@ bool output_target(const std::string& output, std::string& target, std::string& 
   return true;
 }
 
-bool write_atomically(const std::string& path, const std::string& text, std::string& error) {
+bool write_atomically(const std::string& path, const std::function<void(std::ostream&)>& write, std::string& error) {
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
   oscat::engine::register_temporary(tmp);
   struct Forget {
@@ -118,7 +120,13 @@ bool write_atomically(const std::string& path, const std::string& text, std::str
       error = std::strerror(errno);
       return false;
     }
-    out << text;
+    try {
+      write(out);
+    } catch (...) {
+      out.close();
+      std::remove(tmp.c_str());
+      throw;
+    }
     out.close();
     if (!out) {
       error = std::strerror(errno);
@@ -132,6 +140,14 @@ bool write_atomically(const std::string& path, const std::string& text, std::str
     return false;
   }
   return true;
+}
+
+// Text reports fit the terminal they are shown on; anywhere else 80 columns.
+int terminal_width() {
+  struct winsize ws {};
+  if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+    return ws.ws_col;
+  return oscat::engine::kDefaultTextWidth;
 }
 
 struct Source {
@@ -214,25 +230,27 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     if (engine.interrupted()) break;
   }
 
-  std::string report;
-  try {
+  // The report is written as the document is walked, never held whole.
+  const int width = output.empty() ? terminal_width() : oscat::engine::kDefaultTextWidth;
+  auto write_report = [&](std::ostream& os) {
     if (format == "html") {
-      report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
+      oscat::engine::render_html(os, engine.document(), engine.title().empty() ? "oscat report" : engine.title());
     } else if (format == "json") {
-      report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
+      oscat::engine::render_json(os, engine.document(), OSCAT_VERSION);
     } else {
-      report = oscat::engine::render_text(engine.document());
+      oscat::engine::render_text(os, engine.document(), width);
+    }
+  };
+  try {
+    if (output.empty()) {
+      write_report(std::cout);
+      std::cout << std::flush;
+      if (!std::cout) return fail("cannot write the report to standard output");
+    } else if (!write_atomically(target, write_report, error)) {
+      return fail("cannot write " + output + ": " + error);
     }
   } catch (const std::bad_alloc&) {
     return fail("not enough memory to write the report");
-  }
-  if (!report.empty() && report.back() != '\n') report += '\n';
-
-  if (output.empty()) {
-    std::cout << report << std::flush;
-    if (!std::cout) return fail("cannot write the report to standard output");
-  } else if (!write_atomically(target, report, error)) {
-    return fail("cannot write " + output + ": " + error);
   }
   // The library stays loaded until exit: the engine's host may still be bound.
   return engine.errors() > 0 ? 1 : 0;

@@ -412,10 +412,13 @@ void save(Engine& e) {
 }
 
 // ------------------------------------------------------------ SET, TITLE ---
+constexpr int kMinWidth = 40, kMaxWidth = 1000;
+
 void set(Engine& e) {
   Reader r(e);
   std::optional<std::uint64_t> seed;
   std::optional<std::size_t> workspace_kb;
+  std::optional<int> width;
   for (Token tok = r.next(); tok.kind != TokenKind::End && r.ok(); tok = r.next()) {
     if (tok.kind == TokenKind::Slash || tok.kind == TokenKind::Comma) continue;
     if (r.is_name(tok, "SEED")) {
@@ -432,11 +435,19 @@ void set(Engine& e) {
       if (n.kind != TokenKind::Number || n.value < 1 || n.value > max_kb || n.value != std::floor(n.value))
         r.fail("Invalid value ^1 for ^2.", {Reader::shown(n), "WORKSPACE"});
       else workspace_kb = static_cast<std::size_t>(n.value);
+    } else if (r.is_name(tok, "WIDTH")) {
+      // Columns of the text report; a table is split into panels that fit.
+      r.optional_equals();
+      Token n = r.next();
+      if (n.kind != TokenKind::Number || n.value < kMinWidth || n.value > kMaxWidth || n.value != std::floor(n.value))
+        r.fail("Width must be a whole number from ^1 to ^2.", {std::to_string(kMinWidth), std::to_string(kMaxWidth)});
+      else width = static_cast<int>(n.value);
     } else {
       r.syntax(tok);
     }
   }
   if (!r.ok()) return;
+  if (width) e.session().set_text_width(*width);
   if (seed) e.numerics().set_seed(*seed);
   if (workspace_kb) e.workspace().set_limit(*workspace_kb * 1024);
 }
