@@ -1,5 +1,6 @@
 #include "engine/render_json.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/format.hpp"
+#include "engine/render_sink.hpp"
 
 namespace oscat::engine {
 namespace {
@@ -62,6 +64,7 @@ json number_or_null(double v) {
 class Writer {
  public:
   explicit Writer(std::ostream& os) : os_(os) {}
+  void newline() { os_ += '\n'; }
 
   void begin_object() { open('{'); }
   void begin_array() { open('['); }
@@ -69,15 +72,15 @@ class Writer {
     const Level l = stack_.back();
     stack_.pop_back();
     if (!l.empty) {
-      os_ << '\n';
+      os_ += '\n';
       indent();
     }
-    os_ << (l.close == '{' ? '}' : ']');
+    os_ += l.close == '{' ? '}' : ']';
   }
   void key(std::string_view k) {
     element();
     write_string(k);
-    os_ << ": ";
+    os_ += ": ";
     after_key_ = true;
   }
   void value(const json& j) {
@@ -95,7 +98,7 @@ class Writer {
     } else {
       element();
       // Invalid UTF-8 in a label must not abort the whole report: replace it.
-      os_ << j.dump(-1, ' ', false, json::error_handler_t::replace);
+      os_ += j.dump(-1, ' ', false, json::error_handler_t::replace);
     }
   }
   template <class T>
@@ -111,7 +114,7 @@ class Writer {
   };
   void open(char c) {
     element();
-    os_ << c;
+    os_ += c;
     stack_.push_back({c, true});
   }
   // Separator and indentation before an element (skipped after a key).
@@ -121,16 +124,21 @@ class Writer {
       return;
     }
     if (stack_.empty()) return;
-    os_ << (stack_.back().empty ? "\n" : ",\n");
+    os_ += stack_.back().empty ? "\n" : ",\n";
     stack_.back().empty = false;
     indent();
   }
   void indent() {
-    for (std::size_t i = 0; i < stack_.size(); ++i) os_ << "  ";
+    static const std::string spaces(64, ' ');
+    for (std::size_t n = 2 * stack_.size(); n > 0;) {
+      const std::size_t k = std::min(n, spaces.size());
+      os_ += std::string_view(spaces.data(), k);
+      n -= k;
+    }
   }
-  void write_string(std::string_view s) { os_ << json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
+  void write_string(std::string_view s) { os_ += json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
-  std::ostream& os_;
+  Sink os_;
   std::vector<Level> stack_;
   bool after_key_ = false;
 };
@@ -334,7 +342,7 @@ void render_json(std::ostream& os, const Document& doc, std::string_view version
   }
   w.end();
   w.end();
-  os << '\n';
+  w.newline();
 }
 
 std::string render_json(const Document& doc, std::string_view version) {
