@@ -150,6 +150,37 @@ int terminal_width() {
   return oscat::engine::kDefaultTextWidth;
 }
 
+// A file the run reads, as the user named it.
+struct Input {
+  fs::path path;
+  std::string shown;
+  std::string how;  // e.g. "read by GET DATA in cmd.sps"; empty for the command line's own
+};
+
+// A data file comes with its dictionary beside it.
+void add_data_input(std::vector<Input>& inputs, const fs::path& path, const std::string& shown, const std::string& how) {
+  inputs.push_back({path, shown, how});
+  inputs.push_back({fs::path(path.string() + ".dict.json"), shown + ".dict.json", how.empty() ? "its dictionary" : how});
+}
+
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  // Not there yet: the same name is the same file once one is written.
+  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+const Input* clobbered(const std::string& target, const std::vector<Input>& inputs) {
+  for (const auto& in : inputs)
+    if (same_file(target, in.path)) return &in;
+  return nullptr;
+}
+
+int refuse_output(const std::string& output, const Input& in) {
+  return fail("--output " + output + " is the input file " + in.shown + (in.how.empty() ? "" : " (" + in.how + ")") +
+              "; the report would replace it");
+}
+
 struct Source {
   std::string name;
   std::string text;
@@ -181,19 +212,22 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     sources.push_back(std::move(s));
   }
 
-  // The report must never replace what the run reads.
+  // The report must never replace what the run reads: the syntax files, the
+  // --data file, the files that GET DATA names, and their dictionaries.
   std::string target;
   if (!output.empty()) {
     std::string why;
     if (!output_target(output, target, why)) return fail("cannot write the report to " + output + ": " + why);
-    std::vector<std::string> inputs;
-    if (!data.empty()) inputs.push_back(data);
+    std::vector<Input> inputs;
+    if (!data.empty()) add_data_input(inputs, fs::absolute(data, ec), data, "");
     for (const auto& f : files)
-      if (f != "-") inputs.push_back(f);
-    for (const auto& in : inputs) {
-      if (fs::exists(target, ec) && fs::equivalent(target, in, ec))
-        return fail("--output " + output + " is the input file " + in + "; the report would replace it");
-    }
+      if (f != "-") inputs.push_back({fs::absolute(f, ec), f, ""});
+    for (const auto& s : sources)
+      for (const auto& spec : oscat::engine::get_data_files(s.text)) {
+        fs::path p(spec);
+        add_data_input(inputs, p.is_relative() ? fs::path(s.dir) / p : p, spec, "read by GET DATA in " + s.name);
+      }
+    if (const Input* in = clobbered(target, inputs)) return refuse_output(output, *in);
   }
 
   std::string error;
@@ -228,6 +262,14 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     engine.set_base_dir(s.dir);
     engine.run_syntax(s.text);
     if (engine.interrupted()) break;
+  }
+
+  // Files the procedures read (their configuration and sign files, say) are
+  // known only now; the report is not written over one either.
+  if (!output.empty()) {
+    std::vector<Input> read;
+    for (const auto& f : engine.files().files_read()) add_data_input(read, f, f, "read by the run");
+    if (const Input* in = clobbered(target, read)) return refuse_output(output, *in);
   }
 
   // The report is written as the document is walked, never held whole.

@@ -114,6 +114,7 @@ void get_data(Engine& e) {
     r.fail("File ^1 cannot be read: ^2.", {*file, error});
     return;
   }
+  e.files().note_read(path);
   for (const auto& note : e.active_file().read_notes()) e.report(note.key, note.params, note.severity, note.severity);
 }
 
@@ -479,6 +480,22 @@ const std::vector<HostCommand>& host_commands() {
       {{"TITLE"}, "TITLE"},
   };
   return table;
+}
+
+std::vector<std::string> get_data_files(std::string_view syntax_text) {
+  std::vector<std::string> out;
+  for (const CommandText& cmd : split_commands(syntax_text)) {
+    const std::vector<std::string> typed = command_words(cmd.text, 2);
+    if (typed.size() < 2 || !command_word_matches(typed[0], "GET") || !command_word_matches(typed[1], "DATA")) continue;
+    const std::vector<Token> toks = tokenize(command_body(cmd.text, 2));
+    for (std::size_t i = 0; i < toks.size(); ++i) {
+      if (toks[i].kind != TokenKind::Name || toks[i].text != "FILE") continue;
+      std::size_t j = i + 1;
+      if (j < toks.size() && toks[j].kind == TokenKind::Equals) ++j;
+      if (j < toks.size() && toks[j].kind == TokenKind::String && !toks[j].text.empty()) out.push_back(toks[j].text);
+    }
+  }
+  return out;
 }
 
 void run_host_command(Engine& engine, const HostCommand& cmd) {
