@@ -1,9 +1,11 @@
 // The oscat program: runs syntax files against the procedures of liboscat.so
 // and writes one report (text, HTML or JSON).
 //
-// Exit status: 0 no error was issued, 1 an error was issued by a command,
-// 2 usage errors, unreadable syntax or data files, a missing library, or a
-// report that could not be written.
+// Exit status: 0 no error was issued; 1 a command issued an error (a GET DATA
+// that cannot read its file included: the run goes on and the report says
+// so); 2 nothing was run or no report was written (usage errors, an
+// unreadable syntax or --data file, a refused --output, a missing library, a
+// report that could not be written).
 #include <dlfcn.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -357,7 +359,15 @@ int main(int argc, char** argv) {
   CLI::App* help_cmd = app.add_subcommand("help", "Print the synopsis of a command, e.g. oscat help CATPCA");
   help_cmd->add_option("command", help_words, "A procedure or host command")->required();
   app.footer("Command reference: docs/README.md (one page per procedure and one for the host commands);\n"
-             "oscat help COMMAND prints a command's synopsis.");
+             "oscat help COMMAND prints a command's synopsis.\n\n"
+             "Text reports fit the terminal's width (80 columns elsewhere; SET WIDTH=n in the syntax).\n\n"
+             "Exit status:\n"
+             "  0  the run finished and no command issued an error\n"
+             "  1  a command issued an error, e.g. a GET DATA that cannot read its file;\n"
+             "     the later commands still run and the report says which\n"
+             "  2  nothing was run or no report was written: a usage error, a syntax or\n"
+             "     --data file that cannot be read, an --output that is refused (it is\n"
+             "     not a regular file, or the run reads it), or a report not written");
 
   try {
     app.parse(argc, argv);

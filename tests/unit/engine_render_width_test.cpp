@@ -112,8 +112,12 @@ TEST(RenderTextWidth, WideTableSplitsIntoPanelsRepeatingRowLabels) {
     EXPECT_EQ(count(s, "Wide Table (continued)[a]"), panels - 1);
     EXPECT_EQ(count(s, "A footnote"), 1u);
     EXPECT_EQ(s.find("a. A footnote") > s.rfind("Row 3"), true);
-    if (width >= 132) EXPECT_EQ(panels, 1u);
-    if (width <= 60) EXPECT_GE(panels, 3u);
+    if (width >= 132) {
+      EXPECT_EQ(panels, 1u);
+    }
+    if (width <= 60) {
+      EXPECT_GE(panels, 3u);
+    }
   }
 }
 
