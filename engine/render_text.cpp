@@ -444,6 +444,7 @@ void render_table(Sink& out, const Table& t, std::size_t width) {
   for (int r = static_cast<int>(L.header.size()) - 1; r >= 0; --r)
     for (const auto& s : L.header[r]) level[s.first] = r;
   const std::vector<Panel> panels = split_panels(dw, level, room, kGapWidth);
+  const std::vector<std::size_t> widths = dw;
 
   const std::string title = with_marks(L.title);
   bool header_text = false;
@@ -462,10 +463,24 @@ void render_table(Sink& out, const Table& t, std::size_t width) {
         HeaderSpan cut = s;
         cut.first = a;
         cut.count = b - a;
+        cut.cut = cut.count < s.count;
         row.push_back(std::move(cut));
       }
       header.push_back(std::move(row));
     }
+    // A span cut to fewer columns may need them wider for its label, as far
+    // as the room allows (words are not split while they fit).
+    std::vector<std::size_t> dw = widths;
+    std::size_t used = 0;
+    for (int c = p.first; c < p.end; ++c) used += dw[c] + (c > p.first ? kGapWidth : 0);
+    for (const auto& hr : header)
+      for (const auto& s : hr) {
+        if (!s.cut) continue;
+        std::size_t need = std::min(kSpanCap, text_width(with_marks(s.label)));
+        std::size_t have = kGapWidth * (s.count - 1);
+        for (int c = s.first; c < s.first + s.count; ++c) have += dw[c];
+        for (int k = 0; have < need && used < room; ++k, ++have, ++used) ++dw[s.first + k % s.count];
+      }
     std::size_t total = label_area;
     for (int c = p.first; c < p.end; ++c) total += dw[c] + kGapWidth;
     if (total >= kGapWidth) total -= kGapWidth;
@@ -543,16 +558,16 @@ void render_table(Sink& out, const Table& t, std::size_t width) {
 
     for (const auto& row : block.rows) {
       std::vector<std::vector<std::string>> cols;
-      std::vector<std::size_t> widths;
+      std::vector<std::size_t> col_w;
       std::size_t h = 1;
       for (int j = 0; j < L.label_cols; ++j) {
         cols.push_back(row.labels[j].shown ? wrap(with_marks(row.labels[j].label), lw[j]) : std::vector<std::string>{""});
-        widths.push_back(lw[j]);
+        col_w.push_back(lw[j]);
         h = std::max(h, cols.back().size());
       }
       for (int c = p.first; c < p.end; ++c) {
         cols.push_back(wrap(with_marks(row.cells[c]), dw[c]));
-        widths.push_back(dw[c]);
+        col_w.push_back(dw[c]);
         h = std::max(h, cols.back().size());
       }
       for (std::size_t k = 0; k < h; ++k) {
@@ -560,7 +575,7 @@ void render_table(Sink& out, const Table& t, std::size_t width) {
         for (std::size_t j = 0; j < cols.size(); ++j) {
           bool is_label = static_cast<int>(j) < L.label_cols;
           if (j) line += kGap;
-          line += pad(k < cols[j].size() ? cols[j][k] : "", widths[j], is_label ? Align::Left : Align::Right);
+          line += pad(k < cols[j].size() ? cols[j][k] : "", col_w[j], is_label ? Align::Left : Align::Right);
         }
         rtrim_append(out, line);
       }

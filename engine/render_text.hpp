@@ -50,6 +50,7 @@ struct HeaderSpan {
   int first = 0;   // first data column
   int count = 1;   // data columns spanned
   bool group = false;  // a dimension label or group (drawn with a rule under it)
+  bool cut = false;    // text panels: the span goes on in another panel
 };
 
 struct LabelCell {

@@ -200,6 +200,11 @@ def exit_status(d):
     p = run(["g.sps"], d)
     check(p.returncode == 1 and b"missing.csv" in p.stdout and b"TITLE 'after'" in p.stdout,
           "GET DATA of a missing file: exit %d %s" % (p.returncode, p.stdout[-300:]))
+    # The help says so.
+    h = subprocess.run([OSCAT, "--help"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    text = flat(h.stdout)
+    check(h.returncode == 0 and b"Exit status" in text and b"1 a command issued an error, e.g. a GET DATA" in text,
+          "--help lists the exit statuses: %s" % h.stdout[-400:])
 
 
 for test in (output_targets, output_onto_read_files, exit_status, save_race, sigterm, wide_header, out_of_memory):
