@@ -31,3 +31,7 @@ for cases in 10000 100000 1000000; do
 done
 # The engine alone on 1,000,000 cases: seconds per iteration, one and two threads.
 "$BUILD/bench/catpca_bench" 1000000
+
+# --- Report memory --------------------------------------------------------------
+# Peak memory of text, HTML and JSON reports of 300,000 object points.
+python3 "$HERE/report_memory.py" "$BUILD/oscat" 300000

@@ -1,10 +1,13 @@
 // The oscat program: runs syntax files against the procedures of liboscat.so
 // and writes one report (text, HTML or JSON).
 //
-// Exit status: 0 no error was issued, 1 an error was issued by a command,
-// 2 usage errors, unreadable syntax or data files, a missing library, or a
-// report that could not be written.
+// Exit status: 0 no error was issued; 1 a command issued an error (a GET DATA
+// that cannot read its file included: the run goes on and the report says
+// so); 2 nothing was run or no report was written (usage errors, an
+// unreadable syntax or --data file, a refused --output, a missing library, a
+// report that could not be written).
 #include <dlfcn.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -13,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -105,7 +109,7 @@ bool output_target(const std::string& output, std::string& target, std::string& 
   return true;
 }
 
-bool write_atomically(const std::string& path, const std::string& text, std::string& error) {
+bool write_atomically(const std::string& path, const std::function<void(std::ostream&)>& write, std::string& error) {
   std::string tmp = path + ".tmp-" + std::to_string(::getpid());
   oscat::engine::register_temporary(tmp);
   struct Forget {
@@ -118,7 +122,13 @@ bool write_atomically(const std::string& path, const std::string& text, std::str
       error = std::strerror(errno);
       return false;
     }
-    out << text;
+    try {
+      write(out);
+    } catch (...) {
+      out.close();
+      std::remove(tmp.c_str());
+      throw;
+    }
     out.close();
     if (!out) {
       error = std::strerror(errno);
@@ -132,6 +142,45 @@ bool write_atomically(const std::string& path, const std::string& text, std::str
     return false;
   }
   return true;
+}
+
+// Text reports fit the terminal they are shown on; anywhere else 80 columns.
+int terminal_width() {
+  struct winsize ws {};
+  if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+    return ws.ws_col;
+  return oscat::engine::kDefaultTextWidth;
+}
+
+// A file the run reads, as the user named it.
+struct Input {
+  fs::path path;
+  std::string shown;
+  std::string how;  // e.g. "read by GET DATA in cmd.sps"; empty for the command line's own
+};
+
+// A data file comes with its dictionary beside it.
+void add_data_input(std::vector<Input>& inputs, const fs::path& path, const std::string& shown, const std::string& how) {
+  inputs.push_back({path, shown, how});
+  inputs.push_back({fs::path(path.string() + ".dict.json"), shown + ".dict.json", how.empty() ? "its dictionary" : how});
+}
+
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  // Not there yet: the same name is the same file once one is written.
+  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+const Input* clobbered(const std::string& target, const std::vector<Input>& inputs) {
+  for (const auto& in : inputs)
+    if (same_file(target, in.path)) return &in;
+  return nullptr;
+}
+
+int refuse_output(const std::string& output, const Input& in) {
+  return fail("--output " + output + " is the input file " + in.shown + (in.how.empty() ? "" : " (" + in.how + ")") +
+              "; the report would replace it");
 }
 
 struct Source {
@@ -165,19 +214,22 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     sources.push_back(std::move(s));
   }
 
-  // The report must never replace what the run reads.
+  // The report must never replace what the run reads: the syntax files, the
+  // --data file, the files that GET DATA names, and their dictionaries.
   std::string target;
   if (!output.empty()) {
     std::string why;
     if (!output_target(output, target, why)) return fail("cannot write the report to " + output + ": " + why);
-    std::vector<std::string> inputs;
-    if (!data.empty()) inputs.push_back(data);
+    std::vector<Input> inputs;
+    if (!data.empty()) add_data_input(inputs, fs::absolute(data, ec), data, "");
     for (const auto& f : files)
-      if (f != "-") inputs.push_back(f);
-    for (const auto& in : inputs) {
-      if (fs::exists(target, ec) && fs::equivalent(target, in, ec))
-        return fail("--output " + output + " is the input file " + in + "; the report would replace it");
-    }
+      if (f != "-") inputs.push_back({fs::absolute(f, ec), f, ""});
+    for (const auto& s : sources)
+      for (const auto& spec : oscat::engine::get_data_files(s.text)) {
+        fs::path p(spec);
+        add_data_input(inputs, p.is_relative() ? fs::path(s.dir) / p : p, spec, "read by GET DATA in " + s.name);
+      }
+    if (const Input* in = clobbered(target, inputs)) return refuse_output(output, *in);
   }
 
   std::string error;
@@ -214,25 +266,35 @@ int run(const std::vector<std::string>& files, const std::string& data, const st
     if (engine.interrupted()) break;
   }
 
-  std::string report;
-  try {
+  // Files the procedures read (their configuration and sign files, say) are
+  // known only now; the report is not written over one either.
+  if (!output.empty()) {
+    std::vector<Input> read;
+    for (const auto& f : engine.files().files_read()) add_data_input(read, f, f, "read by the run");
+    if (const Input* in = clobbered(target, read)) return refuse_output(output, *in);
+  }
+
+  // The report is written as the document is walked, never held whole.
+  const int width = output.empty() ? terminal_width() : oscat::engine::kDefaultTextWidth;
+  auto write_report = [&](std::ostream& os) {
     if (format == "html") {
-      report = oscat::engine::render_html(engine.document(), engine.title().empty() ? "oscat report" : engine.title());
+      oscat::engine::render_html(os, engine.document(), engine.title().empty() ? "oscat report" : engine.title());
     } else if (format == "json") {
-      report = oscat::engine::render_json(engine.document(), OSCAT_VERSION);
+      oscat::engine::render_json(os, engine.document(), OSCAT_VERSION);
     } else {
-      report = oscat::engine::render_text(engine.document());
+      oscat::engine::render_text(os, engine.document(), width);
+    }
+  };
+  try {
+    if (output.empty()) {
+      write_report(std::cout);
+      std::cout << std::flush;
+      if (!std::cout) return fail("cannot write the report to standard output");
+    } else if (!write_atomically(target, write_report, error)) {
+      return fail("cannot write " + output + ": " + error);
     }
   } catch (const std::bad_alloc&) {
     return fail("not enough memory to write the report");
-  }
-  if (!report.empty() && report.back() != '\n') report += '\n';
-
-  if (output.empty()) {
-    std::cout << report << std::flush;
-    if (!std::cout) return fail("cannot write the report to standard output");
-  } else if (!write_atomically(target, report, error)) {
-    return fail("cannot write " + output + ": " + error);
   }
   // The library stays loaded until exit: the engine's host may still be bound.
   return engine.errors() > 0 ? 1 : 0;
@@ -297,7 +359,15 @@ int main(int argc, char** argv) {
   CLI::App* help_cmd = app.add_subcommand("help", "Print the synopsis of a command, e.g. oscat help CATPCA");
   help_cmd->add_option("command", help_words, "A procedure or host command")->required();
   app.footer("Command reference: docs/README.md (one page per procedure and one for the host commands);\n"
-             "oscat help COMMAND prints a command's synopsis.");
+             "oscat help COMMAND prints a command's synopsis.\n\n"
+             "Text reports fit the terminal's width (80 columns elsewhere; SET WIDTH=n in the syntax).\n\n"
+             "Exit status:\n"
+             "  0  the run finished and no command issued an error\n"
+             "  1  a command issued an error, e.g. a GET DATA that cannot read its file;\n"
+             "     the later commands still run and the report says which\n"
+             "  2  nothing was run or no report was written: a usage error, a syntax or\n"
+             "     --data file that cannot be read, an --output that is refused (it is\n"
+             "     not a regular file, or the run reads it), or a report not written");
 
   try {
     app.parse(argc, argv);

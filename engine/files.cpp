@@ -601,6 +601,7 @@ bool FileStore::DSRDDICT(int handle, std::vector<host::FileVar>& vars) {
     fail("File ^1 cannot be read: ^2.", {h->spec, error}, 2);
     return false;
   }
+  note_read(h->resolved);
   for (const auto& c : contents->vars) vars.push_back(c.var);
   h->contents = std::move(contents);
   h->next_row = 0;

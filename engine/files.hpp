@@ -133,6 +133,10 @@ class FileStore : public host::Files {
   // returns how many were open for writing. Handles are forgotten.
   int end_command();
   int open_writers() const;
+  // Every data file the run has read (absolute paths), for the program's
+  // check that its report never replaces one.
+  void note_read(const std::string& resolved) { read_.push_back(resolved); }
+  const std::vector<std::string>& files_read() const { return read_; }
 
  private:
   struct Handle {
@@ -151,6 +155,7 @@ class FileStore : public host::Files {
   std::string base_dir_;
   std::vector<Handle> handles_;  // handle h is handles_[h - 1]
   Reporter report_;
+  std::vector<std::string> read_;
 };
 
 }  // namespace oscat::engine

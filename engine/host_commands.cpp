@@ -114,6 +114,7 @@ void get_data(Engine& e) {
     r.fail("File ^1 cannot be read: ^2.", {*file, error});
     return;
   }
+  e.files().note_read(path);
   for (const auto& note : e.active_file().read_notes()) e.report(note.key, note.params, note.severity, note.severity);
 }
 
@@ -412,10 +413,13 @@ void save(Engine& e) {
 }
 
 // ------------------------------------------------------------ SET, TITLE ---
+constexpr int kMinWidth = 40, kMaxWidth = 1000;
+
 void set(Engine& e) {
   Reader r(e);
   std::optional<std::uint64_t> seed;
   std::optional<std::size_t> workspace_kb;
+  std::optional<int> width;
   for (Token tok = r.next(); tok.kind != TokenKind::End && r.ok(); tok = r.next()) {
     if (tok.kind == TokenKind::Slash || tok.kind == TokenKind::Comma) continue;
     if (r.is_name(tok, "SEED")) {
@@ -432,11 +436,19 @@ void set(Engine& e) {
       if (n.kind != TokenKind::Number || n.value < 1 || n.value > max_kb || n.value != std::floor(n.value))
         r.fail("Invalid value ^1 for ^2.", {Reader::shown(n), "WORKSPACE"});
       else workspace_kb = static_cast<std::size_t>(n.value);
+    } else if (r.is_name(tok, "WIDTH")) {
+      // Columns of the text report; a table is split into panels that fit.
+      r.optional_equals();
+      Token n = r.next();
+      if (n.kind != TokenKind::Number || n.value < kMinWidth || n.value > kMaxWidth || n.value != std::floor(n.value))
+        r.fail("Width must be a whole number from ^1 to ^2.", {std::to_string(kMinWidth), std::to_string(kMaxWidth)});
+      else width = static_cast<int>(n.value);
     } else {
       r.syntax(tok);
     }
   }
   if (!r.ok()) return;
+  if (width) e.session().set_text_width(*width);
   if (seed) e.numerics().set_seed(*seed);
   if (workspace_kb) e.workspace().set_limit(*workspace_kb * 1024);
 }
@@ -468,6 +480,22 @@ const std::vector<HostCommand>& host_commands() {
       {{"TITLE"}, "TITLE"},
   };
   return table;
+}
+
+std::vector<std::string> get_data_files(std::string_view syntax_text) {
+  std::vector<std::string> out;
+  for (const CommandText& cmd : split_commands(syntax_text)) {
+    const std::vector<std::string> typed = command_words(cmd.text, 2);
+    if (typed.size() < 2 || !command_word_matches(typed[0], "GET") || !command_word_matches(typed[1], "DATA")) continue;
+    const std::vector<Token> toks = tokenize(command_body(cmd.text, 2));
+    for (std::size_t i = 0; i < toks.size(); ++i) {
+      if (toks[i].kind != TokenKind::Name || toks[i].text != "FILE") continue;
+      std::size_t j = i + 1;
+      if (j < toks.size() && toks[j].kind == TokenKind::Equals) ++j;
+      if (j < toks.size() && toks[j].kind == TokenKind::String && !toks[j].text.empty()) out.push_back(toks[j].text);
+    }
+  }
+  return out;
 }
 
 void run_host_command(Engine& engine, const HostCommand& cmd) {

@@ -19,6 +19,10 @@ struct HostCommand {
 };
 const std::vector<HostCommand>& host_commands();
 
+// The files that the GET DATA commands of a syntax text name, as written
+// (found without running anything: the program checks its --output first).
+std::vector<std::string> get_data_files(std::string_view syntax_text);
+
 // Run host command `cmd`; the engine's token stream holds the command's body.
 void run_host_command(Engine& engine, const HostCommand& cmd);
 

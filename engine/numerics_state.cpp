@@ -2,7 +2,9 @@
 
 #include "engine/files.hpp"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -77,31 +79,57 @@ std::uint64_t NumericsState::next() {
 
 double NumericsState::URAND() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
 
-void NumericsState::ODOMTR(std::string_view text, long counter) {
-  if (!progress_enabled_ || progress_ == nullptr) return;
-  // One line, redrawn at most ten times a second, with the pace so far; a new
-  // counter (another loop) starts its own clock.
-  const auto now = std::chrono::steady_clock::now();
-  if (text != progress_text_ || counter < progress_last_) {
-    progress_text_.assign(text);
-    progress_start_ = now;
-    progress_drawn_ = {};
+std::string format_duration(double seconds) {
+  const long long n = seconds > 0 ? std::llround(seconds) : 0;
+  char buf[64];
+  if (n < 60) std::snprintf(buf, sizeof buf, "%lld s", n);
+  else if (n < 3600 && n % 60 == 0) std::snprintf(buf, sizeof buf, "%lld min", n / 60);
+  else if (n < 3600) std::snprintf(buf, sizeof buf, "%lld min %lld s", n / 60, n % 60);
+  else if ((n / 60) % 60 == 0) std::snprintf(buf, sizeof buf, "%lld h", n / 3600);
+  else std::snprintf(buf, sizeof buf, "%lld h %lld min", n / 3600, (n / 60) % 60);
+  return buf;
+}
+
+std::string progress_line(std::string_view text, long counter, long total, double seconds, long done) {
+  std::string line = std::string(text) + " " + std::to_string(counter);
+  if (total > 0) line += " of " + std::to_string(total);
+  if (seconds < 1) return line;
+  if (total > 0) {
+    line += "  (" + format_duration(seconds);
+    if (done > 0 && counter < total)
+      line += ", about " + format_duration(seconds / static_cast<double>(done) * static_cast<double>(total - counter)) + " left";
+    return line + ")";
   }
-  progress_last_ = counter;
+  if (counter > 0) {
+    char pace[64];
+    std::snprintf(pace, sizeof pace, "  (%.0f s, %.3g s each)", seconds, seconds / static_cast<double>(counter));
+    line += pace;
+  }
+  return line;
+}
+
+void NumericsState::ODOMTR(std::string_view text, long counter) { ODOMTR(text, counter, 0); }
+
+void NumericsState::ODOMTR(std::string_view text, long counter, long total) {
+  if (!progress_enabled_ || progress_ == nullptr) return;
+  // One line, redrawn at most ten times a second, with the pace so far; a
+  // counter that starts again (another loop) starts its own clock.
+  const auto now = clock_();
+  auto it = std::find_if(loops_.begin(), loops_.end(), [&](const Loop& l) { return l.text == text; });
+  if (it == loops_.end()) it = loops_.insert(loops_.end(), Loop{std::string(text), counter, counter, now});
+  if (counter < it->last) *it = Loop{std::string(text), counter, counter, now};
+  it->last = counter;
   if (progress_shown_ && now - progress_drawn_ < std::chrono::milliseconds(100)) return;
   progress_drawn_ = now;
-  const double secs = std::chrono::duration<double>(now - progress_start_).count();
-  char pace[64] = "";
-  if (secs >= 1 && counter > 0) std::snprintf(pace, sizeof pace, "  (%.0f s, %.3g s each)", secs, secs / static_cast<double>(counter));
-  std::string line = "\r" + std::string(text) + " " + std::to_string(counter) + pace + "\033[K";
+  const double secs = std::chrono::duration<double>(now - it->start).count();
+  const std::string line = "\r" + progress_line(text, counter, total, secs, counter - it->first) + "\033[K";
   std::fputs(line.c_str(), progress_);
   std::fflush(progress_);
   progress_shown_ = true;
 }
 
 void NumericsState::end_command() {
-  progress_text_.clear();
-  progress_last_ = 0;
+  loops_.clear();
   if (!progress_shown_) return;
   std::fputs("\r\033[K", progress_);
   std::fflush(progress_);

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "host/host.hpp"
 
@@ -30,6 +33,7 @@ class NumericsState : public host::Numerics {
   double URAND() override;
   std::uint64_t seed() const override { return seed_; }
   void ODOMTR(std::string_view text, long counter) override;
+  void ODOMTR(std::string_view text, long counter, long total) override;
   bool ATNJMP() const override;
 
   // Restart the generator from `seed` (SET SEED).
@@ -41,6 +45,9 @@ class NumericsState : public host::Numerics {
     progress_ = stream;
     progress_enabled_ = enabled;
   }
+  // The clock of the progress display (tests pass a fake one).
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  void set_clock(Clock clock) { clock_ = std::move(clock); }
 
  private:
   std::uint64_t next();
@@ -49,9 +56,23 @@ class NumericsState : public host::Numerics {
   std::FILE* progress_ = nullptr;
   bool progress_enabled_ = false;
   bool progress_shown_ = false;
-  std::string progress_text_;
-  long progress_last_ = 0;
-  std::chrono::steady_clock::time_point progress_start_{}, progress_drawn_{};
+  // One clock per counter text: a loop's pace is not reset by the iterations
+  // shown inside each of its runs.
+  struct Loop {
+    std::string text;
+    long first = 0, last = 0;
+    std::chrono::steady_clock::time_point start{};
+  };
+  std::vector<Loop> loops_;
+  std::chrono::steady_clock::time_point progress_drawn_{};
+  Clock clock_ = [] { return std::chrono::steady_clock::now(); };
 };
+
+// The progress line: "Bootstrap sample 250 of 1000  (50 s, about 2 min 30 s
+// left)". `seconds` have passed since the counter was `counter - done`; the
+// time left assumes the same pace. Without a total: the pace per count.
+std::string progress_line(std::string_view text, long counter, long total, double seconds, long done);
+// "42 s", "2 min 30 s", "1 h 5 min" (whole seconds, rounded).
+std::string format_duration(double seconds);
 
 }  // namespace oscat::engine

@@ -130,6 +130,7 @@ struct CommandOutput {
   std::string procedure_title; // BP_PROCEDURE title, empty for host commands
   std::vector<Item> items;
   std::vector<Note> notes;
+  int text_width = 0;          // SET WIDTH in force for the command; 0 none (the renderer's default)
 };
 
 struct Document {

@@ -1,5 +1,8 @@
 #include "engine/render_html.hpp"
 
+#include <sstream>
+
+#include "engine/render_sink.hpp"
 #include "engine/render_text.hpp"
 #include "engine/svg.hpp"
 
@@ -81,7 +84,7 @@ std::string span_attr(const char* name, int n) {
   return n > 1 ? std::string(" ") + name + "=\"" + std::to_string(n) + "\"" : std::string();
 }
 
-void table_html(std::string& out, const Table& t) {
+void table_html(Sink& out, const Table& t) {
   TableLayout L = layout_table(t);
   for (std::size_t ly = 0; ly < L.layers.size(); ++ly) {
     const LayerBlock& block = L.layers[ly];
@@ -144,7 +147,7 @@ std::string item_label(const Item& item) {
   return h && !h->title.text.empty() ? h->title.text : "Heading";
 }
 
-void outline(std::string& out, const std::vector<Item>& items, const std::string& prefix) {
+void outline(Sink& out, const std::vector<Item>& items, const std::string& prefix) {
   out += "<ol>";
   for (std::size_t i = 0; i < items.size(); ++i) {
     std::string id = prefix + "-" + std::to_string(i + 1);
@@ -158,9 +161,9 @@ void outline(std::string& out, const std::vector<Item>& items, const std::string
   out += "</ol>";
 }
 
-void items_html(std::string& out, const std::vector<Item>& items, const std::string& prefix);
+void items_html(Sink& out, const std::vector<Item>& items, const std::string& prefix);
 
-void item_html(std::string& out, const Item& item, const std::string& id) {
+void item_html(Sink& out, const Item& item, const std::string& id) {
   if (const Table* t = std::get_if<Table>(&item)) {
     out += "<div class=\"item table\" id=\"" + id + "\">\n";
     table_html(out, *t);
@@ -188,14 +191,14 @@ void item_html(std::string& out, const Item& item, const std::string& id) {
   }
 }
 
-void items_html(std::string& out, const std::vector<Item>& items, const std::string& prefix) {
+void items_html(Sink& out, const std::vector<Item>& items, const std::string& prefix) {
   for (std::size_t i = 0; i < items.size(); ++i) item_html(out, items[i], prefix + "-" + std::to_string(i + 1));
 }
 
 }  // namespace
 
-std::string render_html(const Document& doc, std::string_view title) {
-  std::string out;
+void render_html(std::ostream& os, const Document& doc, std::string_view title) {
+  Sink out(os);
   out += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
          esc(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
@@ -232,7 +235,12 @@ std::string render_html(const Document& doc, std::string_view title) {
     out += "</section>\n";
   }
   out += "</main>\n</div>\n</body>\n</html>\n";
-  return out;
+}
+
+std::string render_html(const Document& doc, std::string_view title) {
+  std::ostringstream os;
+  render_html(os, doc, title);
+  return os.str();
 }
 
 }  // namespace oscat::engine

@@ -2,6 +2,7 @@
 // SVG charts, no scripts or external assets).
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,7 @@
 namespace oscat::engine {
 
 std::string render_html(const Document& doc, std::string_view title);
+// The same, written to `os` item by item.
+void render_html(std::ostream& os, const Document& doc, std::string_view title);
 
 }  // namespace oscat::engine

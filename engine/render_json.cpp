@@ -1,9 +1,14 @@
 #include "engine/render_json.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
+#include <sstream>
+#include <vector>
 #include <nlohmann/json.hpp>
 
 #include "engine/format.hpp"
+#include "engine/render_sink.hpp"
 
 namespace oscat::engine {
 namespace {
@@ -52,27 +57,129 @@ json number_or_null(double v) {
   return v;
 }
 
-json table_json(const Table& t) {
-  json j = {{"type", "table"}, {"title", text_json(t.title)}, {"name", text_json(t.name)}, {"table_id", t.table_id}};
-  if (!t.title_footnotes.empty()) j["title_footnotes"] = markers(t, t.title_footnotes);
-  json dims = json::array();
+// Writes the document as it walks it, in the layout of nlohmann's dump(2):
+// a report with hundreds of thousands of cells or points must not need a
+// second, much larger copy of itself in memory. Small parts (a text, a
+// dimension) are still built as json values and written through `value`.
+class Writer {
+ public:
+  explicit Writer(std::ostream& os) : os_(os) {}
+  void newline() { os_ += '\n'; }
+
+  void begin_object() { open('{'); }
+  void begin_array() { open('['); }
+  void end() {
+    const Level l = stack_.back();
+    stack_.pop_back();
+    if (!l.empty) {
+      os_ += '\n';
+      indent();
+    }
+    os_ += l.close == '{' ? '}' : ']';
+  }
+  void key(std::string_view k) {
+    element();
+    write_string(k);
+    os_ += ": ";
+    after_key_ = true;
+  }
+  void value(const json& j) {
+    if (j.is_object()) {
+      begin_object();
+      for (const auto& [k, v] : j.items()) {
+        key(k);
+        value(v);
+      }
+      end();
+    } else if (j.is_array()) {
+      begin_array();
+      for (const auto& v : j) value(v);
+      end();
+    } else {
+      element();
+      // Invalid UTF-8 in a label must not abort the whole report: replace it.
+      os_ += j.dump(-1, ' ', false, json::error_handler_t::replace);
+    }
+  }
+  template <class T>
+  void field(std::string_view k, const T& v) {
+    key(k);
+    value(json(v));
+  }
+
+ private:
+  struct Level {
+    char close;
+    bool empty;
+  };
+  void open(char c) {
+    element();
+    os_ += c;
+    stack_.push_back({c, true});
+  }
+  // Separator and indentation before an element (skipped after a key).
+  void element() {
+    if (after_key_) {
+      after_key_ = false;
+      return;
+    }
+    if (stack_.empty()) return;
+    os_ += stack_.back().empty ? "\n" : ",\n";
+    stack_.back().empty = false;
+    indent();
+  }
+  void indent() {
+    static const std::string spaces(64, ' ');
+    for (std::size_t n = 2 * stack_.size(); n > 0;) {
+      const std::size_t k = std::min(n, spaces.size());
+      os_ += std::string_view(spaces.data(), k);
+      n -= k;
+    }
+  }
+  void write_string(std::string_view s) { os_ += json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
+
+  Sink os_;
+  std::vector<Level> stack_;
+  bool after_key_ = false;
+};
+
+void write_table(Writer& w, const Table& t) {
+  w.begin_object();
+  w.field("type", "table");
+  w.key("title");
+  w.value(text_json(t.title));
+  w.key("name");
+  w.value(text_json(t.name));
+  w.field("table_id", t.table_id);
+  if (!t.title_footnotes.empty()) {
+    w.key("title_footnotes");
+    w.value(markers(t, t.title_footnotes));
+  }
+  w.key("dimensions");
+  w.begin_array();
   for (const auto& d : t.dims) {
     std::vector<std::vector<const Text*>> groups(d.leaves.size());
     std::vector<const Text*> stack;
     leaf_groups(d.tree, stack, groups);
-    json cats = json::array();
+    w.begin_object();
+    w.key("label");
+    w.value(text_json(d.label));
+    w.field("axis", axis_name(d.axis));
+    w.key("categories");
+    w.begin_array();
     for (std::size_t i = 0; i < d.leaves.size(); ++i) {
       json path = json::array();
       for (const Text* g : groups[i]) path.push_back(text_json(*g));
       path.push_back(text_json(d.leaves[i].label));
-      cats.push_back({{"path", path}, {"footnotes", markers(t, d.leaves[i].footnotes)}});
+      w.value({{"path", path}, {"footnotes", markers(t, d.leaves[i].footnotes)}});
     }
-    json dj = {{"label", text_json(d.label)}, {"axis", axis_name(d.axis)}, {"categories", cats}};
-    if (d.label_hidden) dj["label_hidden"] = true;
-    dims.push_back(dj);
+    w.end();
+    if (d.label_hidden) w.field("label_hidden", true);
+    w.end();
   }
-  j["dimensions"] = dims;
-  json cells = json::array();
+  w.end();
+  w.key("cells");
+  w.begin_array();
   for (const auto& [key, c] : t.cells) {
     json cj = {{"categories", key}};
     if (c.text) {
@@ -88,17 +195,18 @@ json table_json(const Table& t) {
     cj["decimals"] = c.format.decimals;
     cj["formatted"] = c.text ? c.text->text : (c.value ? format_value(*c.value, c.format) : std::string("."));
     cj["footnotes"] = markers(t, c.footnotes);
-    cells.push_back(cj);
+    w.value(cj);
   }
-  j["cells"] = cells;
-  json fns = json::array();
+  w.end();
+  w.key("footnotes");
+  w.begin_array();
   for (const auto& f : t.footnotes) {
     json fj = {{"marker", f.marker}, {"key", f.text.key}, {"text", f.text.text}};
     if (!f.text.params.empty()) fj["params"] = f.text.params;
-    fns.push_back(fj);
+    w.value(fj);
   }
-  j["footnotes"] = fns;
-  return j;
+  w.end();
+  w.end();
 }
 
 json message_json(const Message& m) {
@@ -125,32 +233,48 @@ const char* kind_name(host::ElementKind k) {
 
 json column_or_null(int col) { return col >= 0 ? json(col) : json(nullptr); }
 
-json chart_json(const Chart& c) {
-  json j = {{"type", "chart"}, {"template", c.chart_template}, {"title", text_json(c.title)}};
-  if (!c.subtitle.text.empty()) j["subtitle"] = text_json(c.subtitle);
-  if (!c.footnote.text.empty()) j["footnote"] = text_json(c.footnote);
+void write_chart(Writer& w, const Chart& c) {
+  w.begin_object();
+  w.field("type", "chart");
+  w.field("template", c.chart_template);
+  w.key("title");
+  w.value(text_json(c.title));
+  if (!c.subtitle.text.empty()) {
+    w.key("subtitle");
+    w.value(text_json(c.subtitle));
+  }
+  if (!c.footnote.text.empty()) {
+    w.key("footnote");
+    w.value(text_json(c.footnote));
+  }
   json cols = json::array();
   for (const auto& col : c.columns) cols.push_back({{"name", text_json(col.name)}, {"is_text", col.is_text}});
-  j["columns"] = cols;
-  json rows = json::array();
+  w.key("columns");
+  w.value(cols);
+  w.key("rows");
+  w.begin_array();
   for (const auto& row : c.rows) {
     json r = json::array();
     for (const auto& v : row) {
       if (const double* d = std::get_if<double>(&v)) r.push_back(number_or_null(*d));
       else r.push_back(std::get<std::string>(v));
     }
-    rows.push_back(r);
+    w.value(r);
   }
-  j["rows"] = rows;
+  w.end();
   // Empty cells are kept as NaN; only values the procedure passed as NaN or
   // infinity are faults worth marking.
-  if (c.nonfinite_values > 0) j["nonfinite_points"] = c.nonfinite_values;
-  j["x"] = column_or_null(c.x_col);
-  j["y"] = column_or_null(c.y_col);
-  j["x_label"] = text_json(c.x_label);
-  j["y_label"] = text_json(c.y_label);
-  j["same_ratio"] = c.same_ratio;
-  if (!c.splom_cols.empty()) j["splom"] = c.splom_cols;
+  if (c.nonfinite_values > 0) w.field("nonfinite_points", c.nonfinite_values);
+  w.key("x");
+  w.value(column_or_null(c.x_col));
+  w.key("y");
+  w.value(column_or_null(c.y_col));
+  w.key("x_label");
+  w.value(text_json(c.x_label));
+  w.key("y_label");
+  w.value(text_json(c.y_label));
+  w.field("same_ratio", c.same_ratio);
+  if (!c.splom_cols.empty()) w.field("splom", c.splom_cols);
   json els = json::array();
   for (const auto& e : c.elements)
     els.push_back({{"kind", kind_name(e.kind)},
@@ -158,49 +282,73 @@ json chart_json(const Chart& c) {
                    {"label", column_or_null(e.label_col)},
                    {"label_max", e.label_max},
                    {"rows", column_or_null(e.rows_col)}});
-  j["elements"] = els;
-  if (!c.x_refs.empty()) j["x_reference_lines"] = c.x_refs;
-  if (!c.y_refs.empty()) j["y_reference_lines"] = c.y_refs;
-  if (c.legend_title) j["legend"] = text_json(*c.legend_title);
-  return j;
+  w.key("elements");
+  w.value(els);
+  if (!c.x_refs.empty()) w.field("x_reference_lines", c.x_refs);
+  if (!c.y_refs.empty()) w.field("y_reference_lines", c.y_refs);
+  if (c.legend_title) {
+    w.key("legend");
+    w.value(text_json(*c.legend_title));
+  }
+  w.end();
 }
 
-json items_json(const std::vector<Item>& items);
+void write_items(Writer& w, const std::vector<Item>& items);
 
-json item_json(const Item& item) {
-  if (const Table* t = std::get_if<Table>(&item)) return table_json(*t);
-  if (const Message* m = std::get_if<Message>(&item)) return message_json(*m);
-  if (const Chart* c = std::get_if<Chart>(&item)) return chart_json(*c);
+void write_item(Writer& w, const Item& item) {
+  if (const Table* t = std::get_if<Table>(&item)) return write_table(w, *t);
+  if (const Message* m = std::get_if<Message>(&item)) return w.value(message_json(*m));
+  if (const Chart* c = std::get_if<Chart>(&item)) return write_chart(w, *c);
   if (const TextBlock* b = std::get_if<TextBlock>(&item))
-    return {{"type", "text"}, {"title", text_json(b->title)}, {"lines", b->lines}};
+    return w.value({{"type", "text"}, {"title", text_json(b->title)}, {"lines", b->lines}});
   const auto& h = std::get<std::shared_ptr<Heading>>(item);
-  if (!h) return {{"type", "heading"}, {"title", text_json(Text{})}, {"items", json::array()}};
-  return {{"type", "heading"}, {"title", text_json(h->title)}, {"items", items_json(h->items)}};
+  w.begin_object();
+  w.field("type", "heading");
+  w.key("title");
+  w.value(text_json(h ? h->title : Text{}));
+  w.key("items");
+  if (h) write_items(w, h->items);
+  else w.value(json::array());
+  w.end();
 }
 
-json items_json(const std::vector<Item>& items) {
-  json a = json::array();
-  for (const auto& i : items) a.push_back(item_json(i));
-  return a;
+void write_items(Writer& w, const std::vector<Item>& items) {
+  w.begin_array();
+  for (const auto& i : items) write_item(w, i);
+  w.end();
 }
 
 }  // namespace
 
-std::string render_json(const Document& doc, std::string_view version) {
-  json cmds = json::array();
+void render_json(std::ostream& os, const Document& doc, std::string_view version) {
+  Writer w(os);
+  w.begin_object();
+  w.field("oscat", std::string(version));
+  w.key("commands");
+  w.begin_array();
   for (const auto& c : doc.commands) {
+    w.begin_object();
+    w.field("name", c.name);
+    w.field("syntax", c.syntax);
+    w.field("procedure", c.procedure_title);
+    w.key("items");
+    write_items(w, c.items);
     json notes = json::array();
     for (const auto& n : c.notes)
       notes.push_back({{"group", text_json(n.group)}, {"item", text_json(n.item)}, {"contents", text_json(n.contents)}});
-    cmds.push_back({{"name", c.name},
-                    {"syntax", c.syntax},
-                    {"procedure", c.procedure_title},
-                    {"items", items_json(c.items)},
-                    {"notes", notes}});
+    w.key("notes");
+    w.value(notes);
+    w.end();
   }
-  json root = {{"oscat", std::string(version)}, {"commands", cmds}};
-  // Invalid UTF-8 in a label must not abort the whole report: replace it.
-  return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  w.end();
+  w.end();
+  w.newline();
+}
+
+std::string render_json(const Document& doc, std::string_view version) {
+  std::ostringstream os;
+  render_json(os, doc, version);
+  return os.str();
 }
 
 }  // namespace oscat::engine

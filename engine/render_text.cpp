@@ -5,6 +5,9 @@
 #include <cmath>
 #include <functional>
 #include <set>
+#include <sstream>
+
+#include "engine/render_sink.hpp"
 
 #include "engine/format.hpp"
 
@@ -326,13 +329,67 @@ std::string pad(const std::string& s, std::size_t width, Align a) {
   return s;
 }
 
-void rtrim_append(std::string& out, std::string line) {
+void rtrim_append(Sink& out, std::string line) {
   while (!line.empty() && line.back() == ' ') line.pop_back();
   out += line;
   out += '\n';
 }
 
-std::string render_table(const Table& t) {
+// Lines no wider than `width`, wrapped at spaces; continuation lines are
+// indented by `indent`.
+void wrapped(Sink& out, const std::string& text, std::size_t width, std::size_t indent = 0) {
+  // Leading spaces are an indent of every line, not a word to wrap.
+  std::size_t lead = 0;
+  while (lead < text.size() && text[lead] == ' ') ++lead;
+  if (lead + indent + 10 > width) lead = indent = 0;
+  bool first = true;
+  for (const std::string& l : wrap(text.substr(lead), width - lead - indent)) {
+    rtrim_append(out, std::string(lead + (first ? 0 : indent), ' ') + l);
+    first = false;
+  }
+}
+
+constexpr std::size_t kMinLabel = 6;
+
+}  // namespace
+
+std::vector<Panel> split_panels(const std::vector<std::size_t>& widths, const std::vector<int>& boundary_level,
+                                std::size_t room, std::size_t gap) {
+  std::vector<Panel> panels;
+  const int n = static_cast<int>(widths.size());
+  auto level = [&](int b) { return b < static_cast<int>(boundary_level.size()) ? boundary_level[b] : 0; };
+  for (int s = 0; s < n;) {
+    int e = s;
+    std::size_t used = 0;
+    std::vector<std::size_t> fill;  // fill[k]: width of columns s .. s+k-1
+    fill.push_back(0);
+    while (e < n) {
+      std::size_t w = used + (e > s ? gap : 0) + widths[e];
+      if (e > s && w > room) break;
+      used = w;
+      ++e;
+      fill.push_back(used);
+    }
+    if (e < n) {
+      // Break where the outermost header group ends, unless that leaves the
+      // panel less than a quarter full; then as late as possible.
+      int best = e;
+      for (int b = s + 1; b <= e; ++b) {
+        if (fill[b - s] * 4 < room) continue;
+        if (level(b) < level(best) || (level(b) == level(best) && b > best)) best = b;
+      }
+      e = best;
+    }
+    panels.push_back({s, e});
+    s = e;
+  }
+  if (panels.empty()) panels.push_back({0, 0});
+  return panels;
+}
+
+namespace {
+
+void render_table(Sink& out, const Table& t, std::size_t width) {
   TableLayout L = layout_table(t);
   const std::size_t data_cap = t.max_width > 0 ? static_cast<std::size_t>(t.max_width) : kDataCap;
   const std::size_t data_min = t.min_width > 0 ? static_cast<std::size_t>(t.min_width) : 1;
@@ -360,36 +417,90 @@ std::string render_table(const Table& t) {
       for (int k = 0; have < need; ++k, ++have) ++dw[s.first + k % s.count];
     }
 
-  std::size_t label_area = 0;
-  for (auto w : lw) label_area += w + kGapWidth;
-  std::size_t total = label_area;
-  for (auto w : dw) total += w + kGapWidth;
-  if (total >= kGapWidth) total -= kGapWidth;
-  total = std::max<std::size_t>(total, std::min<std::size_t>(text_width(with_marks(L.title)), 80));
-  const std::string heavy(total, '='), light(total, '-');
-
-  std::string out;
-  for (const auto& line : wrap(with_marks(L.title), std::max<std::size_t>(total, 20))) rtrim_append(out, line);
-
-  auto span_width = [&](const HeaderSpan& s) {
-    std::size_t w = kGapWidth * (s.count - 1);
-    for (int c = s.first; c < s.first + s.count; ++c) w += dw[c];
-    return w;
+  // Fit the width: the row labels give way (down to a few characters) until
+  // the widest data column, or half the width, fits beside them; a column
+  // still wider than what is left wraps its cells.
+  std::size_t maxd = 0;
+  for (auto w : dw) maxd = std::max(maxd, w);
+  const std::size_t need = L.data_cols > 0 ? std::min(maxd, width / 2) : 0;
+  auto label_area_of = [&] {
+    std::size_t a = 0;
+    for (auto w : lw) a += w + kGapWidth;
+    return a;
   };
-  auto corner_lines = [&](bool last) {
-    std::vector<std::vector<std::string>> cols(L.label_cols);
-    for (int j = 0; j < L.label_cols; ++j) cols[j] = last ? wrap(L.corner[j], lw[j]) : std::vector<std::string>{""};
-    return cols;
-  };
+  const std::size_t label_budget = width + (L.data_cols > 0 ? 0 : kGapWidth) - need;
+  while (label_area_of() > label_budget) {
+    auto widest = std::max_element(lw.begin(), lw.end());
+    if (widest == lw.end() || *widest <= kMinLabel) break;
+    --*widest;
+  }
+  const std::size_t label_area = label_area_of();
+  const std::size_t room = width > label_area ? std::max<std::size_t>(width - label_area, 1) : 1;
+  for (auto& w : dw) w = std::min(w, room);
 
+  // Where a panel may end: before a column that starts a span in a header
+  // row, the outermost row counting most.
+  std::vector<int> level(L.data_cols + 1, static_cast<int>(L.header.size()));
+  for (int r = static_cast<int>(L.header.size()) - 1; r >= 0; --r)
+    for (const auto& s : L.header[r]) level[s.first] = r;
+  const std::vector<Panel> panels = split_panels(dw, level, room, kGapWidth);
+  const std::vector<std::size_t> widths = dw;
+
+  const std::string title = with_marks(L.title);
   bool header_text = false;
   for (const auto& c : L.corner) header_text = header_text || !c.empty();
   for (const auto& hr : L.header)
     for (const auto& s : hr) header_text = header_text || !s.label.text.empty();
-  auto emit_header = [&]() {
+
+  auto emit_panel = [&](const LayerBlock& block, const Panel& p) {
+    // The header rows of this panel: spans cut to its columns.
+    std::vector<std::vector<HeaderSpan>> header;
+    for (const auto& hr : L.header) {
+      std::vector<HeaderSpan> row;
+      for (const auto& s : hr) {
+        const int a = std::max(s.first, p.first), b = std::min(s.first + s.count, p.end);
+        if (a >= b) continue;
+        HeaderSpan cut = s;
+        cut.first = a;
+        cut.count = b - a;
+        cut.cut = cut.count < s.count;
+        row.push_back(std::move(cut));
+      }
+      header.push_back(std::move(row));
+    }
+    // A span cut to fewer columns may need them wider for its label, as far
+    // as the room allows (words are not split while they fit).
+    std::vector<std::size_t> dw = widths;
+    std::size_t used = 0;
+    for (int c = p.first; c < p.end; ++c) used += dw[c] + (c > p.first ? kGapWidth : 0);
+    for (const auto& hr : header)
+      for (const auto& s : hr) {
+        if (!s.cut) continue;
+        std::size_t need = std::min(kSpanCap, text_width(with_marks(s.label)));
+        std::size_t have = kGapWidth * (s.count - 1);
+        for (int c = s.first; c < s.first + s.count; ++c) have += dw[c];
+        for (int k = 0; have < need && used < room; ++k, ++have, ++used) ++dw[s.first + k % s.count];
+      }
+    std::size_t total = label_area;
+    for (int c = p.first; c < p.end; ++c) total += dw[c] + kGapWidth;
+    if (total >= kGapWidth) total -= kGapWidth;
+    total = std::max(total, std::min(text_width(title), width));
+    const std::string heavy(total, '='), light(total, '-');
+
+    auto span_width = [&](const HeaderSpan& s) {
+      std::size_t w = kGapWidth * (s.count - 1);
+      for (int c = s.first; c < s.first + s.count; ++c) w += dw[c];
+      return w;
+    };
+    auto corner_lines = [&](bool last) {
+      std::vector<std::vector<std::string>> cols(L.label_cols);
+      for (int j = 0; j < L.label_cols; ++j) cols[j] = last ? wrap(L.corner[j], lw[j]) : std::vector<std::string>{""};
+      return cols;
+    };
+
+    for (const auto& cap : block.caption) wrapped(out, cap, width);
     rtrim_append(out, heavy);
-    if (!header_text) return;  // every heading hidden: no empty header lines
-    if (L.header.empty()) {
+    if (header_text && header.empty()) {
       bool any = false;
       for (const auto& c : L.corner) any = any || !c.empty();
       if (any) {
@@ -403,74 +514,86 @@ std::string render_table(const Table& t) {
         }
         rtrim_append(out, light);
       }
-      return;
-    }
-    for (std::size_t r = 0; r < L.header.size(); ++r) {
-      const auto& hr = L.header[r];
-      bool last = r + 1 == L.header.size();
-      auto ccols = corner_lines(last);
-      std::vector<std::vector<std::string>> sp;
-      std::size_t h = 1;
-      for (const auto& c : ccols) h = std::max(h, c.size());
-      for (const auto& s : hr) {
-        sp.push_back(wrap(with_marks(s.label), span_width(s)));
-        h = std::max(h, sp.back().size());
-      }
-      for (std::size_t k = 0; k < h; ++k) {
-        std::string line;
-        for (int j = 0; j < L.label_cols; ++j) line += pad(k < ccols[j].size() ? ccols[j][k] : "", lw[j], Align::Left) + kGap;
-        for (std::size_t i = 0; i < hr.size(); ++i) {
-          // Leaf headers sit over right-aligned numbers; spans are centred.
-          Align a = hr[i].count > 1 || hr[i].group ? Align::Centre : Align::Right;
-          if (i) line += kGap;
-          line += pad(k < sp[i].size() ? sp[i][k] : "", span_width(hr[i]), a);
+    } else if (header_text) {
+      for (std::size_t r = 0; r < header.size(); ++r) {
+        const auto& hr = header[r];
+        bool last = r + 1 == header.size();
+        // A row with nothing over this panel's columns would be a blank line.
+        bool any = last;
+        for (const auto& s : hr) any = any || !s.label.text.empty();
+        if (!any) continue;
+        auto ccols = corner_lines(last);
+        std::vector<std::vector<std::string>> sp;
+        std::size_t h = 1;
+        for (const auto& c : ccols) h = std::max(h, c.size());
+        for (const auto& s : hr) {
+          sp.push_back(wrap(with_marks(s.label), span_width(s)));
+          h = std::max(h, sp.back().size());
         }
-        rtrim_append(out, line);
-      }
-      bool rule = false;
-      for (const auto& s : hr) rule = rule || (s.group && !s.label.text.empty());
-      if (rule && !last) {
-        std::string line(label_area, ' ');
-        for (std::size_t i = 0; i < hr.size(); ++i) {
-          if (i) line += kGap;
-          bool g = hr[i].group && !hr[i].label.text.empty();
-          line += std::string(span_width(hr[i]), g ? '-' : ' ');
+        for (std::size_t k = 0; k < h; ++k) {
+          std::string line;
+          for (int j = 0; j < L.label_cols; ++j) line += pad(k < ccols[j].size() ? ccols[j][k] : "", lw[j], Align::Left) + kGap;
+          for (std::size_t i = 0; i < hr.size(); ++i) {
+            // Leaf headers sit over right-aligned numbers; spans are centred.
+            Align a = hr[i].count > 1 || hr[i].group ? Align::Centre : Align::Right;
+            if (i) line += kGap;
+            line += pad(k < sp[i].size() ? sp[i][k] : "", span_width(hr[i]), a);
+          }
+          rtrim_append(out, line);
         }
-        rtrim_append(out, line);
+        bool rule = false;
+        for (const auto& s : hr) rule = rule || (s.group && !s.label.text.empty());
+        if (rule && !last) {
+          std::string line(label_area, ' ');
+          for (std::size_t i = 0; i < hr.size(); ++i) {
+            if (i) line += kGap;
+            bool g = hr[i].group && !hr[i].label.text.empty();
+            line += std::string(span_width(hr[i]), g ? '-' : ' ');
+          }
+          rtrim_append(out, line);
+        }
       }
+      rtrim_append(out, light);
     }
-    rtrim_append(out, light);
-  };
 
-  for (const auto& block : L.layers) {
-    for (const auto& cap : block.caption) rtrim_append(out, cap);
-    emit_header();
     for (const auto& row : block.rows) {
       std::vector<std::vector<std::string>> cols;
+      std::vector<std::size_t> col_w;
       std::size_t h = 1;
       for (int j = 0; j < L.label_cols; ++j) {
         cols.push_back(row.labels[j].shown ? wrap(with_marks(row.labels[j].label), lw[j]) : std::vector<std::string>{""});
+        col_w.push_back(lw[j]);
         h = std::max(h, cols.back().size());
       }
-      for (int c = 0; c < L.data_cols; ++c) {
+      for (int c = p.first; c < p.end; ++c) {
         cols.push_back(wrap(with_marks(row.cells[c]), dw[c]));
+        col_w.push_back(dw[c]);
         h = std::max(h, cols.back().size());
       }
       for (std::size_t k = 0; k < h; ++k) {
         std::string line;
         for (std::size_t j = 0; j < cols.size(); ++j) {
           bool is_label = static_cast<int>(j) < L.label_cols;
-          std::size_t w = is_label ? lw[j] : dw[j - L.label_cols];
           if (j) line += kGap;
-          line += pad(k < cols[j].size() ? cols[j][k] : "", w, is_label ? Align::Left : Align::Right);
+          line += pad(k < cols[j].size() ? cols[j][k] : "", col_w[j], is_label ? Align::Left : Align::Right);
         }
         rtrim_append(out, line);
       }
     }
     rtrim_append(out, heavy);
-  }
-  for (const auto& [m, text] : L.footnotes) rtrim_append(out, m + ". " + text);
-  return out;
+  };
+
+  wrapped(out, title, width);
+  for (std::size_t ly = 0; ly < L.layers.size(); ++ly)
+    for (std::size_t p = 0; p < panels.size(); ++p) {
+      // Every further panel of the same layer repeats the title, continued.
+      if (p > 0) {
+        out += '\n';
+        wrapped(out, with_marks(LayoutText{L.title.text + " (continued)", L.title.marks, false}), width);
+      }
+      emit_panel(L.layers[ly], panels[p]);
+    }
+  for (const auto& [m, text] : L.footnotes) wrapped(out, m + ". " + text, width, m.size() + 2);
 }
 
 const char* severity_word(int severity) {
@@ -496,46 +619,59 @@ std::size_t drawable_points(const Chart& c) {
   return n;
 }
 
-void render_items(std::string& out, const std::vector<Item>& items, int depth);
+void render_items(Sink& out, const std::vector<Item>& items, int depth, std::size_t width);
 
-void render_item(std::string& out, const Item& item, int depth) {
+void render_item(Sink& out, const Item& item, int depth, std::size_t width) {
   if (const Table* t = std::get_if<Table>(&item)) {
-    out += render_table(*t);
+    render_table(out, *t, width);
   } else if (const Message* m = std::get_if<Message>(&item)) {
     std::string head = severity_word(m->severity);
     if (m->number != 0) head += " " + std::to_string(m->number);
-    out += head + ": " + m->text.text + "\n";
+    wrapped(out, head + ": " + m->text.text, width, 2);
   } else if (const Chart* c = std::get_if<Chart>(&item)) {
-    out += "[Chart: " + (c->title.text.empty() ? c->chart_template : c->title.text) + "]\n";
+    wrapped(out, "[Chart: " + (c->title.text.empty() ? c->chart_template : c->title.text) + "]", width, 2);
     std::size_t n = drawable_points(*c);
+    std::string line;
     if (c->splom_cols.size() >= 2) {
-      out += "  scatterplot matrix of " + std::to_string(c->splom_cols.size()) + " variables, " + std::to_string(n) +
-             (n == 1 ? " point\n" : " points\n");
+      line = "  scatterplot matrix of " + std::to_string(c->splom_cols.size()) + " variables, " + std::to_string(n) +
+             (n == 1 ? " point" : " points");
     } else {
-      out += "  " + std::to_string(n) + (n == 1 ? " point" : " points");
+      line = "  " + std::to_string(n) + (n == 1 ? " point" : " points");
       if (c->x_col >= 0 && c->y_col >= 0 && static_cast<std::size_t>(std::max(c->x_col, c->y_col)) < c->columns.size()) {
         const std::string& xl = c->x_label.text.empty() ? c->columns[c->x_col].name.text : c->x_label.text;
         const std::string& yl = c->y_label.text.empty() ? c->columns[c->y_col].name.text : c->y_label.text;
-        out += " (" + yl + " by " + xl + ")";
+        line += " (" + yl + " by " + xl + ")";
       }
-      out += "\n";
     }
-    if (!c->footnote.text.empty()) out += "  " + c->footnote.text + "\n";
+    wrapped(out, line, width, 4);
+    if (!c->footnote.text.empty()) wrapped(out, "  " + c->footnote.text, width, 2);
   } else if (const TextBlock* b = std::get_if<TextBlock>(&item)) {
-    if (!b->title.text.empty()) out += b->title.text + "\n";
-    for (const auto& l : b->lines) out += l + "\n";
+    if (!b->title.text.empty()) wrapped(out, b->title.text, width);
+    // A listing keeps its spacing; a line too long for the width is cut into
+    // pieces rather than re-flowed.
+    for (const auto& l : b->lines) {
+      std::string rest = l;
+      while (text_width(rest) > width) {
+        std::string head = cut_text(rest, width);
+        rtrim_append(out, head);
+        rest = rest.substr(head.size());
+      }
+      out += rest;
+      out += '\n';
+    }
   } else if (const auto* h = std::get_if<std::shared_ptr<Heading>>(&item)) {
     if (!*h) return;
     const std::string& title = (*h)->title.text;
-    out += title + "\n" + std::string(std::max<std::size_t>(text_width(title), 3), depth == 0 ? '-' : '.') + "\n\n";
-    render_items(out, (*h)->items, depth + 1);
+    wrapped(out, title, width);
+    out += std::string(std::min(std::max<std::size_t>(text_width(title), 3), width), depth == 0 ? '-' : '.') + "\n\n";
+    render_items(out, (*h)->items, depth + 1, width);
     return;
   }
-  out += "\n";
+  out += '\n';
 }
 
-// The command as one line: whitespace collapsed, cut at 100 characters.
-std::string echo_line(const std::string& syntax) {
+// The command as one line: whitespace collapsed, cut to the width.
+std::string echo_line(const std::string& syntax, std::size_t width) {
   std::string line;
   bool space = false;
   for (char ch : syntax) {
@@ -548,7 +684,8 @@ std::string echo_line(const std::string& syntax) {
     space = false;
     line += ch;
   }
-  if (text_width(line) > 100) line = cut_text(line, 97) + "...";
+  const std::size_t room = std::min<std::size_t>(width > 2 ? width - 2 : 1, 100);
+  if (text_width(line) > room) line = cut_text(line, room > 3 ? room - 3 : room) + "...";
   return line;
 }
 
@@ -560,16 +697,20 @@ bool same_words(const std::string& a, const std::string& b) {
   return true;
 }
 
-void render_items(std::string& out, const std::vector<Item>& items, int depth) {
-  for (const auto& item : items) render_item(out, item, depth);
+void render_items(Sink& out, const std::vector<Item>& items, int depth, std::size_t width) {
+  for (const auto& item : items) render_item(out, item, depth, width);
 }
+
+std::size_t usable_width(int width) { return static_cast<std::size_t>(std::max(width, kMinTextWidth)); }
 
 }  // namespace
 
-std::string render_text(const Document& doc) {
-  std::string out;
-  const std::string bar(78, '#');
+void render_text(std::ostream& os, const Document& doc, int default_width) {
+  Sink out(os);
   for (const auto& cmd : doc.commands) {
+    // SET WIDTH in force when the command ran, else the caller's default.
+    const std::size_t width = usable_width(cmd.text_width > 0 ? cmd.text_width : default_width);
+    const std::string bar(std::min<std::size_t>(78, width), '#');
     if (!cmd.name.empty() || !cmd.procedure_title.empty()) {
       std::string head = cmd.name;
       if (!cmd.procedure_title.empty() && !same_words(cmd.name, cmd.procedure_title))
@@ -577,24 +718,40 @@ std::string render_text(const Document& doc) {
       // A command that produced nothing gets one line, not a banner: the
       // command itself, so the reader sees what was done.
       if (cmd.items.empty() && cmd.notes.empty()) {
-        out += "> " + echo_line(cmd.syntax.empty() ? head : cmd.syntax) + "\n\n";
+        out += "> " + echo_line(cmd.syntax.empty() ? head : cmd.syntax, width) + "\n\n";
         continue;
       }
-      out += bar + "\n" + head + "\n" + bar + "\n\n";
+      out += bar + "\n";
+      wrapped(out, head, width);
+      out += bar + "\n\n";
     }
-    render_items(out, cmd.items, 0);
+    render_items(out, cmd.items, 0, width);
     if (!cmd.notes.empty()) {
       out += "Notes\n";
       for (const auto& n : cmd.notes) {
         std::string line = "  " + n.group.text;
         if (!n.item.text.empty()) line += ": " + n.item.text;
         if (!n.contents.text.empty()) line += " \xE2\x80\x94 " + n.contents.text;
-        out += line + "\n";
+        wrapped(out, line, width, 4);
       }
       out += "\n";
     }
   }
-  return out;
+}
+
+std::string render_text(const Document& doc, int width) {
+  std::ostringstream os;
+  render_text(os, doc, width);
+  return os.str();
+}
+
+std::string render_table_text(const Table& table, int width) {
+  std::ostringstream os;
+  {
+    Sink out(os);
+    render_table(out, table, usable_width(width));
+  }
+  return os.str();
 }
 
 }  // namespace oscat::engine

@@ -2,6 +2,8 @@
 // text and HTML renderers share.
 #pragma once
 
+#include <cstddef>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -9,7 +11,29 @@
 
 namespace oscat::engine {
 
-std::string render_text(const Document& doc);
+// Tables wider than `width` columns are split into panels that fit, each
+// repeating the row labels; every other line is wrapped to the width too. A
+// command run under SET WIDTH uses that width instead (CommandOutput::text_width).
+inline constexpr int kDefaultTextWidth = 80;
+inline constexpr int kMinTextWidth = 40;  // narrower widths are taken as this
+std::string render_text(const Document& doc, int width = kDefaultTextWidth);
+// The same, written to `os` item by item.
+void render_text(std::ostream& os, const Document& doc, int width = kDefaultTextWidth);
+// One pivot table as text.
+std::string render_table_text(const Table& table, int width = kDefaultTextWidth);
+
+// Panels of a wide table: data columns [first, end) that fit `room` columns
+// with `gap` between them. A panel ends preferably where the outermost
+// header group ends (the lowest `boundary_level[b]` of a break before column
+// b), as long as the panel is at least a quarter full; a column wider than `room`
+// gets a panel of its own.
+struct Panel {
+  int first = 0;
+  int end = 0;
+  bool operator==(const Panel& o) const { return first == o.first && end == o.end; }
+};
+std::vector<Panel> split_panels(const std::vector<std::size_t>& widths, const std::vector<int>& boundary_level,
+                                std::size_t room, std::size_t gap);
 
 // ---- table layout ----------------------------------------------------------
 // A pivot table laid out as a grid: label columns (one per row dimension and
@@ -26,6 +50,7 @@ struct HeaderSpan {
   int first = 0;   // first data column
   int count = 1;   // data columns spanned
   bool group = false;  // a dimension label or group (drawn with a rule under it)
+  bool cut = false;    // text panels: the span goes on in another panel
 };
 
 struct LabelCell {

@@ -14,9 +14,16 @@ class Session {
  public:
   // Start the output of a new command; items appended afterwards belong to it.
   void begin_command(std::string name, std::string syntax) {
-    doc_.commands.push_back(CommandOutput{std::move(name), std::move(syntax), {}, {}, {}});
+    CommandOutput c;
+    c.name = std::move(name);
+    c.syntax = std::move(syntax);
+    c.text_width = text_width_;
+    doc_.commands.push_back(std::move(c));
     headings_.clear();
   }
+  // SET WIDTH: the text width of the commands that follow (0: the renderer's default).
+  void set_text_width(int width) { text_width_ = width; }
+  int text_width() const { return text_width_; }
   // Items before any command (e.g. a problem reading the syntax file) go to an
   // unnamed command.
   CommandOutput& current() {
@@ -52,6 +59,7 @@ class Session {
   Document doc_;
   std::vector<std::shared_ptr<Heading>> headings_;
   int errors_ = 0;
+  int text_width_ = 0;
 };
 
 }  // namespace oscat::engine

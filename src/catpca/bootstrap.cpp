@@ -457,7 +457,7 @@ bool CPR_Bootstrap(const BootInput& in, BootArrays& a, BootResult& r) {
       absent(in, a, r, b);
     }
     if (in.progress && host::host_bound()) {
-      host::H().num.ODOMTR("Bootstrap sample", b + 1);
+      host::H().num.ODOMTR("Bootstrap sample", b + 1, in.B);
       if (host::H().num.ATNJMP()) {
         r.interrupted = true;
         return true;

@@ -5,6 +5,7 @@
 #include "driver/driver.hpp"
 #include "frame/messages.hpp"
 #include "frame/workspace.hpp"
+#include "host/host.hpp"
 
 namespace oscat::catreg {
 
@@ -130,6 +131,10 @@ bool Schedule::next(driver::RunContext& ctx) {
   }
   ctx.first_run = ctx.pass == 1 && penalty2_index == 0 && penalty1_index == 0 && ctx.sample == 0;
   ctx.final_run = ctx.sample == ctx.samples - 1;
+  // The runs of this pass, counted for the progress display's time left.
+  const long runs = static_cast<long>(penalty2_count) * penalty1_count * ctx.samples;
+  if (runs > 1 && host::host_bound())
+    host::H().num.ODOMTR("Run", (static_cast<long>(penalty2_index) * penalty1_count + penalty1_index) * ctx.samples + ctx.sample + 1, runs);
   return true;
 }
 

@@ -370,6 +370,13 @@ class Numerics {
   virtual std::uint64_t seed() const = 0;
   // Progress: called once per iteration with "Iteration" and the counter.
   virtual void ODOMTR(std::string_view text, long counter) = 0;
+  // Progress of a loop whose length is known (bootstrap samples, the runs of
+  // a penalty path): counter of total, so that a host can tell the time left.
+  // A host that has no use for the total shows the counter alone.
+  virtual void ODOMTR(std::string_view text, long counter, long total) {
+    (void)total;
+    ODOMTR(text, counter);
+  }
   // Interrupt flag set by Ctrl-C; iteration loops poll it (ATNJMP).
   virtual bool ATNJMP() const = 0;
 };

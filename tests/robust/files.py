@@ -8,6 +8,11 @@ Checks, each in a fresh temporary directory:
   - two runs saving the same file at the same time leave a data file and
     dictionary from one run, and GET DATA reads them; a pair from two runs
     is refused;
+  - --output onto a file that the syntax's GET DATA reads, or its dictionary,
+    is refused before anything runs; onto a file a procedure reads (a CATPCA
+    configuration file), before the report is written; exit 2 naming the file;
+  - exit status: an unreadable --data or syntax file 2, a GET DATA that cannot
+    read its file 1 (an error of that command, the report is written);
   - SIGTERM during SAVE leaves no temporary file, and a stale temporary of a
     dead run is removed by the next SAVE of that file;
   - a 100,000-column file is read, saved and read back well within a minute;
@@ -34,6 +39,11 @@ def check(cond, what):
 
 def run(args, cwd, **kw):
     return subprocess.run([OSCAT, "run"] + args, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
+
+
+def flat(report):
+    """A text report with its line breaks undone, for finding messages in it."""
+    return b" ".join(report.split())
 
 
 def write(path, text):
@@ -84,7 +94,7 @@ def save_race(d):
     run(["sB.sps"], d)
     write(os.path.join(d, "shared.csv.dict.json"), side_a)
     p = run(["read.sps"], d)
-    check(p.returncode == 1 and b"was not written with this data file" in p.stdout, "a mismatched pair is refused")
+    check(p.returncode == 1 and b"was not written with this data file" in flat(p.stdout), "a mismatched pair is refused")
     check(not glob.glob(os.path.join(d, "*.tmp-*")), "no temporaries are left by the saves")
 
 
@@ -143,11 +153,61 @@ def out_of_memory(d):
         f.write("a,b\n" + "1,2\n" * 5000000)
     write(os.path.join(d, "g.sps"), "GET DATA /TYPE=CSV /FILE='h.csv'.\nTITLE 'after'.\n")
     p = subprocess.run([OSCAT, "run", "g.sps"], cwd=d, preexec_fn=limit, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    check(p.returncode == 1 and b"not enough memory for this command" in p.stdout and b"TITLE 'after'" in p.stdout,
+    check(p.returncode == 1 and b"not enough memory for this command" in flat(p.stdout) and b"TITLE 'after'" in p.stdout,
           "out of memory in GET DATA is reported and the run goes on: %d %s" % (p.returncode, p.stdout[-400:]))
 
 
-for test in (output_targets, save_race, sigterm, wide_header, out_of_memory):
+def output_onto_read_files(d):
+    # Files the syntax itself reads: refused before anything runs (GET DATA),
+    # or before the report is written (a procedure's configuration file).
+    os.mkdir(os.path.join(d, "syn"))
+    rows = "".join("%d,%d,%d\n" % (i % 3 + 1, (i * 7) % 4 + 1, (i * 5) % 3 + 1) for i in range(40))
+    write(os.path.join(d, "syn", "g.csv"), "a,b,c\n" + rows)
+    write(os.path.join(d, "syn", "g.sps"),
+          "GET DATA /TYPE=CSV /FILE='g.csv'.\nSAVE OUTFILE='saved.csv'.\nTITLE 'x'.\n")
+    for victim in ("syn/g.csv", "syn/g.csv.dict.json", "./syn/../syn/g.csv"):
+        real = os.path.join(d, "syn", os.path.basename(victim))
+        before = open(real).read() if os.path.exists(real) else None
+        p = run(["syn/g.sps", "--output", victim], d)
+        check(p.returncode == 2 and b"input file" in p.stderr and os.path.basename(victim).encode() in p.stderr
+              and b"GET DATA" in p.stderr, "--output onto %s (GET DATA) is refused: %d %s" % (victim, p.returncode, p.stderr))
+        check((open(real).read() if os.path.exists(real) else None) == before, "%s is unchanged" % victim)
+        check(not os.path.exists(os.path.join(d, "syn", "saved.csv")), "nothing ran before the refusal (%s)" % victim)
+    # The configuration file of CATPCA is known to be read only once it is.
+    write(os.path.join(d, "conf.csv"), "d1,d2\n" + "".join("%g,%g\n" % ((i % 7) - 3, (i % 5) - 2) for i in range(40)))
+    write(os.path.join(d, "c.sps"), "GET DATA /TYPE=CSV /FILE='syn/g.csv'.\n"
+          "CATPCA VARIABLES=a b c /ANALYSIS=a b c /DIMENSION=2 /CONFIGURATION=INITIAL('conf.csv') /PLOT=NONE.\n")
+    before = open(os.path.join(d, "conf.csv")).read()
+    p = run(["c.sps", "--output", "conf.csv"], d)
+    check(p.returncode == 2 and b"conf.csv" in p.stderr and b"input file" in p.stderr,
+          "--output onto a configuration file is refused: %d %s" % (p.returncode, p.stderr))
+    check(open(os.path.join(d, "conf.csv")).read() == before, "the configuration file is unchanged")
+    p = run(["c.sps", "--output", "r.txt"], d)
+    check(p.returncode == 0 and b"Model Summary" in open(os.path.join(d, "r.txt"), "rb").read(),
+          "the same run with another --output works: %d %s" % (p.returncode, p.stderr))
+
+
+def exit_status(d):
+    # An unreadable --data or syntax file: nothing runs, no report, exit 2.
+    write(os.path.join(d, "t.sps"), "TITLE 'x'.\n")
+    p = run(["t.sps", "--data", "missing.csv"], d)
+    check(p.returncode == 2 and p.stdout == b"" and b"missing.csv" in p.stderr, "--data missing: %d" % p.returncode)
+    p = run(["missing.sps"], d)
+    check(p.returncode == 2 and p.stdout == b"", "syntax file missing: %d" % p.returncode)
+    # GET DATA that cannot read its file is an error of that command: the
+    # next commands run and the report says which file, exit 1.
+    write(os.path.join(d, "g.sps"), "GET DATA /TYPE=CSV /FILE='missing.csv'.\nTITLE 'after'.\n")
+    p = run(["g.sps"], d)
+    check(p.returncode == 1 and b"missing.csv" in p.stdout and b"TITLE 'after'" in p.stdout,
+          "GET DATA of a missing file: exit %d %s" % (p.returncode, p.stdout[-300:]))
+    # The help says so.
+    h = subprocess.run([OSCAT, "--help"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    text = flat(h.stdout)
+    check(h.returncode == 0 and b"Exit status" in text and b"1 a command issued an error, e.g. a GET DATA" in text,
+          "--help lists the exit statuses: %s" % h.stdout[-400:])
+
+
+for test in (output_targets, output_onto_read_files, exit_status, save_race, sigterm, wide_header, out_of_memory):
     with tempfile.TemporaryDirectory() as d:
         test(d)
 sys.exit(1 if failures else 0)

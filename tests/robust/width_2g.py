@@ -25,7 +25,7 @@ with tempfile.TemporaryDirectory() as d:
     with open(os.path.join(d, "cmd.sps"), "w") as f:
         f.write("GET DATA /TYPE=CSV /FILE='big.csv'.\nSAVE OUTFILE='saved.csv'.\n")
     p = subprocess.run([oscat, "run", "cmd.sps"], cwd=d, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    out = p.stdout.decode("utf-8", "replace")
+    out = " ".join(p.stdout.decode("utf-8", "replace").split())  # messages wrap at the report width
     ok = (p.returncode == 1 and 'line 2, variable "a": a cell of 2147483658 bytes' in out
           and not os.path.exists(os.path.join(d, "saved.csv")))
     print(out[-600:])
