@@ -170,9 +170,11 @@ bool resampling(const sx::CommandSettings& s) { return s.resample.method != 0 &&
 enum : int {
   kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred,
   kTest, kTestSe, kTestCases, kTestTotal,  // test data (supplementary objects)
+  kRawScale,  // the dependent's variance: a squared error times it is on the raw scale
   kEstFields
 };
 static_assert(kTest == Reported::kTestField, "the output reads the test fields by position");
+static_assert(kRawScale == Reported::kRawField, "the output reads the raw scale by position");
 
 // Supplementary objects with a category form test data.
 int test_cases(const driver::RunContext& ctx) {
@@ -188,6 +190,12 @@ int test_cases(const driver::RunContext& ctx) {
 }
 
 bool estimates(const driver::RunContext& ctx) { return resampling(*ctx.settings) || test_cases(ctx) > 0; }
+
+// Raw-scale errors only where the standardized scale is a linear map of the
+// dependent's values: a numerical dependent without an extra category.
+bool raw_errors(const driver::RunContext& ctx) {
+  return ctx.settings->vars.levels[0].mlevel == sc::NUMERICAL && !ctx.book.extra[0];
+}
 
 // The reported fit's frame: penalties and the path.
 Reported reported(const driver::RunContext& ctx, const Schedule& sched, const CrgData& d, const CrgArrays& a,
@@ -217,6 +225,7 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     const int* sel = static_cast<const int*>(ctx.ws->block(kSelect));
     r.optimal = sel[0];
     r.one_se = sel[1];
+    r.raw = raw_errors(ctx);
   }
   return r;
 }
@@ -247,6 +256,8 @@ void test_and_training_errors(const driver::RunContext& ctx, const CrgData& d, c
   std::vector<double> buf(4 * static_cast<std::size_t>(n), 0.0), tw(static_cast<std::size_t>(n), 0.0);
   CaseErrors e{buf.data(), buf.data() + n, buf.data() + 2L * n, buf.data() + 3L * n};
   est[kTestTotal] = test_cases(ctx);
+  // The raw scale is that of the dependent's category values on all active data.
+  est[kRawScale] = d.N > 0 ? d.agg[0].S / d.N : host::SYSMIS;
   est[kTest] = est[kTestSe] = host::SYSMIS;
   est[kTestCases] = 0;
   if (est[kTestTotal] > 0) {
@@ -311,7 +322,8 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
     sched.selected_penalty1 = method == Penalty::Ridge ? r[PathModels::kRidge] : r[PathModels::kLasso];
     sched.selected_penalty2 = method == Penalty::ElasticNet ? r[PathModels::kRidge] : 0.0;
   }
-  if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0);
+  if (path.M > 0)
+    CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0, raw_errors(ctx));
   const bool cv = s.resample.method == 1;
   const bool test = test_cases(ctx) > 0;
   const Msg word = frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net");
@@ -468,7 +480,7 @@ bool analysis(driver::RunContext& ctx) {
       CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
       if (model == r.path.M - 1) {
         CRG_StandardizeSums(r.path, r.path_inner);
-        if (!estimates(ctx)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0, false, false);
+        if (!estimates(ctx)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0, false, false, false);
       }
       if (model == r.path.M - 1 && sched.regularization_output_only) path_output(r);
     }
