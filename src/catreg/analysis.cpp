@@ -29,6 +29,7 @@ enum : int {
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
   kPath, kErr, kEst, kSelect, kSignRows, kSignCand, kSignVec, kSignOrd, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kZeroVar,
   kLast
 };
 
@@ -350,6 +351,16 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
   if (never_pred) frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
 }
 
+// The zero-variance check of a resampling run: this sample's flags (first m
+// entries of the block) and, per variable, the samples that flagged it.
+bool sample_zero_variance(const driver::RunContext& ctx, const std::vector<sc::CategoryAggregates>& agg) {
+  double* flags = static_cast<double*>(ctx.ws->block(kZeroVar));
+  const int m = ctx.m_a;
+  const int count = CRG_ZeroVariance(m, agg.data(), flags);
+  for (int j = 0; j < m; ++j) flags[m + j] += flags[j];
+  return count > 0;
+}
+
 }  // namespace
 
 bool analysis(driver::RunContext& ctx) {
@@ -402,6 +413,7 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kBootZhat, n);
     ws.get<double>(kBootFreq, km);
     ws.get<sc::ScalingLevelRecord>(kBootLev, m);
+    double* zero_var = ws.get<double>(kZeroVar, 2 * static_cast<std::size_t>(m));
     const std::size_t M = static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count;
     if ((s.initial.type == sx::InitialSettings::Multistart || s.initial.type == sx::InitialSettings::Fixsigns) &&
         s.vars.ordinal_predictors > 0) {
@@ -424,6 +436,7 @@ bool analysis(driver::RunContext& ctx) {
       ws.get<int>(kSelect, 2);
     }
     if (ws.failed()) return false;
+    std::fill(zero_var, zero_var + 2 * m, 0.0);
     for (int j = 0; j < m; ++j) {
       const double* vals = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
       const double* cj = ctx.coded + static_cast<long>(j) * n;
@@ -510,19 +523,17 @@ bool analysis(driver::RunContext& ctx) {
     else draw_sample(n, ctx.w, fw);
     CrgResult res;
     if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
-    if (cv) {
-      // A variable constant on a training fold ends the analysis.
+    // A variable constant on a training fold ends the analysis; in a
+    // bootstrap sample it is only flagged: the fit then gives it a zero
+    // quantification and coefficient.
+    if (sample_zero_variance(ctx, agg) && cv) {
+      const double* flags = static_cast<const double*>(ws.block(kZeroVar));
       std::vector<int> constant;
-      for (int j = 0; j < m; ++j) {
-        int used = 0;
-        for (int c = 0; c < agg[static_cast<std::size_t>(j)].active(); ++c) used += agg[static_cast<std::size_t>(j)].f[c] > 0;
-        if (used <= 1) constant.push_back(s.vars.variables[static_cast<std::size_t>(j)]);
-      }
-      if (!constant.empty()) {
-        frame::report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", constant,
-                                2, frame::kError);
-        return false;
-      }
+      for (int j = 0; j < m; ++j)
+        if (flags[j] != 0.0) constant.push_back(s.vars.variables[static_cast<std::size_t>(j)]);
+      frame::report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", constant,
+                              2, frame::kError);
+      return false;
     }
     CaseErrors e = case_errors(model);
     CRG_PredictionErrors(d, bs.a, ctx.w, e);
@@ -543,6 +554,7 @@ bool analysis(driver::RunContext& ctx) {
     draw_sample(n, ctx.w, fw);
     CrgResult res;
     if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    sample_zero_variance(ctx, agg);
     double* beta = static_cast<double*>(ws.block(kBootBeta)) + static_cast<long>(ctx.sample - 1) * m;
     for (int j = 0; j < m; ++j) beta[j] = bs.a.b[j];
     return true;

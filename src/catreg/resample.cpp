@@ -16,6 +16,17 @@ void CRG_FoldCases(int n, const double* w, int k, int fold, double* out) {
   }
 }
 
+int CRG_ZeroVariance(int m, const scaling::CategoryAggregates* agg, double* flags) {
+  int count = 0;
+  for (int j = 0; j < m; ++j) {
+    int used = 0;
+    for (int c = 0; c < agg[j].active(); ++c) used += agg[j].f[c] > 0;
+    flags[j] = used <= 1 ? 1.0 : 0.0;
+    count += used <= 1;
+  }
+  return count;
+}
+
 namespace {
 
 // Quantification of category c (1-based) of variable j in the fit; NaN when
