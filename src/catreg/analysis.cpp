@@ -172,6 +172,7 @@ enum : int {
   kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred,
   kTest, kTestSe, kTestCases, kTestTotal,  // test data (supplementary objects)
   kRawScale,  // the dependent's variance: a squared error times it is on the raw scale
+  kTrainUnseen, kTestUnseen,  // left-out or test cases met categories their fit lacked
   kEstFields
 };
 static_assert(kTest == Reported::kTestField, "the output reads the test fields by position");
@@ -261,13 +262,14 @@ void test_and_training_errors(const driver::RunContext& ctx, const CrgData& d, c
   est[kRawScale] = d.N > 0 ? d.agg[0].S / d.N : host::SYSMIS;
   est[kTest] = est[kTestSe] = host::SYSMIS;
   est[kTestCases] = 0;
+  est[kTestUnseen] = 0;
   if (est[kTestTotal] > 0) {
     for (int i = 0; i < n; ++i) {
       if (ctx.w[i] != 0.0) continue;
       for (int j = 0; j < ctx.m_a; ++j)
         if (ctx.coded[i + static_cast<long>(j) * n] > 0) tw[static_cast<std::size_t>(i)] = 1.0;
     }
-    CRG_PredictionErrors(d, a, tw.data(), e);
+    est[kTestUnseen] = CRG_PredictionErrors(d, a, tw.data(), e) > 0;
     const ErrorEstimate t = CRG_ErrorEstimates(n, tw.data(), e, false, 0);
     est[kTest] = t.epe;
     est[kTestSe] = t.se;
@@ -328,27 +330,37 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
   const bool cv = s.resample.method == 1;
   const bool test = test_cases(ctx) > 0;
   const Msg word = frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net");
-  bool test_excluded = false;
+  bool test_excluded = false, test_unseen = false, train_unseen = false;
   for (int k = 0; k < M; ++k) {
     const double* x = est + static_cast<long>(kEstFields) * k;
     test_excluded = test_excluded || x[kTestCases] != x[kTestTotal];
+    test_unseen = test_unseen || x[kTestUnseen] != 0;
+    train_unseen = train_unseen || (resampled && x[kTrainUnseen] != 0);
+  }
+  if (test_unseen || test_excluded) {
+    // Test cases with a category the training data lack: predicted where
+    // the category could be placed, otherwise left out.
+    frame::warn("CRG Suppl. category Test.");
+    if (!test_excluded) frame::warn("CRG info quant. suppl. cat.");
   }
   if (test_excluded) {
-    // Test cases with a category the training data lack have no prediction.
-    frame::warn("CRG Suppl. category Test.");
     if (method == Penalty::None) frame::warn("CRG Case excl EPE Test.");
     else frame::report("CRG Case excl EPE Test Regu ^1.", {word}, frame::kWarning);
+    frame::warn("CRG No interpol Test.");
+  }
+  if (train_unseen || never_pred) {
+    frame::warn(cv ? "CRG Suppl. category CV." : "CRG Suppl. category Boot.");
+    frame::warn("CRG info quant. suppl. cat.");
   }
   if (excluded) {
-    if (never_pred) {
-      frame::warn(cv ? "CRG Suppl. category CV." : "CRG Suppl. category Boot.");
-      frame::warn("CRG info quant. suppl. cat.");
-    }
     if (method == Penalty::None) frame::warn(test ? "CRG Cases excl EPE Train." : "CRG Cases excl EPE.");
     else frame::report(test ? "CRG Cases excl EPE Train Regu ^1." : "CRG Cases excl EPE Regu ^1.", {word}, frame::kWarning);
   }
   if (never_out && !cv) frame::warn("CRG Increase NBoot.");
-  if (never_pred) frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
+  if (never_pred) {
+    frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
+    frame::warn(cv ? "CRG No interpol CV." : "CRG No interpol Boot.");
+  }
 }
 
 // The zero-variance check of a resampling run: this sample's flags (first m
@@ -536,7 +548,8 @@ bool analysis(driver::RunContext& ctx) {
       return false;
     }
     CaseErrors e = case_errors(model);
-    CRG_PredictionErrors(d, bs.a, ctx.w, e);
+    if (ctx.sample == 1) est[kTrainUnseen] = 0;
+    if (CRG_PredictionErrors(d, bs.a, ctx.w, e) > 0) est[kTrainUnseen] = 1;
     if (!ctx.final_run) return true;
     const ErrorEstimate x = CRG_ErrorEstimates(n, ctx.w, e, !cv, est[kEpeApe]);
     est[kEpe] = x.epe;

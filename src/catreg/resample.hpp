@@ -26,9 +26,11 @@ int CRG_ZeroVariance(int m, const scaling::CategoryAggregates* agg, double* flag
 
 // Squared prediction errors of the cases with weight w > 0 that the fit
 // (weights fw) left out, from the fit's quantifications and coefficients.
-// A category the fit did not see is predicted only for numerical variables
-// (on their standardized scale); otherwise the case is unpredictable.
-void CRG_PredictionErrors(const CrgData& fit, const CrgArrays& a, const double* w, CaseErrors& e);
+// A category the fit did not see is predicted for a numerical variable (on
+// its standardized scale) and, within the range of the seen categories, for
+// a spline variable (linearly between its neighbours); otherwise the case is
+// unpredictable. Returns the cases that had such a category.
+int CRG_PredictionErrors(const CrgData& fit, const CrgArrays& a, const double* w, CaseErrors& e);
 
 struct ErrorEstimate {
   double epe = 0, se = 0;  // SYSMIS when no case has an error

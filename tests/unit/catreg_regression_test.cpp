@@ -308,7 +308,8 @@ TEST(CatregResample, UnseenCategoriesArePredictedOnlyOnANumericalScale) {
     CRG_Als(p.d, s, p.a, res);
     std::vector<double> sum(p.n), count(p.n), left(p.n), unpred(p.n);
     CaseErrors e{sum.data(), count.data(), left.data(), unpred.data()};
-    CRG_PredictionErrors(p.d, p.a, all.data(), e);
+    // Every left-out case meets the unseen category, predicted or not.
+    EXPECT_EQ(CRG_PredictionErrors(p.d, p.a, all.data(), e), out);
     double lo = 0, up = 0;
     for (int i = 0; i < p.n; ++i) {
       lo += left[i];
