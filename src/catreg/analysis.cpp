@@ -498,7 +498,8 @@ bool analysis(driver::RunContext& ctx) {
     if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
     *saved = res;
     if (ctx.final_pass && res.starts > 0 && !sched.regularization_output_only)
-      CRG_WriteSignPatterns(ctx, static_cast<const int*>(ws.block(kSignRows)), res.starts, s.vars.ordinal_predictors,
+      CRG_WriteSignPatterns(ctx, s.initial.threshold < 0 ? nullptr : static_cast<const int*>(ws.block(kSignRows)),
+                            res.starts, s.vars.ordinal_predictors,
                             static_cast<const int*>(ws.block(kSignOrd)));
     Reported r = reported(ctx, sched, d, main.a, res);
     if (r.path.M > 0 && ctx.pass == 1) {

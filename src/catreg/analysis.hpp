@@ -56,8 +56,9 @@ void CRG_PathPlots(const Reported& r);
 
 // The patterns the multiple starts ran (rows x p) to the INITIAL file, and
 // the FIXSIGNS pattern read from it into `signs` (per variable). False on
-// failure (reported).
-bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, int count, int p, const int* ordinal);
+// failure (reported). Null rows: the first `count` of all sign patterns.
+bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, long long count, int p,
+                           const int* ordinal);
 bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, int* signs);
 
 // SAVE and OUTFILE of the reported fit.

@@ -331,12 +331,13 @@ void multistart_prerun(const CrgData& d, const CrgSettings& s, CrgArrays& a, Sig
   }
 }
 
-void apply_row(SignTable& t, int row) {
-  for (int k = 0; k < t.p; ++k) t.signs[t.ordinal[k]] = t.rows[static_cast<long>(row) * t.p + k];
+void apply_row(SignTable& t, const int* row) {
+  for (int k = 0; k < t.p; ++k) t.signs[t.ordinal[k]] = row[k];
 }
 
 // One pattern run to convergence from the current configuration.
-double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, int row, CrgResult& res) {
+double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, const int* row,
+                   CrgResult& res) {
   apply_row(t, row);
   CrgSettings ss = s;
   ss.signs = t.signs;
@@ -351,12 +352,11 @@ double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTab
 
 }  // namespace
 
-int CRG_SignRows(int p, bool all) {
-  if (all) return p > 20 ? 1 : (1 << p) + 1;
-  return (p + 1) * (p + 1) + 2;
-}
+long long CRG_AllSignCount(int p) { return p < 0 || p > 31 ? 0 : 1LL << p; }
 
-void CRG_AllSignPatterns(int p, int r, int* row) {
+int CRG_SignRows(int p, bool all) { return all ? 1 : (p + 1) * (p + 1) + 2; }
+
+void CRG_AllSignPatterns(int p, long long r, int* row) {
   for (int k = 0; k < p; ++k) row[k] = (r >> (p - 1 - k)) & 1 ? 1 : -1;
 }
 
@@ -365,14 +365,17 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
   const int p = t.p;
   for (int j = 0; j < d.m; ++j) t.signs[j] = 0;
   t.count = 0;
-  int best = -1;
+  long long best = -1;
   double best_ape = kStartSentinel;
+  // The row in force: a stored row, or the generated pattern in the table's
+  // first row (all patterns are not stored).
+  int* row_all = t.rows;
   if (s.threshold < 0) {
-    const int rows = p > 20 ? 0 : 1 << p;
-    for (int r = 0; r < rows && r < t.capacity && !res.interrupted; ++r) {
-      CRG_AllSignPatterns(p, r, t.rows + static_cast<long>(r) * p);
+    const long long rows = CRG_AllSignCount(p);
+    for (long long r = 0; r < rows && !res.interrupted; ++r) {
+      CRG_AllSignPatterns(p, r, row_all);
       ++t.count;
-      const double e = run_pattern(d, s, a, t, r, res);
+      const double e = run_pattern(d, s, a, t, row_all, res);
       if (e < best_ape) {
         best_ape = e;
         best = r;
@@ -386,18 +389,18 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
     for (int stage = 1; stage <= p && !res.interrupted; ++stage) {
       // Candidates: flip one still-positive column of the base (stage 1
       // also keeps the base itself); a flip of a non-candidate is dropped.
-      int stage_best = -1;
+      long long stage_best = -1;
       double stage_ape = kStartSentinel;
       for (int flip = 0; flip <= p; ++flip) {
         if (flip < p && base[flip] < 0) continue;
         if (flip == p && stage != 1) continue;
         if (flip < p && t.candidate[flip] == 0) continue;
         if (t.count >= t.capacity) break;
-        const int r = t.count++;
-        int* row = t.rows + static_cast<long>(r) * p;
+        const long long r = t.count++;
+        int* row = t.rows + r * p;
         for (int k = 0; k < p; ++k) row[k] = base[k];
         if (flip < p) row[flip] = -1;
-        const double e = run_pattern(d, s, a, t, r, res);
+        const double e = run_pattern(d, s, a, t, row, res);
         if (e < stage_ape) {
           stage_ape = e;
           stage_best = r;
@@ -406,15 +409,22 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
       if (stage_best < 0 || !(stage_ape <= best_ape)) break;
       best_ape = stage_ape;
       best = stage_best;
-      for (int k = 0; k < p; ++k) base[k] = t.rows[static_cast<long>(stage_best) * p + k];
+      for (int k = 0; k < p; ++k) base[k] = t.rows[stage_best * p + k];
     }
   }
   if (res.interrupted) return;
-  const int starts = t.count;
+  const long long starts = t.count;
   // The main run with the winning pattern writes the history.
-  if (best >= 0) apply_row(t, best);
-  else
+  if (best >= 0 && s.threshold < 0) {
+    CRG_AllSignPatterns(p, best, row_all);
+    apply_row(t, row_all);
+  } else if (best >= 0) {
+    apply_row(t, t.rows + best * p);
+  } else if (starts == 0) {
+    for (int k = 0; k < p; ++k) t.signs[t.ordinal[k]] = 0;
+  } else {
     for (int k = 0; k < p; ++k) t.signs[t.ordinal[k]] = 1;
+  }
   CrgSettings ss = s;
   ss.signs = t.signs;
   Fit f;

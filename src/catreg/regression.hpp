@@ -76,34 +76,39 @@ struct CrgResult {
   double ape0 = 0, r20 = 0;    // its values (iteration 0)
   int history_rows = 0;
   bool interrupted = false;
-  int starts = 0;        // sign patterns run by the multiple starts
-  int best_pattern = 0;  // 1-based row of the winning pattern
+  long long starts = 0;        // sign patterns run by the multiple starts
+  long long best_pattern = 0;  // 1-based row of the winning pattern (0: none run)
 };
 
 // The sign pattern table of the multiple starts: rows of p entries (+1/-1)
 // over the ordinal predictors `ordinal` (their variable indexes, in order).
 struct SignTable {
-  int* rows = nullptr;   // capacity x p
+  int* rows = nullptr;   // capacity x p; all patterns are not stored (row r is CRG_AllSignPatterns(r))
   int capacity = 0;
   int p = 0;
   const int* ordinal = nullptr;
   int* candidate = nullptr;  // p flags: -1 the threshold strategy may change the sign, 0 not
   int* signs = nullptr;      // m: the pattern in force, per variable
   int* base = nullptr;       // p: scratch for the threshold strategy's base pattern
-  int count = 0;             // rows run
+  long long count = 0;       // rows run
 };
 
-// Rows a table needs: all 2^p patterns (none beyond p = 20), or the
-// threshold strategy's at most (p + 1)^2.
+// Patterns of all sign patterns: 2^p, none when p exceeds 31.
+long long CRG_AllSignCount(int p);
+
+// Rows a table stores: the threshold strategy's at most (p + 1)^2 + 2; all
+// patterns are generated, not stored (1).
 int CRG_SignRows(int p, bool all);
 
 // Row r (0-based) of the all-patterns table: entry k is -1 when bit p-1-k of
 // r is 0, else +1 (row 0 all -1, the last all +1).
-void CRG_AllSignPatterns(int p, int r, int* row);
+void CRG_AllSignPatterns(int p, long long r, int* row);
 
 // The fit with multiple systematic starts: the sign patterns (all, or the
 // threshold strategy's stages) each run to convergence from where the
 // previous one ended, then one run with the best, which writes the history.
+// When no pattern is run (all patterns of more than 31 predictors) the main
+// run has no sign in force.
 void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, CrgResult& res);
 
 // Below this a coefficient or a sum of squares counts as zero.

@@ -256,7 +256,13 @@ TEST(CatregMultiStart, AllSignPatternsRunFromAllMinusToAllPlus) {
     CRG_AllSignPatterns(3, r, row);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(row[k], expect[r][k]) << r << "," << k;
   }
-  EXPECT_EQ(CRG_SignRows(3, true), 9);
+  EXPECT_EQ(CRG_AllSignCount(3), 8);
+  // Beyond 31 ordinal predictors there are no patterns to run.
+  EXPECT_EQ(CRG_AllSignCount(31), 1LL << 31);
+  EXPECT_EQ(CRG_AllSignCount(32), 0);
+  int row[31];
+  CRG_AllSignPatterns(31, (1LL << 31) - 1, row);
+  for (int k = 0; k < 31; ++k) EXPECT_EQ(row[k], 1);
 }
 
 TEST(CatregMultiStart, AFixedSignGivesAMonotoneQuantificationInItsDirection) {
