@@ -47,7 +47,9 @@ bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, 
   } closer{files, handle};
   std::vector<host::FileVar> vars;
   if (!files.DSRDDICT(handle, vars)) {
-    frame::error("CRG Ncases less INI FIX.");
+    // The host has said why the file cannot be read; without the pattern
+    // the analysis cannot go on.
+    frame::error("CRG FIXSIGNS file not read.");
     return false;
   }
   const int v = static_cast<int>(vars.size());
