@@ -29,7 +29,7 @@ enum : int {
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
   kPath, kErr, kEst, kSelect, kSignRows, kSignCand, kSignVec, kSignOrd, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
-  kZeroVar,
+  kZeroVar, kCross, kCrossOff, kZq, kCrossCache, kCrossBuilt, kWarm, kWarmSet, kCrossOk,
   kLast
 };
 
@@ -68,21 +68,107 @@ struct FitSpace {
   CrgArrays a;
 };
 
+// Sweeps run on the cross tables of the variables when these are smaller than
+// the objects' vectors a sweep passes over (and fit in 64 MB); their blocks
+// are taken on the first fit that uses them.
+constexpr long kCrossTableLimit = 8L << 20;
+void use_cross_tables(const driver::RunContext& ctx, CrgData& d, int cache_slot) {
+  auto& ws = *ctx.ws;
+  const long size = CRG_CrossTableSize(d.m, d.agg);
+  if (size > kCrossTableLimit || size > static_cast<long>(d.n) * d.m) return;
+  // Whether every weighted object has all its categories is settled on the
+  // first fit, on all data: later fits weight subsets of those objects.
+  int* ok = static_cast<int*>(ws.block(kCrossOk));
+  if (ok == nullptr) return;
+  if (*ok == 0) *ok = CRG_CrossTablesApply(d) ? 1 : -1;
+  if (*ok < 0) return;
+  const std::size_t off_count = static_cast<std::size_t>(d.m) * d.m;
+  // The tables of a series' fixed samples (all data, the folds) are kept for
+  // the later penalties of the path.
+  double* cache = static_cast<double*>(ws.block(kCrossCache));
+  int* built = static_cast<int*>(ws.block(kCrossBuilt));
+  const bool cached = cache != nullptr && cache_slot >= 0 &&
+                      static_cast<std::size_t>(cache_slot + 1) * size <= ws.granted(kCrossCache) &&
+                      ws.granted(kCrossOff) >= off_count;
+  if (!cached && ws.granted(kCross) < static_cast<std::size_t>(size)) {
+    // Without room for them the sweeps run over the objects instead.
+    const std::size_t bytes = static_cast<std::size_t>(size) * sizeof(double) + off_count * sizeof(long);
+    if (H().workspace.available() < 2 * bytes) return;
+    if (ws.get<double>(kCross, static_cast<std::size_t>(size)) == nullptr) return;
+  }
+  if (ws.granted(kCrossOff) < off_count && ws.get<long>(kCrossOff, off_count) == nullptr) return;
+  auto* off = static_cast<long*>(ws.block(kCrossOff));
+  double* F = cached ? cache + static_cast<long>(cache_slot) * size : static_cast<double*>(ws.block(kCross));
+  if (!cached || !built[cache_slot]) CRG_CrossTables(d, off, F);
+  if (cached) built[cache_slot] = 1;
+  d.cross = F;
+  d.cross_off = off;
+}
+
+// The kept tables of a series sample, once built (null: none).
+const double* kept_tables(const driver::RunContext& ctx, int slot) {
+  auto& ws = *ctx.ws;
+  const auto* cache = static_cast<const double*>(ws.block(kCrossCache));
+  const auto* built = static_cast<const int*>(ws.block(kCrossBuilt));
+  if (slot < 0 || cache == nullptr || built == nullptr || ws.block(kCrossOff) == nullptr ||
+      static_cast<std::size_t>(slot) >= ws.granted(kCrossBuilt) || !built[slot])
+    return nullptr;
+  long ksum = 0;
+  for (int j = 0; j < ctx.m_a; ++j) ksum += ctx.book.count[j];
+  return cache + slot * ksum * ksum;
+}
+
+// Room for the tables of every fixed sample of a cross-validated path, and
+// for each sample's last solution (quantifications and coefficients), from
+// which the next penalty's fit restarts.
+void prepare_series(const driver::RunContext& ctx, int samples, int kmax) {
+  auto& ws = *ctx.ws;
+  const auto& s = *ctx.settings;
+  const int m = ctx.m_a;
+  long ksum = 0;
+  for (int j = 0; j < m; ++j) ksum += ctx.book.count[j];
+  const long size = ksum * ksum;
+  const std::size_t bytes = static_cast<std::size_t>(samples) * size * sizeof(double);
+  if (size <= kCrossTableLimit && size <= static_cast<long>(ctx.n) * m && H().workspace.available() > 4 * bytes &&
+      ws.get<double>(kCrossCache, static_cast<std::size_t>(samples) * size) != nullptr) {
+    int* built = ws.get<int>(kCrossBuilt, static_cast<std::size_t>(samples));
+    if (built != nullptr) std::fill(built, built + samples, 0);
+  }
+  const std::size_t warm = static_cast<std::size_t>(samples) * (static_cast<std::size_t>(kmax) * m + m);
+  if (s.initial.type != sx::InitialSettings::Multistart &&
+      H().workspace.available() > 4 * warm * sizeof(double) && ws.get<double>(kWarm, warm) != nullptr) {
+    int* set = ws.get<int>(kWarmSet, static_cast<std::size_t>(samples));
+    if (set != nullptr) std::fill(set, set + samples, 0);
+  }
+}
+
 // Aggregates of the fit's weights, the spline bases, the start and the fit.
+// `series_slot` >= 0: the fit is sample `series_slot` of a path's series
+// whose weights are the same for every penalty (all data, a fold): its
+// tables are kept, and it restarts from its previous penalty's solution.
 bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, FitSpace& fs, bool history,
-         CrgData& d, std::vector<sc::CategoryAggregates>& agg, std::vector<sc::SplineBlock>& spl, CrgResult& res) {
+         CrgData& d, std::vector<sc::CategoryAggregates>& agg, std::vector<sc::SplineBlock>& spl, CrgResult& res,
+         int series_slot = -1, bool objects = true) {
   auto& ws = *ctx.ws;
   const auto& s = *ctx.settings;
   const int n = ctx.n, m = ctx.m_a, kmax = kmax_of(ctx);
   const int* codes = static_cast<const int*>(ws.block(kCodes));
   const auto& book = ctx.book;
   agg.assign(static_cast<std::size_t>(m), {});
+  const double* kept = kept_tables(ctx, series_slot);
+  const long* off = static_cast<const long*>(ws.block(kCrossOff));
   for (int j = 0; j < m; ++j) {
     double* f = fs.freq + static_cast<long>(j) * kmax;
     std::fill(f, f + kmax, 0.0);
-    const int* c = codes + static_cast<long>(j) * n;
-    for (int i = 0; i < n; ++i)
-      if (c[i] > 0) f[c[i] - 1] += w[i];
+    if (kept != nullptr) {
+      // The diagonal of a kept table holds the frequencies.
+      const double* T = kept + off[j * m + j];
+      for (int c = 0; c < book.count[j]; ++c) f[c] = T[c + static_cast<long>(c) * book.count[j]];
+    } else {
+      const int* c = codes + static_cast<long>(j) * n;
+      for (int i = 0; i < n; ++i)
+        if (c[i] > 0) f[c[i] - 1] += w[i];
+    }
     auto& v = agg[static_cast<std::size_t>(j)];
     v.K = book.count[j];
     v.x = book.values + static_cast<long>(j) * book.cap;
@@ -130,6 +216,7 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     }
     d.spline = spl.data();
   }
+  use_cross_tables(ctx, d, series_slot);
   CrgSettings cs;
   cs.maxiter = s.iter.maxiter;
   cs.crititer = s.iter.crititer;
@@ -139,9 +226,27 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
   else if (cs.penalty != Penalty::None) cs.lambda1 = sched.penalty1;
   if (cs.penalty == Penalty::ElasticNet) cs.lambda2 = sched.penalty2;
   cs.poll = poll;
+  cs.objects = objects;
   CrgArrays a = fs.a;
   if (!history) a.history = nullptr;
-  CRG_InitNumerical(d, a);
+  const long warm_size = static_cast<long>(kmax) * m + m;
+  double* warm = series_slot >= 0 && ws.block(kWarm) != nullptr && ws.block(kWarmSet) != nullptr &&
+                         static_cast<std::size_t>(series_slot + 1) * warm_size <= ws.granted(kWarm)
+                     ? static_cast<double*>(ws.block(kWarm)) + series_slot * warm_size
+                     : nullptr;
+  int* warm_set = warm != nullptr ? static_cast<int*>(ws.block(kWarmSet)) + series_slot : nullptr;
+  const bool restart = warm != nullptr && *warm_set != 0;
+  if (restart) {
+    // The previous penalty's solution of this sample: no new start and no
+    // preliminary run.
+    std::copy(warm, warm + static_cast<long>(kmax) * m, a.q);
+    std::copy(warm + static_cast<long>(kmax) * m, warm + warm_size, a.b);
+    // Sweeps on tables need no objects' vectors to start from.
+    if (d.cross == nullptr) CRG_Restart(d, a);
+    cs.random_start = true;
+  } else {
+    CRG_InitNumerical(d, a);
+  }
   const bool multi = s.initial.type == sx::InitialSettings::Multistart && s.vars.ordinal_predictors > 0;
   if (multi && w == ctx.w) {
     // Multiple starts for the fits on all data; the others keep the winning signs.
@@ -160,6 +265,11 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     if (multi || s.initial.type == sx::InitialSettings::Fixsigns) cs.signs = static_cast<const int*>(ws.block(kSignVec));
     cs.fixed_signs = s.initial.type == sx::InitialSettings::Fixsigns;
     CRG_Als(d, cs, a, res);
+  }
+  if (warm != nullptr && !res.interrupted) {
+    std::copy(a.q, a.q + static_cast<long>(kmax) * m, warm);
+    std::copy(a.b, a.b + m, warm + static_cast<long>(kmax) * m);
+    *warm_set = 1;
   }
   return !res.interrupted;
 }
@@ -412,6 +522,8 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kWork, 2 * static_cast<std::size_t>(kmax));
     ws.get<HistoryRow>(kHistory, static_cast<std::size_t>(s.iter.maxiter) + 2);
     ws.get<CrgResult>(kResult, 1);
+    ws.get<double>(kZq, static_cast<std::size_t>(kmax));
+    if (int* ok = ws.get<int>(kCrossOk, 1)) *ok = 0;
     if (method_of(s) != Penalty::None)
       ws.get<double>(kPath, static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count *
                                 (PathModels::kFields + m - 1));
@@ -442,6 +554,7 @@ bool analysis(driver::RunContext& ctx) {
       }
       if (s.initial.type == sx::InitialSettings::Fixsigns && !CRG_ReadFixSigns(ctx, p, ord, sv)) return false;
     }
+    if (M > 1) prepare_series(ctx, s.resample.method == 1 && resampling(s) ? s.resample.count + 1 : 1, kmax);
     if (estimates(ctx)) {
       ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
       ws.get<double>(kEst, kEstFields * M);
@@ -469,6 +582,7 @@ bool analysis(driver::RunContext& ctx) {
   main.a.t = static_cast<double*>(ws.block(kT));
   main.a.work = static_cast<double*>(ws.block(kWork));
   main.a.history = static_cast<HistoryRow*>(ws.block(kHistory));
+  main.a.zq = static_cast<double*>(ws.block(kZq));
   auto* saved = static_cast<CrgResult*>(ws.block(kResult));
   FitSpace bs = main;
   bs.freq = static_cast<double*>(ws.block(kBootFreq));
@@ -495,7 +609,8 @@ bool analysis(driver::RunContext& ctx) {
 
   if (ctx.sample == 0) {
     CrgResult res;
-    if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
+    const int slot = ctx.pass == 1 && M > 1 ? 0 : -1;
+    if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res, slot)) return true;
     *saved = res;
     if (ctx.final_pass && res.starts > 0 && !sched.regularization_output_only)
       CRG_WriteSignPatterns(ctx, s.initial.threshold < 0 ? nullptr : static_cast<const int*>(ws.block(kSignRows)),
@@ -535,7 +650,8 @@ bool analysis(driver::RunContext& ctx) {
     if (cv) CRG_FoldCases(n, ctx.w, s.resample.count, ctx.sample, fw);
     else draw_sample(n, ctx.w, fw);
     CrgResult res;
-    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    // Prediction errors need only the fit's quantifications and coefficients.
+    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res, cv && M > 1 ? ctx.sample : -1, false)) return true;
     // A variable constant on a training fold ends the analysis; in a
     // bootstrap sample it is only flagged: the fit then gives it a zero
     // quantification and coefficient.

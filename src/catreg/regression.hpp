@@ -29,6 +29,11 @@ struct CrgData {
   scaling::ScalingLevelRecord* lev = nullptr;        // m; the final pass sets `status`
   const scaling::SplineBlock* spline = nullptr;      // m (entries with B == nullptr: none); may be null
   double N = 0;               // sum of the weights
+  // Weighted cross tables of every pair of variables (CRG_CrossTables); when
+  // given, the sweeps run on them and touch the objects only once the fit
+  // has converged. Null: every sweep runs over the objects.
+  const double* cross = nullptr;
+  const long* cross_off = nullptr;  // m x m offsets of the K_j x K_k blocks
 };
 
 struct CrgArrays {
@@ -41,6 +46,7 @@ struct CrgArrays {
   double* t = nullptr;     // kmax target
   double* work = nullptr;  // 2 kmax for the quantification
   HistoryRow* history = nullptr;  // maxiter + 1 rows (may be null)
+  double* zq = nullptr;    // kmax: the dependent's centred quantification (sweeps on cross tables)
 };
 
 struct CrgSettings {
@@ -60,6 +66,9 @@ struct CrgSettings {
   // preliminary run that sets the candidate flags.
   double threshold = 101.0;
   bool fixed_signs = false;  // FIXSIGNS: the signs hold throughout, no preliminary run
+  // A fit on cross tables forms the objects' vectors (z, phi, zhat) at its
+  // end; a caller that reads only q and b may skip that.
+  bool objects = true;
   bool first_of_series = true;
   // Progress and interrupt: called once per sweep of the main run; returns
   // true to stop (may be null).
@@ -111,6 +120,20 @@ void CRG_AllSignPatterns(int p, long long r, int* row);
 // run has no sign in force.
 void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, CrgResult& res);
 
+// Doubles the cross tables of m variables with the given categories take:
+// (sum of K_j)^2.
+long CRG_CrossTableSize(int m, const scaling::CategoryAggregates* agg);
+
+// The weighted cross tables of d's objects: block (j, k) at off[j * m + k]
+// holds F[c + c' K_j] = sum of w_i over the objects in category c of j and
+// c' of k (objects without a category on either do not count). `off` has
+// m * m entries, F CRG_CrossTableSize doubles.
+void CRG_CrossTables(const CrgData& d, long* off, double* F);
+
+// True when every object with a weight has a category on every variable:
+// only then do the cross tables carry the whole fit.
+bool CRG_CrossTablesApply(const CrgData& d);
+
 // Below this a coefficient or a sum of squares counts as zero.
 inline constexpr double kTiny = 2.23e-16;
 
@@ -118,6 +141,11 @@ inline constexpr double kTiny = 2.23e-16;
 // dependent's z, every predictor's phi and coefficient |phi'Wz|/N (1 when that
 // vanishes), and the prediction.
 void CRG_InitNumerical(const CrgData& d, CrgArrays& a);
+
+// A restart from complete quantifications and coefficients in `a` (an
+// earlier fit's): forms z (centred over the weighted objects), every phi and
+// the prediction. CRG_Als with random_start then continues from there.
+void CRG_Restart(const CrgData& d, CrgArrays& a);
 
 // The fit from the start in `a`: the preliminary numerical run (unless the
 // start is random or every variable is numerical) and the main run to

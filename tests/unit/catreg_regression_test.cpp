@@ -325,3 +325,62 @@ TEST(CatregResample, UnseenCategoriesArePredictedOnlyOnANumericalScale) {
     EXPECT_EQ(up, level == sc::NUMERICAL ? 0 : out) << level;
   }
 }
+
+TEST(CatregRegression, SweepsOnCrossTablesGiveTheFitOverTheObjects) {
+  // The same fits run over the objects and on the cross tables: weights with
+  // zeros and fractions, mixed levels, no penalty, lasso and elastic net.
+  struct Case {
+    int dep, l1, l2, l3;
+    Penalty pen;
+  };
+  const Case cases[] = {{sc::ORDINAL, sc::NOMINAL, sc::ORDINAL, sc::NUMERICAL, Penalty::None},
+                        {sc::NOMINAL, sc::ORDINAL, sc::NUMERICAL, sc::NOMINAL, Penalty::Lasso},
+                        {sc::NUMERICAL, sc::NUMERICAL, sc::ORDINAL, sc::NOMINAL, Penalty::ElasticNet}};
+  for (const Case& k : cases) {
+    Problem p(sample_data(), sc::NOMINAL), t(sample_data(), sc::NOMINAL);
+    for (Problem* x : {&p, &t}) {
+      const int lv[] = {k.dep, k.l1, k.l2, k.l3};
+      for (int j = 0; j < x->m; ++j) x->lev[j].mlevel = lv[j];
+      std::fill(x->f.begin(), x->f.end(), 0.0);
+      x->d.N = 0;
+      for (int i = 0; i < x->n; ++i) {
+        x->w[i] = i % 7 == 3 ? 0.0 : 0.5 + (i % 4) * 0.25;
+        x->d.N += x->w[i];
+        for (int j = 0; j < x->m; ++j)
+          x->f[x->codes[i + static_cast<std::size_t>(j) * x->n] - 1 + static_cast<std::size_t>(j) * x->kmax] += x->w[i];
+      }
+      for (auto& v : x->agg) sc::ZYL_Moments(v.x, v.f, v.K, v.N, v.xbar, v.S);
+    }
+    ASSERT_TRUE(CRG_CrossTablesApply(t.d));
+    std::vector<double> F(static_cast<std::size_t>(CRG_CrossTableSize(t.m, t.agg.data())));
+    std::vector<long> off(static_cast<std::size_t>(t.m) * t.m);
+    std::vector<double> zq(t.kmax);
+    CRG_CrossTables(t.d, off.data(), F.data());
+    t.d.cross = F.data();
+    t.d.cross_off = off.data();
+    t.a.zq = zq.data();
+    CrgSettings s;
+    s.crititer = 1e-13;
+    s.maxiter = 300;
+    s.penalty = k.pen;
+    s.lambda1 = k.pen == Penalty::None ? 0 : 0.3;
+    s.lambda2 = k.pen == Penalty::ElasticNet ? 0.2 : 0;
+    CrgResult rp, rt;
+    CRG_InitNumerical(p.d, p.a);
+    CRG_Als(p.d, s, p.a, rp);
+    CRG_InitNumerical(t.d, t.a);
+    CRG_Als(t.d, s, t.a, rt);
+    EXPECT_NEAR(rp.ape, rt.ape, 1e-10);
+    EXPECT_NEAR(rp.r2, rt.r2, 1e-10);
+    EXPECT_NEAR(rp.ape0, rt.ape0, 1e-10);
+    EXPECT_EQ(rp.iterations, rt.iterations);
+    for (int j = 0; j < p.m; ++j) EXPECT_NEAR(p.b[j], t.b[j], 1e-8) << j;
+    for (std::size_t c = 0; c < p.q.size(); ++c) EXPECT_NEAR(p.q[c], t.q[c], 1e-8) << c;
+    // The objects' vectors are formed after the fit.
+    for (int i = 0; i < p.n; ++i) {
+      if (p.w[i] == 0.0) continue;
+      EXPECT_NEAR(p.z[i], t.z[i], 1e-8) << i;
+      EXPECT_NEAR(p.zhat[i], t.zhat[i], 1e-8) << i;
+    }
+  }
+}
