@@ -102,6 +102,18 @@ void quantify(const CrgData& d, CrgArrays& a, int j, int iter, bool final_pass, 
                    final_pass, mode);
 }
 
+// The sum the closed-form coefficient update divides by: N for a
+// standardized quantification (sum f q^2 = N); the quantification's own sum
+// of squares when it is not (the numerical start of a variable with an extra
+// category far from its values), so that the update stays a least-squares
+// step instead of overshooting without bound.
+double update_scale(const CrgData& d, int j, const double* q) {
+  const auto& v = d.agg[j];
+  double ss = 0;
+  for (int c = 0; c < v.K; ++c) ss += v.f[c] * q[c] * q[c];
+  return ss > kTiny && std::fabs(ss - d.N) > 1e-8 * d.N ? ss : d.N;
+}
+
 struct Fit {
   double ape = 0, r2 = 0;
 };
@@ -149,7 +161,7 @@ Fit sweep(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int it
       }
     }
     if (closed_form) {
-      if (std::fabs(bj) >= kTiny) bj = dot / d.N;
+      if (std::fabs(bj) >= kTiny) bj = dot / update_scale(d, j, a.q + col(j, d.kmax));
     } else {
       for (int k = 0; k < v.K; ++k) a.t[k] = v.f[k] != 0.0 ? a.t[k] / v.f[k] : 0.0;
       if (!numerical) quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);
@@ -233,7 +245,7 @@ Fit sweep_cat(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, in
       if (std::fabs(bj) >= kTiny) {
         double rho = 0;
         for (int c = 0; c < v.K; ++c) rho += v.f[c] * q[c] * a.t[c];
-        bj = rho / d.N;
+        bj = rho / update_scale(d, j, q);
       }
     } else {
       if (!numerical) quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);

@@ -391,8 +391,7 @@ def make_command(rng, info, files):
 
 
 CRG_LEVELS = ["NOMINAL", "ORDINAL", "NUMERICAL", "SPORD", "SPNOM"]
-CRG_MISSING = ["LISTWISE", "EXTRACAT", "MODEIMPU", "RANDIMPU", "ACTIVE EXTRACAT", "ACTIVE MODEIMPU",
-               "ACTIVE RANDIMPU", "ACTIVE"]
+CRG_MISSING = ["LISTWISE", "EXTRACAT", "MODEIMPU", "RANDIMPU"]
 
 
 def make_sign_file(rng, p, bad):
@@ -408,7 +407,7 @@ def make_catreg_command(rng, info, files):
     """One CATREG command: a dependent and predictors of random levels with
     the occasional start, penalty path, resampling, test cases and saved
     output; a "bad" one also draws specifications that are rejected."""
-    bad = rng.random() < 0.3
+    bad = rng.random() < 0.2
     allv = info["vars"] + [v for v in ("s1",) if v in info["kinds"]]
     vars_ = pick(rng, allv, 1 if bad else 2, 6)
     dep, preds = vars_[0], vars_[1:]
@@ -416,7 +415,7 @@ def make_catreg_command(rng, info, files):
 
     def level_items(v):
         items = []
-        lv = rng.choice(CRG_LEVELS + (["MNOMINAL", "BOGUS"] if bad else []))
+        lv = rng.choice(CRG_LEVELS + (["MNOMINAL", "BOGUS"] if bad and rng.random() < 0.3 else []))
         levels[v] = lv
         items.append("LEVEL=%s" % lv)
         if lv.startswith("SP") and rng.random() < 0.6:
@@ -431,7 +430,7 @@ def make_catreg_command(rng, info, files):
         objs = sorted(set(rng.randint(1, max(1, n + (3 if bad else 0))) for _ in range(rng.randint(1, 4))))
         subs.append("SUPPLEMENTARY=OBJECT(%s)" % " ".join(map(str, objs)))
     if rng.random() < 0.3:
-        subs.append("MISSING=%s" % " ".join("%s (%s)" % (v, rng.choice(CRG_MISSING + (["PASSIVE"] if bad else [])))
+        subs.append("MISSING=%s" % " ".join("%s (%s)" % (v, rng.choice(CRG_MISSING + (["PASSIVE", "ACTIVE"] if bad else [])))
                                              for v in pick(rng, vars_, 1)))
     if rng.random() < 0.25:
         subs.append("DISCRETIZATION=%s" % " ".join(
