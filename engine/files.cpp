@@ -598,6 +598,10 @@ bool FileStore::DSRDDICT(int handle, std::vector<host::FileVar>& vars) {
   auto contents = std::make_unique<DataFileContents>();
   std::string error;
   if (!read_data_file(h->resolved, *contents, error)) {
+    // Name the file as the command did, as GET DATA does.
+    for (std::size_t at = error.find(h->resolved); !h->resolved.empty() && at != std::string::npos;
+         at = error.find(h->resolved, at + h->spec.size()))
+      error.replace(at, h->resolved.size(), h->spec);
     fail("File ^1 cannot be read: ^2.", {h->spec, error}, 2);
     return false;
   }

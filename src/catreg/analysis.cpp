@@ -29,6 +29,7 @@ enum : int {
   kFreq, kLev, kQ, kB, kZ, kPhi, kZhat, kR, kT, kWork, kHistory, kResult,
   kBasis, kD, kCoef, kCoefSave, kColOff, kCoefOff, kSplineWork,
   kPath, kErr, kEst, kSelect, kSignRows, kSignCand, kSignVec, kSignOrd, kFitW, kBootQ, kBootB, kBootZ, kBootPhi, kBootZhat, kBootFreq, kBootLev, kBootBeta, kSe,
+  kZeroVar, kCross, kCrossOff, kZq, kCrossCache, kCrossBuilt, kWarm, kWarmSet, kCrossOk,
   kLast
 };
 
@@ -67,21 +68,107 @@ struct FitSpace {
   CrgArrays a;
 };
 
+// Sweeps run on the cross tables of the variables when these are smaller than
+// the objects' vectors a sweep passes over (and fit in 64 MB); their blocks
+// are taken on the first fit that uses them.
+constexpr long kCrossTableLimit = 8L << 20;
+void use_cross_tables(const driver::RunContext& ctx, CrgData& d, int cache_slot) {
+  auto& ws = *ctx.ws;
+  const long size = CRG_CrossTableSize(d.m, d.agg);
+  if (size > kCrossTableLimit || size > static_cast<long>(d.n) * d.m) return;
+  // Whether every weighted object has all its categories is settled on the
+  // first fit, on all data: later fits weight subsets of those objects.
+  int* ok = static_cast<int*>(ws.block(kCrossOk));
+  if (ok == nullptr) return;
+  if (*ok == 0) *ok = CRG_CrossTablesApply(d) ? 1 : -1;
+  if (*ok < 0) return;
+  const std::size_t off_count = static_cast<std::size_t>(d.m) * d.m;
+  // The tables of a series' fixed samples (all data, the folds) are kept for
+  // the later penalties of the path.
+  double* cache = static_cast<double*>(ws.block(kCrossCache));
+  int* built = static_cast<int*>(ws.block(kCrossBuilt));
+  const bool cached = cache != nullptr && cache_slot >= 0 &&
+                      static_cast<std::size_t>(cache_slot + 1) * size <= ws.granted(kCrossCache) &&
+                      ws.granted(kCrossOff) >= off_count;
+  if (!cached && ws.granted(kCross) < static_cast<std::size_t>(size)) {
+    // Without room for them the sweeps run over the objects instead.
+    const std::size_t bytes = static_cast<std::size_t>(size) * sizeof(double) + off_count * sizeof(long);
+    if (H().workspace.available() < 2 * bytes) return;
+    if (ws.get<double>(kCross, static_cast<std::size_t>(size)) == nullptr) return;
+  }
+  if (ws.granted(kCrossOff) < off_count && ws.get<long>(kCrossOff, off_count) == nullptr) return;
+  auto* off = static_cast<long*>(ws.block(kCrossOff));
+  double* F = cached ? cache + static_cast<long>(cache_slot) * size : static_cast<double*>(ws.block(kCross));
+  if (!cached || !built[cache_slot]) CRG_CrossTables(d, off, F);
+  if (cached) built[cache_slot] = 1;
+  d.cross = F;
+  d.cross_off = off;
+}
+
+// The kept tables of a series sample, once built (null: none).
+const double* kept_tables(const driver::RunContext& ctx, int slot) {
+  auto& ws = *ctx.ws;
+  const auto* cache = static_cast<const double*>(ws.block(kCrossCache));
+  const auto* built = static_cast<const int*>(ws.block(kCrossBuilt));
+  if (slot < 0 || cache == nullptr || built == nullptr || ws.block(kCrossOff) == nullptr ||
+      static_cast<std::size_t>(slot) >= ws.granted(kCrossBuilt) || !built[slot])
+    return nullptr;
+  long ksum = 0;
+  for (int j = 0; j < ctx.m_a; ++j) ksum += ctx.book.count[j];
+  return cache + slot * ksum * ksum;
+}
+
+// Room for the tables of every fixed sample of a cross-validated path, and
+// for each sample's last solution (quantifications and coefficients), from
+// which the next penalty's fit restarts.
+void prepare_series(const driver::RunContext& ctx, int samples, int kmax) {
+  auto& ws = *ctx.ws;
+  const auto& s = *ctx.settings;
+  const int m = ctx.m_a;
+  long ksum = 0;
+  for (int j = 0; j < m; ++j) ksum += ctx.book.count[j];
+  const long size = ksum * ksum;
+  const std::size_t bytes = static_cast<std::size_t>(samples) * size * sizeof(double);
+  if (size <= kCrossTableLimit && size <= static_cast<long>(ctx.n) * m && H().workspace.available() > 4 * bytes &&
+      ws.get<double>(kCrossCache, static_cast<std::size_t>(samples) * size) != nullptr) {
+    int* built = ws.get<int>(kCrossBuilt, static_cast<std::size_t>(samples));
+    if (built != nullptr) std::fill(built, built + samples, 0);
+  }
+  const std::size_t warm = static_cast<std::size_t>(samples) * (static_cast<std::size_t>(kmax) * m + m);
+  if (s.initial.type != sx::InitialSettings::Multistart &&
+      H().workspace.available() > 4 * warm * sizeof(double) && ws.get<double>(kWarm, warm) != nullptr) {
+    int* set = ws.get<int>(kWarmSet, static_cast<std::size_t>(samples));
+    if (set != nullptr) std::fill(set, set + samples, 0);
+  }
+}
+
 // Aggregates of the fit's weights, the spline bases, the start and the fit.
+// `series_slot` >= 0: the fit is sample `series_slot` of a path's series
+// whose weights are the same for every penalty (all data, a fold): its
+// tables are kept, and it restarts from its previous penalty's solution.
 bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, FitSpace& fs, bool history,
-         CrgData& d, std::vector<sc::CategoryAggregates>& agg, std::vector<sc::SplineBlock>& spl, CrgResult& res) {
+         CrgData& d, std::vector<sc::CategoryAggregates>& agg, std::vector<sc::SplineBlock>& spl, CrgResult& res,
+         int series_slot = -1, bool objects = true) {
   auto& ws = *ctx.ws;
   const auto& s = *ctx.settings;
   const int n = ctx.n, m = ctx.m_a, kmax = kmax_of(ctx);
   const int* codes = static_cast<const int*>(ws.block(kCodes));
   const auto& book = ctx.book;
   agg.assign(static_cast<std::size_t>(m), {});
+  const double* kept = kept_tables(ctx, series_slot);
+  const long* off = static_cast<const long*>(ws.block(kCrossOff));
   for (int j = 0; j < m; ++j) {
     double* f = fs.freq + static_cast<long>(j) * kmax;
     std::fill(f, f + kmax, 0.0);
-    const int* c = codes + static_cast<long>(j) * n;
-    for (int i = 0; i < n; ++i)
-      if (c[i] > 0) f[c[i] - 1] += w[i];
+    if (kept != nullptr) {
+      // The diagonal of a kept table holds the frequencies.
+      const double* T = kept + off[j * m + j];
+      for (int c = 0; c < book.count[j]; ++c) f[c] = T[c + static_cast<long>(c) * book.count[j]];
+    } else {
+      const int* c = codes + static_cast<long>(j) * n;
+      for (int i = 0; i < n; ++i)
+        if (c[i] > 0) f[c[i] - 1] += w[i];
+    }
     auto& v = agg[static_cast<std::size_t>(j)];
     v.K = book.count[j];
     v.x = book.values + static_cast<long>(j) * book.cap;
@@ -129,6 +216,7 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     }
     d.spline = spl.data();
   }
+  use_cross_tables(ctx, d, series_slot);
   CrgSettings cs;
   cs.maxiter = s.iter.maxiter;
   cs.crititer = s.iter.crititer;
@@ -138,9 +226,27 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
   else if (cs.penalty != Penalty::None) cs.lambda1 = sched.penalty1;
   if (cs.penalty == Penalty::ElasticNet) cs.lambda2 = sched.penalty2;
   cs.poll = poll;
+  cs.objects = objects;
   CrgArrays a = fs.a;
   if (!history) a.history = nullptr;
-  CRG_InitNumerical(d, a);
+  const long warm_size = static_cast<long>(kmax) * m + m;
+  double* warm = series_slot >= 0 && ws.block(kWarm) != nullptr && ws.block(kWarmSet) != nullptr &&
+                         static_cast<std::size_t>(series_slot + 1) * warm_size <= ws.granted(kWarm)
+                     ? static_cast<double*>(ws.block(kWarm)) + series_slot * warm_size
+                     : nullptr;
+  int* warm_set = warm != nullptr ? static_cast<int*>(ws.block(kWarmSet)) + series_slot : nullptr;
+  const bool restart = warm != nullptr && *warm_set != 0;
+  if (restart) {
+    // The previous penalty's solution of this sample: no new start and no
+    // preliminary run.
+    std::copy(warm, warm + static_cast<long>(kmax) * m, a.q);
+    std::copy(warm + static_cast<long>(kmax) * m, warm + warm_size, a.b);
+    // Sweeps on tables need no objects' vectors to start from.
+    if (d.cross == nullptr) CRG_Restart(d, a);
+    cs.random_start = true;
+  } else {
+    CRG_InitNumerical(d, a);
+  }
   const bool multi = s.initial.type == sx::InitialSettings::Multistart && s.vars.ordinal_predictors > 0;
   if (multi && w == ctx.w) {
     // Multiple starts for the fits on all data; the others keep the winning signs.
@@ -160,6 +266,11 @@ bool fit(const driver::RunContext& ctx, const Schedule& sched, const double* w, 
     cs.fixed_signs = s.initial.type == sx::InitialSettings::Fixsigns;
     CRG_Als(d, cs, a, res);
   }
+  if (warm != nullptr && !res.interrupted) {
+    std::copy(a.q, a.q + static_cast<long>(kmax) * m, warm);
+    std::copy(a.b, a.b + m, warm + static_cast<long>(kmax) * m);
+    *warm_set = 1;
+  }
   return !res.interrupted;
 }
 
@@ -170,9 +281,12 @@ bool resampling(const sx::CommandSettings& s) { return s.resample.method != 0 &&
 enum : int {
   kEpe = 0, kEpeSe, kEpeCases, kEpeApe, kNeverOut, kNeverPred,
   kTest, kTestSe, kTestCases, kTestTotal,  // test data (supplementary objects)
+  kRawScale,  // the dependent's variance: a squared error times it is on the raw scale
+  kTrainUnseen, kTestUnseen,  // left-out or test cases met categories their fit lacked
   kEstFields
 };
 static_assert(kTest == Reported::kTestField, "the output reads the test fields by position");
+static_assert(kRawScale == Reported::kRawField, "the output reads the raw scale by position");
 
 // Supplementary objects with a category form test data.
 int test_cases(const driver::RunContext& ctx) {
@@ -188,6 +302,12 @@ int test_cases(const driver::RunContext& ctx) {
 }
 
 bool estimates(const driver::RunContext& ctx) { return resampling(*ctx.settings) || test_cases(ctx) > 0; }
+
+// Raw-scale errors only where the standardized scale is a linear map of the
+// dependent's values: a numerical dependent without an extra category.
+bool raw_errors(const driver::RunContext& ctx) {
+  return ctx.settings->vars.levels[0].mlevel == sc::NUMERICAL && !ctx.book.extra[0];
+}
 
 // The reported fit's frame: penalties and the path.
 Reported reported(const driver::RunContext& ctx, const Schedule& sched, const CrgData& d, const CrgArrays& a,
@@ -217,6 +337,7 @@ Reported reported(const driver::RunContext& ctx, const Schedule& sched, const Cr
     const int* sel = static_cast<const int*>(ctx.ws->block(kSelect));
     r.optimal = sel[0];
     r.one_se = sel[1];
+    r.raw = raw_errors(ctx);
   }
   return r;
 }
@@ -247,15 +368,18 @@ void test_and_training_errors(const driver::RunContext& ctx, const CrgData& d, c
   std::vector<double> buf(4 * static_cast<std::size_t>(n), 0.0), tw(static_cast<std::size_t>(n), 0.0);
   CaseErrors e{buf.data(), buf.data() + n, buf.data() + 2L * n, buf.data() + 3L * n};
   est[kTestTotal] = test_cases(ctx);
+  // The raw scale is that of the dependent's category values on all active data.
+  est[kRawScale] = d.N > 0 ? d.agg[0].S / d.N : host::SYSMIS;
   est[kTest] = est[kTestSe] = host::SYSMIS;
   est[kTestCases] = 0;
+  est[kTestUnseen] = 0;
   if (est[kTestTotal] > 0) {
     for (int i = 0; i < n; ++i) {
       if (ctx.w[i] != 0.0) continue;
       for (int j = 0; j < ctx.m_a; ++j)
         if (ctx.coded[i + static_cast<long>(j) * n] > 0) tw[static_cast<std::size_t>(i)] = 1.0;
     }
-    CRG_PredictionErrors(d, a, tw.data(), e);
+    est[kTestUnseen] = CRG_PredictionErrors(d, a, tw.data(), e) > 0;
     const ErrorEstimate t = CRG_ErrorEstimates(n, tw.data(), e, false, 0);
     est[kTest] = t.epe;
     est[kTestSe] = t.se;
@@ -311,31 +435,52 @@ void select_and_note(const driver::RunContext& ctx, Schedule& sched, int M) {
     sched.selected_penalty1 = method == Penalty::Ridge ? r[PathModels::kRidge] : r[PathModels::kLasso];
     sched.selected_penalty2 = method == Penalty::ElasticNet ? r[PathModels::kRidge] : 0.0;
   }
-  if (path.M > 0) CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0);
+  if (path.M > 0)
+    CRG_WriteRegularization(ctx, path, method, est, kEstFields, resampled, test_cases(ctx) > 0, raw_errors(ctx));
   const bool cv = s.resample.method == 1;
   const bool test = test_cases(ctx) > 0;
   const Msg word = frame::key(method == Penalty::Ridge ? "Ridge" : method == Penalty::Lasso ? "Lasso" : "Elastic Net");
-  bool test_excluded = false;
+  bool test_excluded = false, test_unseen = false, train_unseen = false;
   for (int k = 0; k < M; ++k) {
     const double* x = est + static_cast<long>(kEstFields) * k;
     test_excluded = test_excluded || x[kTestCases] != x[kTestTotal];
+    test_unseen = test_unseen || x[kTestUnseen] != 0;
+    train_unseen = train_unseen || (resampled && x[kTrainUnseen] != 0);
+  }
+  if (test_unseen || test_excluded) {
+    // Test cases with a category the training data lack: predicted where
+    // the category could be placed, otherwise left out.
+    frame::warn("CRG Suppl. category Test.");
+    if (!test_excluded) frame::warn("CRG info quant. suppl. cat.");
   }
   if (test_excluded) {
-    // Test cases with a category the training data lack have no prediction.
-    frame::warn("CRG Suppl. category Test.");
     if (method == Penalty::None) frame::warn("CRG Case excl EPE Test.");
     else frame::report("CRG Case excl EPE Test Regu ^1.", {word}, frame::kWarning);
+    frame::warn("CRG No interpol Test.");
+  }
+  if (train_unseen || never_pred) {
+    frame::warn(cv ? "CRG Suppl. category CV." : "CRG Suppl. category Boot.");
+    frame::warn("CRG info quant. suppl. cat.");
   }
   if (excluded) {
-    if (never_pred) {
-      frame::warn(cv ? "CRG Suppl. category CV." : "CRG Suppl. category Boot.");
-      frame::warn("CRG info quant. suppl. cat.");
-    }
     if (method == Penalty::None) frame::warn(test ? "CRG Cases excl EPE Train." : "CRG Cases excl EPE.");
     else frame::report(test ? "CRG Cases excl EPE Train Regu ^1." : "CRG Cases excl EPE Regu ^1.", {word}, frame::kWarning);
   }
   if (never_out && !cv) frame::warn("CRG Increase NBoot.");
-  if (never_pred) frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
+  if (never_pred) {
+    frame::warn(cv ? "CRG Supcat Sysmis CV." : "CRG Supcat Sysmis Boot.");
+    frame::warn(cv ? "CRG No interpol CV." : "CRG No interpol Boot.");
+  }
+}
+
+// The zero-variance check of a resampling run: this sample's flags (first m
+// entries of the block) and, per variable, the samples that flagged it.
+bool sample_zero_variance(const driver::RunContext& ctx, const std::vector<sc::CategoryAggregates>& agg) {
+  double* flags = static_cast<double*>(ctx.ws->block(kZeroVar));
+  const int m = ctx.m_a;
+  const int count = CRG_ZeroVariance(m, agg.data(), flags);
+  for (int j = 0; j < m; ++j) flags[m + j] += flags[j];
+  return count > 0;
 }
 
 }  // namespace
@@ -377,6 +522,8 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kWork, 2 * static_cast<std::size_t>(kmax));
     ws.get<HistoryRow>(kHistory, static_cast<std::size_t>(s.iter.maxiter) + 2);
     ws.get<CrgResult>(kResult, 1);
+    ws.get<double>(kZq, static_cast<std::size_t>(kmax));
+    if (int* ok = ws.get<int>(kCrossOk, 1)) *ok = 0;
     if (method_of(s) != Penalty::None)
       ws.get<double>(kPath, static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count *
                                 (PathModels::kFields + m - 1));
@@ -390,6 +537,7 @@ bool analysis(driver::RunContext& ctx) {
     ws.get<double>(kBootZhat, n);
     ws.get<double>(kBootFreq, km);
     ws.get<sc::ScalingLevelRecord>(kBootLev, m);
+    double* zero_var = ws.get<double>(kZeroVar, 2 * static_cast<std::size_t>(m));
     const std::size_t M = static_cast<std::size_t>(sched.penalty1_count) * sched.penalty2_count;
     if ((s.initial.type == sx::InitialSettings::Multistart || s.initial.type == sx::InitialSettings::Fixsigns) &&
         s.vars.ordinal_predictors > 0) {
@@ -406,12 +554,14 @@ bool analysis(driver::RunContext& ctx) {
       }
       if (s.initial.type == sx::InitialSettings::Fixsigns && !CRG_ReadFixSigns(ctx, p, ord, sv)) return false;
     }
+    if (M > 1) prepare_series(ctx, s.resample.method == 1 && resampling(s) ? s.resample.count + 1 : 1, kmax);
     if (estimates(ctx)) {
       ws.get<double>(kErr, 4 * static_cast<std::size_t>(n) * M);
       ws.get<double>(kEst, kEstFields * M);
       ws.get<int>(kSelect, 2);
     }
     if (ws.failed()) return false;
+    std::fill(zero_var, zero_var + 2 * m, 0.0);
     for (int j = 0; j < m; ++j) {
       const double* vals = ctx.book.values + static_cast<long>(j) * ctx.book.cap;
       const double* cj = ctx.coded + static_cast<long>(j) * n;
@@ -432,6 +582,7 @@ bool analysis(driver::RunContext& ctx) {
   main.a.t = static_cast<double*>(ws.block(kT));
   main.a.work = static_cast<double*>(ws.block(kWork));
   main.a.history = static_cast<HistoryRow*>(ws.block(kHistory));
+  main.a.zq = static_cast<double*>(ws.block(kZq));
   auto* saved = static_cast<CrgResult*>(ws.block(kResult));
   FitSpace bs = main;
   bs.freq = static_cast<double*>(ws.block(kBootFreq));
@@ -458,17 +609,19 @@ bool analysis(driver::RunContext& ctx) {
 
   if (ctx.sample == 0) {
     CrgResult res;
-    if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res)) return true;
+    const int slot = ctx.pass == 1 && M > 1 ? 0 : -1;
+    if (!fit(ctx, sched, ctx.w, main, ctx.final_pass, d, agg, spl, res, slot)) return true;
     *saved = res;
     if (ctx.final_pass && res.starts > 0 && !sched.regularization_output_only)
-      CRG_WriteSignPatterns(ctx, static_cast<const int*>(ws.block(kSignRows)), res.starts, s.vars.ordinal_predictors,
+      CRG_WriteSignPatterns(ctx, s.initial.threshold < 0 ? nullptr : static_cast<const int*>(ws.block(kSignRows)),
+                            res.starts, s.vars.ordinal_predictors,
                             static_cast<const int*>(ws.block(kSignOrd)));
     Reported r = reported(ctx, sched, d, main.a, res);
     if (r.path.M > 0 && ctx.pass == 1) {
       CRG_RecordModel(r.path, model, r.penalty, r.lambda1, r.lambda2, res.ape, main.a.b + 1);
       if (model == r.path.M - 1) {
         CRG_StandardizeSums(r.path, r.path_inner);
-        if (!estimates(ctx)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0, false, false);
+        if (!estimates(ctx)) CRG_WriteRegularization(ctx, r.path, r.penalty, nullptr, 0, false, false, false);
       }
       if (model == r.path.M - 1 && sched.regularization_output_only) path_output(r);
     }
@@ -497,23 +650,23 @@ bool analysis(driver::RunContext& ctx) {
     if (cv) CRG_FoldCases(n, ctx.w, s.resample.count, ctx.sample, fw);
     else draw_sample(n, ctx.w, fw);
     CrgResult res;
-    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
-    if (cv) {
-      // A variable constant on a training fold ends the analysis.
+    // Prediction errors need only the fit's quantifications and coefficients.
+    if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res, cv && M > 1 ? ctx.sample : -1, false)) return true;
+    // A variable constant on a training fold ends the analysis; in a
+    // bootstrap sample it is only flagged: the fit then gives it a zero
+    // quantification and coefficient.
+    if (sample_zero_variance(ctx, agg) && cv) {
+      const double* flags = static_cast<const double*>(ws.block(kZeroVar));
       std::vector<int> constant;
-      for (int j = 0; j < m; ++j) {
-        int used = 0;
-        for (int c = 0; c < agg[static_cast<std::size_t>(j)].active(); ++c) used += agg[static_cast<std::size_t>(j)].f[c] > 0;
-        if (used <= 1) constant.push_back(s.vars.variables[static_cast<std::size_t>(j)]);
-      }
-      if (!constant.empty()) {
-        frame::report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", constant,
-                                2, frame::kError);
-        return false;
-      }
+      for (int j = 0; j < m; ++j)
+        if (flags[j] != 0.0) constant.push_back(s.vars.variables[static_cast<std::size_t>(j)]);
+      frame::report_variables("CRG CV Var ^1 zero variance.", "CRG CV Var [%1:, ^1:, $1]1 zero variance.", constant,
+                              2, frame::kError);
+      return false;
     }
     CaseErrors e = case_errors(model);
-    CRG_PredictionErrors(d, bs.a, ctx.w, e);
+    if (ctx.sample == 1) est[kTrainUnseen] = 0;
+    if (CRG_PredictionErrors(d, bs.a, ctx.w, e) > 0) est[kTrainUnseen] = 1;
     if (!ctx.final_run) return true;
     const ErrorEstimate x = CRG_ErrorEstimates(n, ctx.w, e, !cv, est[kEpeApe]);
     est[kEpe] = x.epe;
@@ -531,6 +684,7 @@ bool analysis(driver::RunContext& ctx) {
     draw_sample(n, ctx.w, fw);
     CrgResult res;
     if (!fit(ctx, sched, fw, bs, false, d, agg, spl, res)) return true;
+    sample_zero_variance(ctx, agg);
     double* beta = static_cast<double*>(ws.block(kBootBeta)) + static_cast<long>(ctx.sample - 1) * m;
     for (int j = 0; j < m; ++j) beta[j] = bs.a.b[j];
     return true;

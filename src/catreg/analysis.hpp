@@ -4,6 +4,7 @@
 #include "catreg/path.hpp"
 #include "catreg/regression.hpp"
 #include "driver/run_context.hpp"
+#include "host/host.hpp"
 
 namespace oscat::catreg {
 
@@ -28,8 +29,15 @@ struct Reported {
   int est_fields = 0;
   bool resampled = false, test = false;  // what the estimates hold
   static constexpr int kTestField = 6;   // test MSE, its SE, cases used, test cases
+  static constexpr int kRawField = 10;   // the factor v of the raw-scale errors
+  bool raw = false;                      // raw-scale errors are reported beside the standardized ones
   int optimal = 0, one_se = 0;
   double epe(int k, int field) const { return est[static_cast<long>(est_fields) * k + field]; }
+  // An error on the raw scale (SYSMIS stays SYSMIS).
+  double raw_epe(int k, int field) const {
+    const double v = epe(k, field), f = epe(k, kRawField);
+    return host::is_sysmis(v) || host::is_sysmis(f) ? host::SYSMIS : v * f;
+  }
 };
 
 // Tables of the reported fit, in order: history, model summary, ANOVA,
@@ -37,8 +45,9 @@ struct Reported {
 void output(const Reported& r);
 // The regularization file of a complete path (estimates: null without
 // resampling). False when it could not be written.
+// With `raw` the raw-scale errors follow the standardized ones.
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
-                             const double* est, int est_fields, bool resampled, bool test);
+                             const double* est, int est_fields, bool resampled, bool test, bool raw);
 
 // Charts of the reported fit (PLOT TRANS, RESID) and of the path (PLOT REGU).
 struct Stats;
@@ -47,8 +56,9 @@ void CRG_PathPlots(const Reported& r);
 
 // The patterns the multiple starts ran (rows x p) to the INITIAL file, and
 // the FIXSIGNS pattern read from it into `signs` (per variable). False on
-// failure (reported).
-bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, int count, int p, const int* ordinal);
+// failure (reported). Null rows: the first `count` of all sign patterns.
+bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, long long count, int p,
+                           const int* ordinal);
 bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, int* signs);
 
 // SAVE and OUTFILE of the reported fit.

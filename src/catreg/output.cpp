@@ -70,11 +70,11 @@ Msg model_key(const Reported& r, bool penalties) {
 struct EpeCols {
   int est = -1, se = -1, n = -1, test = -1, test_se = -1, test_n = -1;
 };
-EpeCols epe_columns(const Reported& r, int cols) {
+EpeCols epe_columns(const Reported& r, int cols, const char* title = "Expected Prediction Error") {
   auto& pv = H().pivot;
   const auto& rs = r.ctx->settings->resample;
   EpeCols c;
-  pv.BP_BEGIN_GROUP(cols, key("Expected Prediction Error"));
+  pv.BP_BEGIN_GROUP(cols, key(title));
   if (r.test) pv.BP_BEGIN_GROUP(cols, key("Training Data"));
   c.est = pv.BP_CELL_IN_CATEGORY(cols, key(r.resampled ? "Estimate" : "Mean Squared Error"));
   if (r.resampled)
@@ -94,22 +94,24 @@ EpeCols epe_columns(const Reported& r, int cols) {
   pv.BP_END_GROUP(cols);
   return c;
 }
-void epe_cells(const Reported& r, const EpeCols& c, int row, int k) {
+// The cells of model k; `raw` gives the errors on the dependent's raw scale.
+void epe_cells(const Reported& r, const EpeCols& c, int row, int k, bool raw = false) {
   auto& pv = H().pivot;
   const auto f = host::BP_CORRELATION_FORMAT();
   auto cell = [&](int col) { return row >= 0 ? CellRef{{row, col}} : CellRef{{col}}; };
-  pv.BP_SET_VALUE(cell(c.est), r.epe(k, 0), f);
-  pv.BP_SET_VALUE(cell(c.se), r.epe(k, 1), f);
+  auto error = [&](int field) { return raw ? r.raw_epe(k, field) : r.epe(k, field); };
+  pv.BP_SET_VALUE(cell(c.est), error(0), f);
+  pv.BP_SET_VALUE(cell(c.se), error(1), f);
   pv.BP_SET_VALUE(cell(c.n), r.epe(k, 2), host::BP_N_FORMAT());
   int active = 0;
   for (int i = 0; i < r.d.n; ++i) active += r.d.w[i] > 0;
   if (r.epe(k, 2) != active) pv.BP_ANNOTATE_CELL(cell(c.n), key("Annot train cases some excl."));
   if (!r.test) return;
   const int T = Reported::kTestField;
-  const double mse = r.epe(k, T), used = r.epe(k, T + 2), total = r.epe(k, T + 3);
+  const double mse = error(T), used = r.epe(k, T + 2), total = r.epe(k, T + 3);
   pv.BP_SET_VALUE(cell(c.test), mse, f);
   if (host::is_sysmis(mse) && total > 0) pv.BP_ANNOTATE_CELL(cell(c.test), key("Annot test cases all sysmis."));
-  pv.BP_SET_VALUE(cell(c.test_se), r.epe(k, T + 1), f);
+  pv.BP_SET_VALUE(cell(c.test_se), error(T + 1), f);
   if (used != 0) {
     pv.BP_SET_VALUE(cell(c.test_n), used, host::BP_N_FORMAT());
     if (used != total) pv.BP_ANNOTATE_CELL(cell(c.test_n), key("Annot test cases some excl."));
@@ -143,8 +145,10 @@ void path_models_table(const Reported& r) {
   const int cN = me != Penalty::Ridge ? pv.BP_CELL_IN_CATEGORY(cols, key("Number of Selected Predictors")) : -1;
   const int cS = pv.BP_CELL_IN_CATEGORY(cols, key("Standardized Sum of Coefficients"));
   const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error"));
-  EpeCols ec;
-  if (r.est != nullptr) ec = epe_columns(r, cols);
+  EpeCols ec, ecr;
+  if (r.est != nullptr)
+    ec = epe_columns(r, cols, r.raw ? "Expected Prediction Error Standardized Data" : "Expected Prediction Error");
+  if (r.est != nullptr && r.raw) ecr = epe_columns(r, cols, "Expected Prediction Error Raw Data");
   const auto f = host::BP_CORRELATION_FORMAT();
   for (int k = 0; k < P.M; ++k) {
     const double* x = P.model(k);
@@ -158,6 +162,7 @@ void path_models_table(const Reported& r) {
     pv.BP_SET_VALUE(CellRef{{row, cA}}, x[PathModels::kApe], f);
     if (r.est == nullptr) continue;
     if (x[PathModels::kSelected] >= 1) epe_cells(r, ec, row, k);
+    if (x[PathModels::kSelected] >= 1 && r.raw) epe_cells(r, ecr, row, k, true);
     if (k == r.optimal) pv.BP_ANNOTATE_CATEGORY(rows, row, model_note(r, "Annot Optimal model ^1 (pred [:^1 :$1]2).", k));
     if (k == r.one_se) pv.BP_ANNOTATE_CATEGORY(rows, row, model_note(r, "Annot 1SE model ^1 (pred [:^1 :$1]2).", k));
     if (k == r.optimal && k == r.one_se)
@@ -230,17 +235,29 @@ void summary_table(const Reported& r, const Stats& st) {
   const host::Format f = host::BP_CORRELATION_FORMAT();
   pv.BP_BEGIN_PIVOT_TABLE(key("Model Summary"), kIdSummary);
   pv.BP_ANNOTATE(model_key(r, true));
+  // With raw-scale errors a second row repeats the errors on the dependent's scale.
+  const bool raw = r.est != nullptr && r.raw;
+  const int rows = raw ? pv.BP_CATEGORY_DIMENSION(key("Source"), Axis::Row) : -1;
+  const int std_row = raw ? pv.BP_CELL_IN_CATEGORY(rows, key("Standardized Data")) : -1;
+  const int raw_row = raw ? pv.BP_CELL_IN_CATEGORY(rows, key("Raw Data")) : -1;
+  auto cell = [&](int row, int col) { return row >= 0 ? CellRef{{row, col}} : CellRef{{col}}; };
   const int cols = pv.BP_CELL_DIMENSION(key("Statistics"), Axis::Column);
   std::vector<std::pair<int, double>> cells;
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Multiple R")), std::sqrt(std::max(0.0, r.res.r2)));
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("R Square")), r.res.r2);
   cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Adjusted R Square")), st.adjusted_r2);
   if (r.penalty != Penalty::None) cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("R Square Regu")), st.r2_reg);
-  cells.emplace_back(pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error")), r.res.ape);
+  const int cA = pv.BP_CELL_IN_CATEGORY(cols, key("Apparent Prediction Error"));
+  cells.emplace_back(cA, r.res.ape);
   EpeCols ec;
   if (r.est != nullptr) ec = epe_columns(r, cols);
-  for (const auto& [c, v] : cells) pv.BP_SET_VALUE(CellRef{{c}}, v, f);
-  if (r.est != nullptr) epe_cells(r, ec, -1, r.one_se);
+  for (const auto& [c, v] : cells) pv.BP_SET_VALUE(cell(std_row, c), v, f);
+  if (r.est != nullptr) epe_cells(r, ec, std_row, r.one_se);
+  if (raw) {
+    const double v = r.epe(r.one_se, Reported::kRawField);
+    pv.BP_SET_VALUE(cell(raw_row, cA), host::is_sysmis(v) ? host::SYSMIS : r.res.ape * v, f);
+    epe_cells(r, ec, raw_row, r.one_se, true);
+  }
   pv.BP_END_PIVOT_TABLE();
 }
 

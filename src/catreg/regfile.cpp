@@ -21,12 +21,12 @@ std::string label(std::string_view k, std::string_view param = {}) {
 }  // namespace
 
 bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& path, Penalty method,
-                             const double* est, int est_fields, bool resampled, bool test) {
+                             const double* est, int est_fields, bool resampled, bool test, bool raw) {
   const auto& s = *ctx.settings;
   if (s.regu.file <= 0 || path.M == 0) return true;
   std::vector<host::FileVar> vars;
   std::vector<std::vector<double>> cols;
-  auto add = [&](const char* name, const char* key) {
+  auto add = [&](const std::string& name, const std::string& key) {
     host::FileVar v;
     v.name = name;
     v.label = label(key);
@@ -44,23 +44,34 @@ bool CRG_WriteRegularization(const driver::RunContext& ctx, const PathModels& pa
   fill(add("RSquare", "CRG RegFile rsq"), field(PathModels::kR2));
   if (method != Penalty::Ridge) fill(add("NPredictors", "CRG RegFile npred"), field(PathModels::kSelected));
   fill(add("StdSumCoeff", "CRG RegFile stdsum"), field(PathModels::kStdSum));
-  auto estimate = [&](int f) {
-    return [&path, est, est_fields, f](int k) {
-      return path.model(k)[PathModels::kSelected] >= 1 ? est[static_cast<long>(est_fields) * k + f] : host::SYSMIS;
+  auto estimate = [&](int f, bool on_raw) {
+    return [&path, est, est_fields, f, on_raw](int k) {
+      if (path.model(k)[PathModels::kSelected] < 1) return host::SYSMIS;
+      const double* x = est + static_cast<long>(est_fields) * k;
+      if (!on_raw) return x[f];
+      return host::is_sysmis(x[f]) || host::is_sysmis(x[Reported::kRawField]) ? host::SYSMIS
+                                                                                : x[f] * x[Reported::kRawField];
     };
   };
   if (est != nullptr) {
     if (resampled) fill(add("APE", "CRG RegFile ape"), field(PathModels::kApe));
-    if (resampled && !test) {
-      fill(add("EPE", "CRG RegFile epe"), estimate(0));
-      fill(add("SE", "CRG RegFile se"), estimate(1));
-    } else {
-      fill(add(resampled ? "EPE_Train" : "MSE_Train", "CRG RegFile epe"), estimate(0));
-      fill(add("SE_Train", "CRG RegFile se"), estimate(1));
-    }
-    if (test) {
-      fill(add("MSE_Test", "CRG RegFile test"), estimate(Reported::kTestField));
-      fill(add("SE_Test", "CRG RegFile test se"), estimate(Reported::kTestField + 1));
+    // The standardized errors, then with `raw` the same on the raw scale.
+    for (const bool on_raw : {false, true}) {
+      if (on_raw && !raw) break;
+      const std::string sfx = on_raw ? "_Raw" : "";
+      auto named = [&](const char* n) { return n + sfx; };
+      auto lab = [&](const char* k) { return on_raw ? (std::string(k) + " raw") : std::string(k); };
+      if (resampled && !test) {
+        fill(add(named("EPE"), lab("CRG RegFile epe")), estimate(0, on_raw));
+        fill(add(named("SE"), lab("CRG RegFile se")), estimate(1, on_raw));
+      } else {
+        fill(add(named(resampled ? "EPE_Train" : "MSE_Train"), lab("CRG RegFile epe")), estimate(0, on_raw));
+        fill(add(named("SE_Train"), lab("CRG RegFile se")), estimate(1, on_raw));
+      }
+      if (test) {
+        fill(add(named("MSE_Test"), lab("CRG RegFile test")), estimate(Reported::kTestField, on_raw));
+        fill(add(named("SE_Test"), lab("CRG RegFile test se")), estimate(Reported::kTestField + 1, on_raw));
+      }
     }
   }
   const std::string prefix = method == Penalty::Ridge ? "RidgeBeta" : method == Penalty::Lasso ? "LassoBeta" : "ENetBeta";

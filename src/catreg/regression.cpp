@@ -102,6 +102,18 @@ void quantify(const CrgData& d, CrgArrays& a, int j, int iter, bool final_pass, 
                    final_pass, mode);
 }
 
+// The sum the closed-form coefficient update divides by: N for a
+// standardized quantification (sum f q^2 = N); the quantification's own sum
+// of squares when it is not (the numerical start of a variable with an extra
+// category far from its values), so that the update stays a least-squares
+// step instead of overshooting without bound.
+double update_scale(const CrgData& d, int j, const double* q) {
+  const auto& v = d.agg[j];
+  double ss = 0;
+  for (int c = 0; c < v.K; ++c) ss += v.f[c] * q[c] * q[c];
+  return ss > kTiny && std::fabs(ss - d.N) > 1e-8 * d.N ? ss : d.N;
+}
+
 struct Fit {
   double ape = 0, r2 = 0;
 };
@@ -129,25 +141,44 @@ Fit sweep(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int it
   for (int j = 1; j < m; ++j) {
     double* p = a.phi + col(j, n);
     double& bj = a.b[j];
-    for (int i = 0; i < n; ++i) {
-      a.zhat[i] -= bj * p[i];
-      a.r[i] = a.z[i] - a.zhat[i];
-    }
     const bool numerical = d.lev[j].mlevel == sc::NUMERICAL && (mode == 1 || !d.agg[j].extracat());
-    if (mode == 1 || (numerical && !penalized)) {
-      if (std::fabs(bj) >= kTiny) bj = wdot(d, a.r, p) / d.N;
-    } else {
-      centroids(d, j, a.r, a.t);
-      if (!numerical) {
-        quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);
-        scatter(d, a.q + col(j, d.kmax), j, p);
+    const bool closed_form = mode == 1 || (numerical && !penalized);
+    // One pass: remove b_j phi_j from the prediction, form the partial
+    // residual and sum it by category (or its product with phi_j).
+    const int* cj = d.codes + col(j, n);
+    const auto& v = d.agg[j];
+    for (int k = 0; k < v.K; ++k) a.t[k] = 0.0;
+    double dot = 0;
+    for (int i = 0; i < n; ++i) {
+      const double h = a.zhat[i] - bj * p[i];
+      a.zhat[i] = h;
+      const double r = a.z[i] - h;
+      const double w = d.w[i];
+      if (closed_form) {
+        dot += w * r * p[i];
+      } else if (cj[i] >= 1 && cj[i] <= v.K && w != 0.0) {
+        a.t[cj[i] - 1] += w * r;
       }
+    }
+    if (closed_form) {
+      if (std::fabs(bj) >= kTiny) bj = dot / update_scale(d, j, a.q + col(j, d.kmax));
+    } else {
+      for (int k = 0; k < v.K; ++k) a.t[k] = v.f[k] != 0.0 ? a.t[k] / v.f[k] : 0.0;
+      if (!numerical) quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);
       // rho = sum_c f_c q_c t_c = phi' W r.
       const double* q = a.q + col(j, d.kmax);
-      const auto& v = d.agg[j];
       double rho = 0;
       for (int c = 0; c < v.K; ++c) rho += v.f[c] * q[c] * a.t[c];
       bj = penalized ? CRG_RegCoef(rho / d.N, s.penalty, s.lambda1, s.lambda2) : rho / d.N;
+      if (!numerical) {
+        // The new phi_j and its share of the prediction in one pass.
+        for (int i = 0; i < n; ++i) {
+          const double x = cj[i] >= 1 && cj[i] <= v.K ? q[cj[i] - 1] : 0.0;
+          p[i] = x;
+          a.zhat[i] += bj * x;
+        }
+        continue;
+      }
     }
     for (int i = 0; i < n; ++i) a.zhat[i] += bj * p[i];
   }
@@ -164,17 +195,134 @@ Fit sweep(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int it
   return f;
 }
 
+// Block (j, k) of the cross tables and sum_c' F_jk[c, c'] x[c'] into out (K_j).
+void cross_times(const CrgData& d, int j, int k, const double* x, double* out, double scale, bool add) {
+  const int Kj = d.agg[j].K, Kk = d.agg[k].K;
+  const double* F = d.cross + d.cross_off[j * d.m + k];
+  if (!add)
+    for (int c = 0; c < Kj; ++c) out[c] = 0.0;
+  for (int c2 = 0; c2 < Kk; ++c2) {
+    const double v = scale * x[c2];
+    if (v == 0.0) continue;
+    const double* col = F + static_cast<long>(c2) * Kj;
+    for (int c = 0; c < Kj; ++c) out[c] += col[c] * v;
+  }
+}
+
+// One sweep on the cross tables: the same steps as `sweep`, each sum over the
+// objects of a category formed from the tables. The objects' vectors (z, phi,
+// zhat) are left as they were; `materialize` forms them after the fit.
+Fit sweep_cat(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int iter, bool final_pass,
+              bool& dependent_requantified) {
+  const int m = d.m;
+  const bool penalized = s.penalty != Penalty::None && mode == 0;
+  const auto& v0 = d.agg[0];
+  double* zq = a.zq;
+  if (mode == 0 && !(d.lev[0].mlevel == sc::NUMERICAL && !v0.extracat())) {
+    // Category means of the prediction over the dependent's categories.
+    for (int c = 0; c < v0.K; ++c) a.t[c] = 0.0;
+    for (int k = 1; k < m; ++k) cross_times(d, 0, k, a.q + col(k, d.kmax), a.t, a.b[k], true);
+    for (int c = 0; c < v0.K; ++c) a.t[c] = v0.f[c] != 0.0 ? a.t[c] / v0.f[c] : 0.0;
+    quantify(d, a, 0, iter, final_pass);
+    const double* q0 = a.q;
+    double mean = 0;
+    for (int c = 0; c < v0.K; ++c) mean += v0.f[c] * q0[c];
+    mean /= d.N;
+    for (int c = 0; c < v0.K; ++c) zq[c] = q0[c] - mean;
+    dependent_requantified = true;
+  }
+  for (int j = 1; j < m; ++j) {
+    const auto& v = d.agg[j];
+    double& bj = a.b[j];
+    // t_c: category means of r = z - (zhat - b_j phi_j) over the categories of j.
+    cross_times(d, j, 0, zq, a.t, 1.0, false);
+    for (int k = 1; k < m; ++k)
+      if (k != j) cross_times(d, j, k, a.q + col(k, d.kmax), a.t, -a.b[k], true);
+    for (int c = 0; c < v.K; ++c) a.t[c] = v.f[c] != 0.0 ? a.t[c] / v.f[c] : 0.0;
+    const bool numerical = d.lev[j].mlevel == sc::NUMERICAL && (mode == 1 || !v.extracat());
+    const double* q = a.q + col(j, d.kmax);
+    if (mode == 1 || (numerical && !penalized)) {
+      if (std::fabs(bj) >= kTiny) {
+        double rho = 0;
+        for (int c = 0; c < v.K; ++c) rho += v.f[c] * q[c] * a.t[c];
+        bj = rho / update_scale(d, j, q);
+      }
+    } else {
+      if (!numerical) quantify(d, a, j, iter, final_pass, s.signs != nullptr ? s.signs[j] : 0);
+      double rho = 0;
+      for (int c = 0; c < v.K; ++c) rho += v.f[c] * q[c] * a.t[c];
+      bj = penalized ? CRG_RegCoef(rho / d.N, s.penalty, s.lambda1, s.lambda2) : rho / d.N;
+    }
+  }
+  if (final_pass && penalized && s.penalty == Penalty::ElasticNet && s.lambda2 != 0)
+    for (int j = 1; j < m; ++j) a.b[j] *= 1 + s.lambda2;
+  // z'Wz, z'W zhat and zhat'W zhat from the tables.
+  double zz = 0, zh = 0, hh = 0;
+  for (int c = 0; c < v0.K; ++c) zz += v0.f[c] * zq[c] * zq[c];
+  double* u = a.work;  // K of any variable; quantify is done with it here
+  for (int j = 1; j < m; ++j) {
+    if (a.b[j] == 0.0) continue;
+    const auto& v = d.agg[j];
+    for (int c = 0; c < v.K; ++c) u[c] = 0.0;
+    for (int k = 1; k < m; ++k) cross_times(d, j, k, a.q + col(k, d.kmax), u, a.b[k], true);
+    const double* q = a.q + col(j, d.kmax);
+    double x = 0;
+    for (int c = 0; c < v.K; ++c) x += q[c] * u[c];
+    hh += a.b[j] * x;
+    cross_times(d, j, 0, zq, u, 1.0, false);
+    x = 0;
+    for (int c = 0; c < v.K; ++c) x += q[c] * u[c];
+    zh += a.b[j] * x;
+  }
+  Fit f;
+  f.ape = std::fmax(0.0, zz - 2 * zh + hh) / d.N;
+  f.r2 = hh < kTiny ? zh * zh : zh * zh / (d.N * hh);
+  return f;
+}
+
+// The objects' vectors of a fit made on the cross tables.
+void materialize(const CrgData& d, CrgArrays& a, bool dependent_requantified) {
+  const int n = d.n;
+  scatter(d, dependent_requantified ? a.zq : a.q, 0, a.z);
+  if (dependent_requantified)
+    for (int i = 0; i < n; ++i)
+      if (d.w[i] == 0.0) a.z[i] = 0.0;
+  for (int i = 0; i < n; ++i) a.zhat[i] = 0.0;
+  for (int j = 1; j < d.m; ++j) {
+    double* p = a.phi + col(j, n);
+    scatter(d, a.q + col(j, d.kmax), j, p);
+    const double bj = a.b[j];
+    if (bj != 0.0)
+      for (int i = 0; i < n; ++i) a.zhat[i] += bj * p[i];
+  }
+}
+
 // Sweeps to convergence plus the final pass. Returns false when interrupted.
 bool iterate(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int maxiter, double crit,
              double ape_old, CrgResult& res, Fit& out) {
+  const bool on_tables = d.cross != nullptr && a.zq != nullptr;
+  bool requantified = false;
+  if (on_tables) {
+    // The dependent's quantification as z holds it: centred by the last
+    // requantification, otherwise the start's.
+    double mean = 0;
+    for (int c = 0; c < d.agg[0].K; ++c) mean += d.agg[0].f[c] * a.q[c];
+    mean /= d.N;
+    const bool centred = mode == 0 && !(d.lev[0].mlevel == sc::NUMERICAL && !d.agg[0].extracat());
+    for (int c = 0; c < d.agg[0].K; ++c) a.zq[c] = centred ? a.q[c] - mean : a.q[c];
+  }
+  auto one = [&](int iter, bool final_pass) {
+    return on_tables ? sweep_cat(d, s, a, mode, iter, final_pass, requantified) : sweep(d, s, a, mode, iter, final_pass);
+  };
   int iter = 0;
   for (;;) {
     ++iter;
     if (mode == 0 && s.poll != nullptr && s.poll(s.poll_state, iter)) {
       res.interrupted = true;
+      if (on_tables && s.objects) materialize(d, a, requantified);
       return false;
     }
-    const Fit f = sweep(d, s, a, mode, iter, false);
+    const Fit f = one(iter, false);
     const double diff = std::fabs(ape_old - f.ape);
     if (mode == 0 && a.history != nullptr) {
       HistoryRow& h = a.history[res.history_rows++];
@@ -191,7 +339,8 @@ bool iterate(const CrgData& d, const CrgSettings& s, CrgArrays& a, int mode, int
         res.last_difference = diff;
         res.converged = !(crit < diff);
       }
-      out = sweep(d, s, a, mode, iter, true);
+      out = one(iter, true);
+      if (on_tables && s.objects) materialize(d, a, requantified);
       return true;
     }
     ape_old = f.ape;
@@ -213,6 +362,53 @@ double CRG_RegCoef(double u, Penalty p, double lambda1, double lambda2) {
   return std::fabs(b) < kTiny ? 0.0 : b;
 }
 
+long CRG_CrossTableSize(int m, const sc::CategoryAggregates* agg) {
+  long k = 0;
+  for (int j = 0; j < m; ++j) k += agg[j].K;
+  return k * k;
+}
+
+void CRG_CrossTables(const CrgData& d, long* off, double* F) {
+  const int n = d.n, m = d.m;
+  long at = 0;
+  for (int j = 0; j < m; ++j)
+    for (int k = 0; k < m; ++k) {
+      off[j * m + k] = at;
+      at += static_cast<long>(d.agg[j].K) * d.agg[k].K;
+    }
+  for (long x = 0; x < at; ++x) F[x] = 0.0;
+  // Pairs j <= k from the objects; the blocks below the diagonal are their
+  // transposes.
+  for (int j = 0; j < m; ++j) {
+    const int* cj = d.codes + col(j, n);
+    const int Kj = d.agg[j].K;
+    for (int k = j; k < m; ++k) {
+      const int* ck = d.codes + col(k, n);
+      const int Kk = d.agg[k].K;
+      double* B = F + off[j * m + k];
+      for (int i = 0; i < n; ++i) {
+        const double w = d.w[i];
+        const int a = cj[i], b = ck[i];
+        if (w == 0.0 || a < 1 || a > Kj || b < 1 || b > Kk) continue;
+        B[(a - 1) + static_cast<long>(b - 1) * Kj] += w;
+      }
+      if (k == j) continue;
+      double* T = F + off[k * m + j];
+      for (int a = 0; a < Kj; ++a)
+        for (int b = 0; b < Kk; ++b) T[b + static_cast<long>(a) * Kk] = B[a + static_cast<long>(b) * Kj];
+    }
+  }
+}
+
+bool CRG_CrossTablesApply(const CrgData& d) {
+  for (int j = 0; j < d.m; ++j) {
+    const int* c = d.codes + col(j, d.n);
+    for (int i = 0; i < d.n; ++i)
+      if (d.w[i] != 0.0 && (c[i] < 1 || c[i] > d.agg[j].K)) return false;
+  }
+  return true;
+}
+
 void CRG_InitNumerical(const CrgData& d, CrgArrays& a) {
   const int n = d.n;
   for (int j = 0; j < d.m; ++j) {
@@ -230,6 +426,22 @@ void CRG_InitNumerical(const CrgData& d, CrgArrays& a) {
     if (bj < kTiny) bj = 1.0;
     a.b[j] = bj;
     for (int i = 0; i < n; ++i) a.zhat[i] += bj * p[i];
+  }
+}
+
+void CRG_Restart(const CrgData& d, CrgArrays& a) {
+  const auto& v0 = d.agg[0];
+  double mean = 0;
+  for (int c = 0; c < v0.K; ++c) mean += v0.f[c] * a.q[c];
+  mean = d.N > 0 ? mean / d.N : 0.0;
+  scatter(d, a.q, 0, a.z);
+  for (int i = 0; i < d.n; ++i) a.z[i] = d.w[i] != 0.0 ? a.z[i] - mean : 0.0;
+  a.b[0] = 1.0;
+  for (int i = 0; i < d.n; ++i) a.zhat[i] = 0.0;
+  for (int j = 1; j < d.m; ++j) {
+    double* p = a.phi + col(j, d.n);
+    scatter(d, a.q + col(j, d.kmax), j, p);
+    for (int i = 0; i < d.n; ++i) a.zhat[i] += a.b[j] * p[i];
   }
 }
 
@@ -331,12 +543,13 @@ void multistart_prerun(const CrgData& d, const CrgSettings& s, CrgArrays& a, Sig
   }
 }
 
-void apply_row(SignTable& t, int row) {
-  for (int k = 0; k < t.p; ++k) t.signs[t.ordinal[k]] = t.rows[static_cast<long>(row) * t.p + k];
+void apply_row(SignTable& t, const int* row) {
+  for (int k = 0; k < t.p; ++k) t.signs[t.ordinal[k]] = row[k];
 }
 
 // One pattern run to convergence from the current configuration.
-double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, int row, CrgResult& res) {
+double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, const int* row,
+                   CrgResult& res) {
   apply_row(t, row);
   CrgSettings ss = s;
   ss.signs = t.signs;
@@ -351,12 +564,11 @@ double run_pattern(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTab
 
 }  // namespace
 
-int CRG_SignRows(int p, bool all) {
-  if (all) return p > 20 ? 1 : (1 << p) + 1;
-  return (p + 1) * (p + 1) + 2;
-}
+long long CRG_AllSignCount(int p) { return p < 0 || p > 31 ? 0 : 1LL << p; }
 
-void CRG_AllSignPatterns(int p, int r, int* row) {
+int CRG_SignRows(int p, bool all) { return all ? 1 : (p + 1) * (p + 1) + 2; }
+
+void CRG_AllSignPatterns(int p, long long r, int* row) {
   for (int k = 0; k < p; ++k) row[k] = (r >> (p - 1 - k)) & 1 ? 1 : -1;
 }
 
@@ -365,14 +577,17 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
   const int p = t.p;
   for (int j = 0; j < d.m; ++j) t.signs[j] = 0;
   t.count = 0;
-  int best = -1;
+  long long best = -1;
   double best_ape = kStartSentinel;
+  // The row in force: a stored row, or the generated pattern in the table's
+  // first row (all patterns are not stored).
+  int* row_all = t.rows;
   if (s.threshold < 0) {
-    const int rows = p > 20 ? 0 : 1 << p;
-    for (int r = 0; r < rows && r < t.capacity && !res.interrupted; ++r) {
-      CRG_AllSignPatterns(p, r, t.rows + static_cast<long>(r) * p);
+    const long long rows = CRG_AllSignCount(p);
+    for (long long r = 0; r < rows && !res.interrupted; ++r) {
+      CRG_AllSignPatterns(p, r, row_all);
       ++t.count;
-      const double e = run_pattern(d, s, a, t, r, res);
+      const double e = run_pattern(d, s, a, t, row_all, res);
       if (e < best_ape) {
         best_ape = e;
         best = r;
@@ -386,18 +601,18 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
     for (int stage = 1; stage <= p && !res.interrupted; ++stage) {
       // Candidates: flip one still-positive column of the base (stage 1
       // also keeps the base itself); a flip of a non-candidate is dropped.
-      int stage_best = -1;
+      long long stage_best = -1;
       double stage_ape = kStartSentinel;
       for (int flip = 0; flip <= p; ++flip) {
         if (flip < p && base[flip] < 0) continue;
         if (flip == p && stage != 1) continue;
         if (flip < p && t.candidate[flip] == 0) continue;
         if (t.count >= t.capacity) break;
-        const int r = t.count++;
-        int* row = t.rows + static_cast<long>(r) * p;
+        const long long r = t.count++;
+        int* row = t.rows + r * p;
         for (int k = 0; k < p; ++k) row[k] = base[k];
         if (flip < p) row[flip] = -1;
-        const double e = run_pattern(d, s, a, t, r, res);
+        const double e = run_pattern(d, s, a, t, row, res);
         if (e < stage_ape) {
           stage_ape = e;
           stage_best = r;
@@ -406,15 +621,22 @@ void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTa
       if (stage_best < 0 || !(stage_ape <= best_ape)) break;
       best_ape = stage_ape;
       best = stage_best;
-      for (int k = 0; k < p; ++k) base[k] = t.rows[static_cast<long>(stage_best) * p + k];
+      for (int k = 0; k < p; ++k) base[k] = t.rows[stage_best * p + k];
     }
   }
   if (res.interrupted) return;
-  const int starts = t.count;
+  const long long starts = t.count;
   // The main run with the winning pattern writes the history.
-  if (best >= 0) apply_row(t, best);
-  else
+  if (best >= 0 && s.threshold < 0) {
+    CRG_AllSignPatterns(p, best, row_all);
+    apply_row(t, row_all);
+  } else if (best >= 0) {
+    apply_row(t, t.rows + best * p);
+  } else if (starts == 0) {
+    for (int k = 0; k < p; ++k) t.signs[t.ordinal[k]] = 0;
+  } else {
     for (int k = 0; k < p; ++k) t.signs[t.ordinal[k]] = 1;
+  }
   CrgSettings ss = s;
   ss.signs = t.signs;
   Fit f;

@@ -29,6 +29,11 @@ struct CrgData {
   scaling::ScalingLevelRecord* lev = nullptr;        // m; the final pass sets `status`
   const scaling::SplineBlock* spline = nullptr;      // m (entries with B == nullptr: none); may be null
   double N = 0;               // sum of the weights
+  // Weighted cross tables of every pair of variables (CRG_CrossTables); when
+  // given, the sweeps run on them and touch the objects only once the fit
+  // has converged. Null: every sweep runs over the objects.
+  const double* cross = nullptr;
+  const long* cross_off = nullptr;  // m x m offsets of the K_j x K_k blocks
 };
 
 struct CrgArrays {
@@ -41,6 +46,7 @@ struct CrgArrays {
   double* t = nullptr;     // kmax target
   double* work = nullptr;  // 2 kmax for the quantification
   HistoryRow* history = nullptr;  // maxiter + 1 rows (may be null)
+  double* zq = nullptr;    // kmax: the dependent's centred quantification (sweeps on cross tables)
 };
 
 struct CrgSettings {
@@ -60,6 +66,9 @@ struct CrgSettings {
   // preliminary run that sets the candidate flags.
   double threshold = 101.0;
   bool fixed_signs = false;  // FIXSIGNS: the signs hold throughout, no preliminary run
+  // A fit on cross tables forms the objects' vectors (z, phi, zhat) at its
+  // end; a caller that reads only q and b may skip that.
+  bool objects = true;
   bool first_of_series = true;
   // Progress and interrupt: called once per sweep of the main run; returns
   // true to stop (may be null).
@@ -76,35 +85,54 @@ struct CrgResult {
   double ape0 = 0, r20 = 0;    // its values (iteration 0)
   int history_rows = 0;
   bool interrupted = false;
-  int starts = 0;        // sign patterns run by the multiple starts
-  int best_pattern = 0;  // 1-based row of the winning pattern
+  long long starts = 0;        // sign patterns run by the multiple starts
+  long long best_pattern = 0;  // 1-based row of the winning pattern (0: none run)
 };
 
 // The sign pattern table of the multiple starts: rows of p entries (+1/-1)
 // over the ordinal predictors `ordinal` (their variable indexes, in order).
 struct SignTable {
-  int* rows = nullptr;   // capacity x p
+  int* rows = nullptr;   // capacity x p; all patterns are not stored (row r is CRG_AllSignPatterns(r))
   int capacity = 0;
   int p = 0;
   const int* ordinal = nullptr;
   int* candidate = nullptr;  // p flags: -1 the threshold strategy may change the sign, 0 not
   int* signs = nullptr;      // m: the pattern in force, per variable
   int* base = nullptr;       // p: scratch for the threshold strategy's base pattern
-  int count = 0;             // rows run
+  long long count = 0;       // rows run
 };
 
-// Rows a table needs: all 2^p patterns (none beyond p = 20), or the
-// threshold strategy's at most (p + 1)^2.
+// Patterns of all sign patterns: 2^p, none when p exceeds 31.
+long long CRG_AllSignCount(int p);
+
+// Rows a table stores: the threshold strategy's at most (p + 1)^2 + 2; all
+// patterns are generated, not stored (1).
 int CRG_SignRows(int p, bool all);
 
 // Row r (0-based) of the all-patterns table: entry k is -1 when bit p-1-k of
 // r is 0, else +1 (row 0 all -1, the last all +1).
-void CRG_AllSignPatterns(int p, int r, int* row);
+void CRG_AllSignPatterns(int p, long long r, int* row);
 
 // The fit with multiple systematic starts: the sign patterns (all, or the
 // threshold strategy's stages) each run to convergence from where the
 // previous one ended, then one run with the best, which writes the history.
+// When no pattern is run (all patterns of more than 31 predictors) the main
+// run has no sign in force.
 void CRG_MultiStart(const CrgData& d, const CrgSettings& s, CrgArrays& a, SignTable& t, CrgResult& res);
+
+// Doubles the cross tables of m variables with the given categories take:
+// (sum of K_j)^2.
+long CRG_CrossTableSize(int m, const scaling::CategoryAggregates* agg);
+
+// The weighted cross tables of d's objects: block (j, k) at off[j * m + k]
+// holds F[c + c' K_j] = sum of w_i over the objects in category c of j and
+// c' of k (objects without a category on either do not count). `off` has
+// m * m entries, F CRG_CrossTableSize doubles.
+void CRG_CrossTables(const CrgData& d, long* off, double* F);
+
+// True when every object with a weight has a category on every variable:
+// only then do the cross tables carry the whole fit.
+bool CRG_CrossTablesApply(const CrgData& d);
 
 // Below this a coefficient or a sum of squares counts as zero.
 inline constexpr double kTiny = 2.23e-16;
@@ -113,6 +141,11 @@ inline constexpr double kTiny = 2.23e-16;
 // dependent's z, every predictor's phi and coefficient |phi'Wz|/N (1 when that
 // vanishes), and the prediction.
 void CRG_InitNumerical(const CrgData& d, CrgArrays& a);
+
+// A restart from complete quantifications and coefficients in `a` (an
+// earlier fit's): forms z (centred over the weighted objects), every phi and
+// the prediction. CRG_Als with random_start then continues from there.
+void CRG_Restart(const CrgData& d, CrgArrays& a);
 
 // The fit from the start in `a`: the preliminary numerical run (unless the
 // start is random or every variable is numerical) and the main run to

@@ -20,11 +20,17 @@ struct CaseErrors {
 // numbered in file order, are dealt out in turn; the fold's cases get 0.
 void CRG_FoldCases(int n, const double* w, int k, int fold, double* out);
 
+// Variables with at most one non-empty category among the fit's objects:
+// flags[j] = 1 for such a variable, else 0. Returns their count.
+int CRG_ZeroVariance(int m, const scaling::CategoryAggregates* agg, double* flags);
+
 // Squared prediction errors of the cases with weight w > 0 that the fit
 // (weights fw) left out, from the fit's quantifications and coefficients.
-// A category the fit did not see is predicted only for numerical variables
-// (on their standardized scale); otherwise the case is unpredictable.
-void CRG_PredictionErrors(const CrgData& fit, const CrgArrays& a, const double* w, CaseErrors& e);
+// A category the fit did not see is predicted for a numerical variable (on
+// its standardized scale) and, within the range of the seen categories, for
+// a spline variable (linearly between its neighbours); otherwise the case is
+// unpredictable. Returns the cases that had such a category.
+int CRG_PredictionErrors(const CrgData& fit, const CrgArrays& a, const double* w, CaseErrors& e);
 
 struct ErrorEstimate {
   double epe = 0, se = 0;  // SYSMIS when no case has an error

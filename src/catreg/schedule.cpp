@@ -1,5 +1,7 @@
 #include "catreg/schedule.hpp"
 
+#include "catreg/regression.hpp"
+
 #include <cmath>
 
 #include "driver/driver.hpp"
@@ -73,9 +75,10 @@ bool Schedule::prepare(driver::RunContext& ctx) {
     ws.get<int>(kBootBook, kCoefficientBootstrapSamples);
   }
   if (s_.initial.type == syntax::InitialSettings::Multistart && s_.vars.ordinal_predictors > 0) {
-    // All sign patterns of p ordinal predictors: 2^p, none beyond 31.
+    // The bookkeeping of the start patterns: 2^p for all patterns (none
+    // beyond 31 predictors), otherwise the threshold strategy's rows.
     const int p = s_.vars.ordinal_predictors;
-    const long patterns = p > 31 ? 0 : (1L << p);
+    const long long patterns = s_.initial.threshold < 0 ? CRG_AllSignCount(p) : CRG_SignRows(p, false);
     ws.get<int>(kStartPatterns, static_cast<std::size_t>(patterns + 1));
   }
   regularization_plot = s_.plot.regu.on;

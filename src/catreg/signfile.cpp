@@ -12,11 +12,13 @@ namespace oscat::catreg {
 
 using host::H;
 
-bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, int count, int p, const int* ordinal) {
+bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, long long count, int p,
+                           const int* ordinal) {
   const auto& s = *ctx.settings;
   if (s.initial.file <= 0 || count <= 0) return true;
   std::vector<host::FileVar> vars;
   std::vector<double> values(static_cast<std::size_t>(count) * p);
+  std::vector<int> row(static_cast<std::size_t>(p));
   for (int k = 0; k < p; ++k) {
     const int var = s.vars.variables[static_cast<std::size_t>(ordinal[k])];
     const std::string digits = std::to_string(ordinal[k] + 1);
@@ -25,10 +27,13 @@ bool CRG_WriteSignPatterns(const driver::RunContext& ctx, const int* rows, int c
     v.name = "Sign" + digits + "_" + name.substr(0, digits.size() < 58 ? 58 - digits.size() : 0);
     v.label = H().dict.VRLABG(var);
     vars.push_back(std::move(v));
-    for (int r = 0; r < count; ++r)
-      values[static_cast<std::size_t>(r) + static_cast<std::size_t>(k) * count] = rows[static_cast<long>(r) * p + k];
   }
-  return data::ZYL_WriteDataFile(s.initial.file, std::move(vars), count, values.data(), "Signs");
+  for (long long r = 0; r < count; ++r) {
+    if (rows == nullptr) CRG_AllSignPatterns(p, r, row.data());
+    const int* x = rows == nullptr ? row.data() : rows + r * p;
+    for (int k = 0; k < p; ++k) values[static_cast<std::size_t>(r) + static_cast<std::size_t>(k) * count] = x[k];
+  }
+  return data::ZYL_WriteDataFile(s.initial.file, std::move(vars), static_cast<int>(count), values.data(), "Signs");
 }
 
 bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, int* signs) {
@@ -42,7 +47,9 @@ bool CRG_ReadFixSigns(const driver::RunContext& ctx, int p, const int* ordinal, 
   } closer{files, handle};
   std::vector<host::FileVar> vars;
   if (!files.DSRDDICT(handle, vars)) {
-    frame::error("CRG Ncases less INI FIX.");
+    // The host has said why the file cannot be read; without the pattern
+    // the analysis cannot go on.
+    frame::error("CRG FIXSIGNS file not read.");
     return false;
   }
   const int v = static_cast<int>(vars.size());

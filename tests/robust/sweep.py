@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Randomized robustness sweep of CATPCA and MULTIPLE CORRESPONDENCE.
+"""Randomized robustness sweep of CATPCA, MULTIPLE CORRESPONDENCE and CATREG.
 
   sweep.py --oscat BUILD/oscat [--cases N] [--seed S] [--keep DIR] [--timeout SEC]
   sweep.py --oscat BUILD/oscat --replay CASE_SEED [--keep DIR]
 
 Each case has its own seed (printed on failure): it writes a small random data
 file, sometimes a configuration file, and a random command file built from
-the grammar of the two procedures, with the occasional malformed token; then
+the grammar of the procedures, with the occasional malformed token; then
 runs `oscat run cmd.sps` (JSON, sometimes text or HTML) twice in fresh
 directories and flags
   - a crash or sanitizer report (an exit status other than 0 and 1, or
@@ -390,6 +390,111 @@ def make_command(rng, info, files):
     return text, fixed
 
 
+CRG_LEVELS = ["NOMINAL", "ORDINAL", "NUMERICAL", "SPORD", "SPNOM"]
+CRG_MISSING = ["LISTWISE", "EXTRACAT", "MODEIMPU", "RANDIMPU"]
+
+
+def make_sign_file(rng, p, bad):
+    """A FIXSIGNS pattern file: rows of +1/-1 over p ordinal predictors."""
+    cols = max(1, p + (rng.choice([-1, 1]) if bad and rng.random() < 0.4 else 0))
+    rows = rng.randint(0 if bad else 1, 4)
+    data = [[rng.choice([1, -1]) if not (bad and rng.random() < 0.1) else rng.choice(["", "x", 0.5])
+             for _ in range(cols)] for _ in range(rows)]
+    return csv_text(["s%d" % (j + 1) for j in range(cols)], data)
+
+
+def make_catreg_command(rng, info, files):
+    """One CATREG command: a dependent and predictors of random levels with
+    the occasional start, penalty path, resampling, test cases and saved
+    output; a "bad" one also draws specifications that are rejected."""
+    bad = rng.random() < 0.2
+    allv = info["vars"] + [v for v in ("s1",) if v in info["kinds"]]
+    vars_ = pick(rng, allv, 1 if bad else 2, 6)
+    dep, preds = vars_[0], vars_[1:]
+    levels = {}
+
+    def level_items(v):
+        items = []
+        lv = rng.choice(CRG_LEVELS + (["MNOMINAL", "BOGUS"] if bad and rng.random() < 0.3 else []))
+        levels[v] = lv
+        items.append("LEVEL=%s" % lv)
+        if lv.startswith("SP") and rng.random() < 0.6:
+            items.append("DEGREE=%d INKNOT=%d" % (rng.choice([1, 2, 3]), rng.choice([0, 1, 2, 4])))
+        return "%s (%s)" % (v, " ".join(items))
+
+    ana = level_items(dep) + " WITH " + " ".join(level_items(v) for v in preds) if preds else level_items(dep)
+    subs = ["ANALYSIS=" + ana]
+    ordinal = [v for v in preds if levels.get(v) in ("ORDINAL", "SPORD")]
+    if rng.random() < 0.3:
+        n = info["n"]
+        objs = sorted(set(rng.randint(1, max(1, n + (3 if bad else 0))) for _ in range(rng.randint(1, 4))))
+        subs.append("SUPPLEMENTARY=OBJECT(%s)" % " ".join(map(str, objs)))
+    if rng.random() < 0.3:
+        subs.append("MISSING=%s" % " ".join("%s (%s)" % (v, rng.choice(CRG_MISSING + (["PASSIVE", "ACTIVE"] if bad else [])))
+                                             for v in pick(rng, vars_, 1)))
+    if rng.random() < 0.25:
+        subs.append("DISCRETIZATION=%s" % " ".join(
+            "%s (%s)" % (v, rng.choice(["RANKING", "MULTIPLYING", "GROUPING NCAT=%d" % rng.randint(2, 9),
+                                        "EQINTV=%s" % rng.choice(["1", "2.5"])])) for v in pick(rng, vars_, 1)))
+    r = rng.random()
+    if r < 0.1:
+        subs.append("INITIAL=%s" % rng.choice(["NUMERICAL", "RANDOM"]))
+    elif r < 0.25 and (ordinal or bad):
+        files.setdefault("__outputs__", []).append("signs.csv")
+        subs.append("INITIAL=MULTISTART(%s)('signs.csv')" % rng.choice(["ALL", "0", "50", "100"]))
+    elif r < 0.35 and (ordinal or bad):
+        files["fix.csv"] = make_sign_file(rng, len(ordinal), bad)
+        subs.append("INITIAL=FIXSIGNS(%d)('fix.csv')" % rng.choice([1, 1, 2, 5]))
+    regu = None
+    if rng.random() < 0.35:
+        regu = rng.choice(["RIDGE", "LASSO", "ENET"])
+        if regu == "ENET":
+            lists = "(0 %s 0.5)(0 %s 0.25)" % (rng.choice(["0.5", "1"]), rng.choice(["0.5", "1"]))
+        else:
+            lists = rng.choice(["", "(0 1 0.25)", "(0.2 1.2 0.5)", "(0.5 0.5 0)", "(3 3 0)"])
+        if bad and rng.random() < 0.3:
+            lists = rng.choice(["(1 0 0.1)", "(0 1)", "(-1 1 0.1)", "(0 1 0.1)(0 1 0.1)(0 1 0.1)"])
+        files.setdefault("__outputs__", []).append("regu.csv")
+        subs.append("REGULARIZATION=%s%s('regu.csv')" % (regu, lists))
+    if rng.random() < 0.3:
+        if rng.random() < 0.5:
+            subs.append("RESAMPLE=CROSSVAL(%d)" % rng.choice([2, 3, 5, 10] + ([0, 60, -1] if bad else [])))
+        else:
+            subs.append("RESAMPLE=BOOTSTRAP(%d)" % rng.choice([1, 3, 10] + ([0, -2] if bad else [])))
+    if rng.random() < 0.3:
+        subs.append("CRITITER=%s" % rng.choice([".001", ".00001", "1e-12"] + (["-1", "0"] if bad else [])))
+    if rng.random() < 0.3:
+        subs.append("MAXITER=%d" % rng.choice([1, 2, 10, 100] + ([0, -5] if bad else [])))
+    if rng.random() < 0.6:
+        kws = ["R", "ANOVA", "COEFF", "OCORR", "CORR", "HISTORY", "DESCRIP", "QUANT", "NONE"] + (["REGU"] if regu or bad else [])
+        subs.append("PRINT=" + " ".join(pick(rng, kws, 1, 5)))
+    if rng.random() < 0.4:
+        kws = ["TRANS(%s)" % rng.choice(vars_), "RESID(%s)" % rng.choice(vars_), "NONE"]
+        if regu == "ENET":
+            kws.append("REGU(0 0.5)")
+        elif regu or bad:
+            kws.append("REGU")
+        subs.append("PLOT=" + " ".join(pick(rng, kws, 1, 2)))
+    if rng.random() < 0.25:
+        subs.append("SAVE=" + " ".join(pick(rng, ["TRDATA", "PRED", "RES", "PRED(p)", "TRDATA(t)"], 1, 3)))
+    if rng.random() < 0.2:
+        s = []
+        for k in pick(rng, ["TRDATA", "DISCRDAT"], 1):
+            name = "out_crg_%s.csv" % k.lower()
+            files.setdefault("__outputs__", []).append(name)
+            s.append("%s('%s')" % (k, name))
+        subs.append("OUTFILE=" + " ".join(s))
+    rng.shuffle(subs)
+    text = "CATREG VARIABLES=%s\n  /" % varlist(vars_) + "\n  /".join(subs) + "."
+    if bad and rng.random() < 0.4:
+        toks = text.split(" ")
+        toks.insert(rng.randrange(len(toks)), rng.choice(JUNK))
+        text = " ".join(toks)
+        if not text.endswith("."):
+            text += "."
+    return text, None
+
+
 def damage(rng, text):
     """A data file with something wrong in it."""
     lines = text.split("\n")
@@ -467,7 +572,8 @@ def make_case(case_seed):
     if rng.random() < 0.1:
         lines.append("SET WORKSPACE=%d." % rng.randint(4, 80))  # kilobytes: fails somewhere inside
     for _ in range(1 if rng.random() < 0.65 else 2):
-        cmd, _ = make_command(rng, info, files)
+        make = make_catreg_command if rng.random() < 0.3 else make_command
+        cmd, _ = make(rng, info, files)
         lines.append(cmd)
     if rng.random() < 0.15:
         lines.append("SAVE OUTFILE='saved.csv'.")

@@ -256,7 +256,13 @@ TEST(CatregMultiStart, AllSignPatternsRunFromAllMinusToAllPlus) {
     CRG_AllSignPatterns(3, r, row);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(row[k], expect[r][k]) << r << "," << k;
   }
-  EXPECT_EQ(CRG_SignRows(3, true), 9);
+  EXPECT_EQ(CRG_AllSignCount(3), 8);
+  // Beyond 31 ordinal predictors there are no patterns to run.
+  EXPECT_EQ(CRG_AllSignCount(31), 1LL << 31);
+  EXPECT_EQ(CRG_AllSignCount(32), 0);
+  int row[31];
+  CRG_AllSignPatterns(31, (1LL << 31) - 1, row);
+  for (int k = 0; k < 31; ++k) EXPECT_EQ(row[k], 1);
 }
 
 TEST(CatregMultiStart, AFixedSignGivesAMonotoneQuantificationInItsDirection) {
@@ -308,7 +314,8 @@ TEST(CatregResample, UnseenCategoriesArePredictedOnlyOnANumericalScale) {
     CRG_Als(p.d, s, p.a, res);
     std::vector<double> sum(p.n), count(p.n), left(p.n), unpred(p.n);
     CaseErrors e{sum.data(), count.data(), left.data(), unpred.data()};
-    CRG_PredictionErrors(p.d, p.a, all.data(), e);
+    // Every left-out case meets the unseen category, predicted or not.
+    EXPECT_EQ(CRG_PredictionErrors(p.d, p.a, all.data(), e), out);
     double lo = 0, up = 0;
     for (int i = 0; i < p.n; ++i) {
       lo += left[i];
@@ -317,4 +324,139 @@ TEST(CatregResample, UnseenCategoriesArePredictedOnlyOnANumericalScale) {
     EXPECT_EQ(lo, out);
     EXPECT_EQ(up, level == sc::NUMERICAL ? 0 : out) << level;
   }
+}
+
+TEST(CatregRegression, SweepsOnCrossTablesGiveTheFitOverTheObjects) {
+  // The same fits run over the objects and on the cross tables: weights with
+  // zeros and fractions, mixed levels, no penalty, lasso and elastic net.
+  struct Case {
+    int dep, l1, l2, l3;
+    Penalty pen;
+  };
+  const Case cases[] = {{sc::ORDINAL, sc::NOMINAL, sc::ORDINAL, sc::NUMERICAL, Penalty::None},
+                        {sc::NOMINAL, sc::ORDINAL, sc::NUMERICAL, sc::NOMINAL, Penalty::Lasso},
+                        {sc::NUMERICAL, sc::NUMERICAL, sc::ORDINAL, sc::NOMINAL, Penalty::ElasticNet}};
+  for (const Case& k : cases) {
+    Problem p(sample_data(), sc::NOMINAL), t(sample_data(), sc::NOMINAL);
+    for (Problem* x : {&p, &t}) {
+      const int lv[] = {k.dep, k.l1, k.l2, k.l3};
+      for (int j = 0; j < x->m; ++j) x->lev[j].mlevel = lv[j];
+      std::fill(x->f.begin(), x->f.end(), 0.0);
+      x->d.N = 0;
+      for (int i = 0; i < x->n; ++i) {
+        x->w[i] = i % 7 == 3 ? 0.0 : 0.5 + (i % 4) * 0.25;
+        x->d.N += x->w[i];
+        for (int j = 0; j < x->m; ++j)
+          x->f[x->codes[i + static_cast<std::size_t>(j) * x->n] - 1 + static_cast<std::size_t>(j) * x->kmax] += x->w[i];
+      }
+      for (auto& v : x->agg) sc::ZYL_Moments(v.x, v.f, v.K, v.N, v.xbar, v.S);
+    }
+    ASSERT_TRUE(CRG_CrossTablesApply(t.d));
+    std::vector<double> F(static_cast<std::size_t>(CRG_CrossTableSize(t.m, t.agg.data())));
+    std::vector<long> off(static_cast<std::size_t>(t.m) * t.m);
+    std::vector<double> zq(t.kmax);
+    CRG_CrossTables(t.d, off.data(), F.data());
+    t.d.cross = F.data();
+    t.d.cross_off = off.data();
+    t.a.zq = zq.data();
+    CrgSettings s;
+    s.crititer = 1e-13;
+    s.maxiter = 300;
+    s.penalty = k.pen;
+    s.lambda1 = k.pen == Penalty::None ? 0 : 0.3;
+    s.lambda2 = k.pen == Penalty::ElasticNet ? 0.2 : 0;
+    CrgResult rp, rt;
+    CRG_InitNumerical(p.d, p.a);
+    CRG_Als(p.d, s, p.a, rp);
+    CRG_InitNumerical(t.d, t.a);
+    CRG_Als(t.d, s, t.a, rt);
+    EXPECT_NEAR(rp.ape, rt.ape, 1e-10);
+    EXPECT_NEAR(rp.r2, rt.r2, 1e-10);
+    EXPECT_NEAR(rp.ape0, rt.ape0, 1e-10);
+    EXPECT_EQ(rp.iterations, rt.iterations);
+    for (int j = 0; j < p.m; ++j) EXPECT_NEAR(p.b[j], t.b[j], 1e-8) << j;
+    for (std::size_t c = 0; c < p.q.size(); ++c) EXPECT_NEAR(p.q[c], t.q[c], 1e-8) << c;
+    // The objects' vectors are formed after the fit.
+    for (int i = 0; i < p.n; ++i) {
+      if (p.w[i] == 0.0) continue;
+      EXPECT_NEAR(p.z[i], t.z[i], 1e-8) << i;
+      EXPECT_NEAR(p.zhat[i], t.zhat[i], 1e-8) << i;
+    }
+  }
+}
+
+TEST(CatregRegression, SplineSweepsOnCrossTablesGiveTheFitOverTheObjects) {
+  // Spline ordinal and spline nominal predictors: their coefficient fits run
+  // on the same targets whichever way the sweep forms them.
+  struct Splines {
+    std::vector<double> basis, D, coef, save, work;
+    std::vector<int> col, cof;
+    std::vector<sc::SplineBlock> blocks;
+    void setup(Problem& p) {
+      const int cols = sc::ZYL_SplineColumns(p.m, p.lev.data());
+      basis.assign(static_cast<std::size_t>(p.kmax) * cols, 0.0);
+      D.assign(cols, 0.0);
+      coef.assign(cols + p.m + 1, 0.0);
+      save.assign(cols + p.m + 1, 0.0);
+      work.assign(3 * p.kmax + 64, 0.0);
+      col.assign(p.m, -1);
+      cof.assign(p.m, -1);
+      sc::SplineSetupArgs sa;
+      sa.m = p.m;
+      sa.lev = p.lev.data();
+      sa.agg = p.agg.data();
+      sa.kmax = p.kmax;
+      sa.basis = basis.data();
+      sa.D = D.data();
+      sa.coef = coef.data();
+      sa.col_offset = col.data();
+      sa.coef_offset = cof.data();
+      sa.work = work.data();
+      sc::ZYL_SplineSetup(sa);
+      blocks.assign(p.m, {});
+      for (int j = 0; j < p.m; ++j) {
+        if (col[j] < 0) continue;
+        blocks[j].B = basis.data() + static_cast<long>(col[j]) * p.kmax;
+        blocks[j].ldb = p.kmax;
+        blocks[j].D = D.data() + col[j];
+        blocks[j].b = coef.data() + cof[j];
+        blocks[j].bsave = save.data() + cof[j];
+        blocks[j].M = p.lev[j].inknot + p.lev[j].degree;
+      }
+      p.d.spline = blocks.data();
+    }
+  };
+  Problem p(sample_data(), sc::NOMINAL), t(sample_data(), sc::NOMINAL);
+  Splines sp, st;
+  for (auto [x, spl] : {std::pair{&p, &sp}, std::pair{&t, &st}}) {
+    x->lev[0] = {sc::SPORD, 1, 2, 0};
+    x->lev[1] = {sc::SPORD, 1, 2, 0};
+    x->lev[2] = {sc::SPNOM, 1, 2, 0};
+    x->lev[3] = {sc::ORDINAL, 0, 0, 0};
+    spl->setup(*x);
+  }
+  ASSERT_GE(st.col[1], 0);
+  ASSERT_GE(st.col[2], 0);
+  std::vector<double> F(static_cast<std::size_t>(CRG_CrossTableSize(t.m, t.agg.data())));
+  std::vector<long> off(static_cast<std::size_t>(t.m) * t.m);
+  std::vector<double> zq(t.kmax);
+  CRG_CrossTables(t.d, off.data(), F.data());
+  t.d.cross = F.data();
+  t.d.cross_off = off.data();
+  t.a.zq = zq.data();
+  CrgSettings s;
+  s.crititer = 1e-13;
+  s.maxiter = 300;
+  CrgResult rp, rt;
+  CRG_InitNumerical(p.d, p.a);
+  CRG_Als(p.d, s, p.a, rp);
+  CRG_InitNumerical(t.d, t.a);
+  CRG_Als(t.d, s, t.a, rt);
+  EXPECT_NEAR(rp.ape, rt.ape, 1e-10);
+  EXPECT_NEAR(rp.r2, rt.r2, 1e-10);
+  EXPECT_EQ(rp.iterations, rt.iterations);
+  EXPECT_GT(rp.iterations, 3);
+  for (int j = 0; j < p.m; ++j) EXPECT_NEAR(p.b[j], t.b[j], 1e-8) << j;
+  for (std::size_t c = 0; c < p.q.size(); ++c) EXPECT_NEAR(p.q[c], t.q[c], 1e-8) << c;
+  for (int j = 0; j < p.m; ++j) EXPECT_EQ(p.lev[j].status, t.lev[j].status) << j;
 }

@@ -39,12 +39,22 @@ for fold in range(k):
 epe = sum(errs) / N
 se = math.sqrt(sum((e - epe) ** 2 for e in errs)) / N
 t = cmd_tables(cmds[0], "Model Summary")[0]
-s = cells(t)
-cols = [[p.get("key") for p in c["path"]] for c in t["dimensions"][0]["categories"]]
+# A numerical dependent: a "Raw Data" row (1) repeats the errors on the
+# scale of y, each squared error times the variance of y.
+assert [c["path"][0]["key"] for c in t["dimensions"][0]["categories"]] == ["Standardized Data", "Raw Data"]
+s = {k[1]: v for k, v in cells(t).items() if k[0] == 0}
+raw = {k[1]: v for k, v in cells(t).items() if k[0] == 1}
+cols = [[p.get("key") for p in c["path"]] for c in t["dimensions"][1]["categories"]]
 at = lambda *path: [i for i, p in enumerate(cols) if p[-len(path):] == list(path)][0]
-assert abs(s[(at("Estimate"),)] - epe) < 1e-6, (s[(at("Estimate"),)], epe)
-assert abs(s[(at("Std. Error"),)] - se) < 1e-6, (s[(at("Std. Error"),)], se)
-assert s[(at("N"),)] == N
+assert abs(s[at("Estimate")] - epe) < 1e-6, (s[at("Estimate")], epe)
+assert abs(s[at("Std. Error")] - se) < 1e-6, (s[at("Std. Error")], se)
+assert s[at("N")] == N
+ybar = sum(y) / N
+vy = sum((v - ybar) ** 2 for v in y) / N
+assert abs(raw[at("Estimate")] - epe * vy) < 1e-6 * vy, (raw[at("Estimate")], epe * vy)
+assert abs(raw[at("Std. Error")] - se * vy) < 1e-6 * vy
+assert abs(raw[at("Apparent Prediction Error")] - s[at("Apparent Prediction Error")] * vy) < 1e-9 * vy
+assert raw[at("N")] == N and at("R Square") not in raw
 
 # 2. Lasso path with bootstrap estimates.
 m = cells(cmd_tables(cmds[1], "Lasso Models")[0])
@@ -63,9 +73,17 @@ for i in range(M):
 t = cmd_tables(cmds[1], "Lasso Models")[0]
 notes = {i: [f for f in c["footnotes"]] for i, c in enumerate(t["dimensions"][0]["categories"])}
 assert notes[opt] and notes[one], notes
-s2 = cells(cmd_tables(cmds[1], "Model Summary")[0])
-assert abs(s2[(4,)] - apes[one]) < 1e-6, (s2[(4,)], apes[one], one)
-assert abs(s2[(5,)] - est[one]) < 1e-12
+s2 = {k[1]: v for k, v in cells(cmd_tables(cmds[1], "Model Summary")[0]).items() if k[0] == 0}
+assert abs(s2[4] - apes[one]) < 1e-6, (s2[4], apes[one], one)
+assert abs(s2[5] - est[one]) < 1e-12
+# The raw-scale group of the path: the same estimates times the variance of y.
+paths = [[p["key"] for p in c["path"]] for c in t["dimensions"][1]["categories"]]
+assert paths[5][0] == "Expected Prediction Error Standardized Data", paths
+assert paths[8] == ["Expected Prediction Error Raw Data", "Estimate"], paths
+for i in range(M):
+    assert abs(m[(i, 8)] - est[i] * vy) < 1e-9 * vy, (i, m[(i, 8)], est[i] * vy)
+    assert abs(m[(i, 9)] - ses[i] * vy) < 1e-9 * vy
+    assert m[(i, 10)] == m[(i, 7)]
 
 # 3. An elastic net with cross-validation: the ridge penalty is shown on the
 #    first model of each ridge value (3 lasso values each), and the refit of
@@ -90,7 +108,7 @@ for k in range(opt + 1, 9):
         one = k
 assert any(x.startswith("Annot Optimal model") for x in rows[opt]), rows
 assert any(x.startswith("Annot 1SE model") for x in rows[one]), rows
-s3 = cells(cmd_tables(cmds[2], "Model Summary")[0])
+s3 = {(k[1],): v for k, v in cells(cmd_tables(cmds[2], "Model Summary")[0]).items() if k[0] == 0}
 assert abs(s3[(5,)] - est[one]) < 1e-12, (s3, est, one)
 ridge = 0.5 * (one // 3)
 assert "%g" % ridge in json.dumps(cmd_tables(cmds[2], "Model Summary")[0]["footnotes"]) or ridge == 0

@@ -43,10 +43,26 @@ def errors(lam):
 report = json.load(open(sys.argv[1]))
 cmds = [c for c in report["commands"] if cmd_tables(c, "Model Summary")]
 assert len(cmds) == 3
-s = cells(cmd_tables(cmds[0], "Model Summary")[0])
+# A numerical dependent: row 0 holds the standardized errors, row 1 the
+# same on the raw scale (times the variance of y over the training cases).
+yv = [float(r["y"]) for r in rows]
+ym = sum(yv[i] for i in train) / 50
+vy = sum((yv[i] - ym) ** 2 for i in train) / 50
+
+
+def rows_of(t):
+    c = cells(t)
+    return ({k[1]: v for k, v in c.items() if k[0] == 0}, {k[1]: v for k, v in c.items() if k[0] == 1})
+
+
+s, sraw = rows_of(cmd_tables(cmds[0], "Model Summary")[0])
 ref = errors(0)
 for col, val in zip(range(4, 10), ref):
-    assert abs(s[(col,)] - val) < 1e-6, (col, s[(col,)], val)
+    assert abs(s[col] - val) < 1e-6, (col, s[col], val)
+for col, val in zip(range(4, 10), ref):
+    scale = 1 if col in (6, 9) else vy
+    assert abs(sraw[col] - val * scale) < 1e-6 * vy, (col, sraw[col], val * scale)
+assert abs(sraw[3] - s[3] * vy) < 1e-9 * vy and 0 not in sraw
 
 m = cells(cmd_tables(cmds[1], "Ridge Models")[0])
 M = 5
@@ -54,16 +70,18 @@ refs = [errors(0.5 * k) for k in range(M)]
 for k in range(M):
     for col, val in zip(range(4, 10), refs[k]):
         assert abs(m[(k, col)] - val) < 1e-6, (k, col, m[(k, col)], val)
+        scale = 1 if col in (6, 9) else vy
+        assert abs(m[(k, col + 6)] - val * scale) < 1e-6 * vy, (k, col, m[(k, col + 6)], val * scale)
 opt = min(range(M), key=lambda k: (refs[k][3], k))
 one = opt
 for k in range(opt + 1, M):
     if refs[k][3] <= refs[opt][3] + refs[opt][4]:
         one = k
-s2 = cells(cmd_tables(cmds[1], "Model Summary")[0])
+s2, _ = rows_of(cmd_tables(cmds[1], "Model Summary")[0])
 for col, val in zip(range(5, 11), refs[one]):
-    assert abs(s2[(col,)] - val) < 1e-6, (col, s2[(col,)], val)
+    assert abs(s2[col] - val) < 1e-6, (col, s2[col], val)
 
 t = cmd_tables(cmds[2], "Model Summary")[0]
-s3 = cells(t)
-assert s3[(9,)] == 2, s3
+s3, _ = rows_of(t)
+assert s3[9] == 2, s3
 assert "Annot test cases some excl." in json.dumps(t)
