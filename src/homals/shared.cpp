@@ -190,6 +190,30 @@ void memory_shortfall(std::string_view procedure, double bytes) {
   h.workspace.SHOMEM();
 }
 
+void memory_allocated(std::string_view procedure, double bytes) {
+  auto& h = H();
+  const auto [amount, unit] = h.workspace.MEMALU(bytes);
+  std::string line = std::string(procedure) + " has allocated .............";
+  const std::size_t dots = line.size() - 13;
+  for (std::size_t k = 0; k < amount.size() && k < 13; ++k) line[dots + k] = amount[k];
+  if (amount.size() < 13) line.erase(dots + amount.size());
+  h.listing.PRTLNC(line + " " + unit + " of memory.");
+}
+
+double* matrix_vector(frame::Workspace& ws, std::size_t count) {
+  if (double* v = ws.get<double>(count)) return v;
+  auto& h = H();
+  const auto [amount, unit] = h.workspace.MEMALU(8.0 * static_cast<double>(count));
+  std::string line = "To write matrix vector additional memory of ........";
+  const std::size_t dots = line.size() - 8;
+  for (std::size_t k = 0; k < amount.size() && k < 8; ++k) line[dots + k] = amount[k];
+  if (amount.size() < 8) line.erase(dots + amount.size());
+  h.listing.PRTLNC(line + " " + unit);
+  h.listing.PRTLNC("required.");
+  number(10627, 2, frame::kError);
+  return nullptr;
+}
+
 bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
                   std::initializer_list<std::size_t> sizes) {
   double words = 0;
@@ -357,7 +381,8 @@ bool chart(const ChartSpec& spec, const std::vector<ChartPoint>& points) {
   for (int k = 0; k < d; ++k) dc.push_back(cx.CX_ADDAGGREGATE(id, dim_label(spec.first + k), false));
   if (d == 1) {
     // One dimension: the points along x by label, their values up the y axis.
-    cx.CX_ADDXYDIMENSIONWITHAXIS(id, lc, dc[0], msg.CX_NSTRING("E61001"), dim_label(spec.first));
+    cx.CX_ADDXYDIMENSIONWITHAXIS(id, lc, dc[0], msg.CX_NSTRING("E61001"),
+                                 spec.value_title != 0 ? spec.value_title : dim_label(spec.first));
     cx.CX_ADDYREFERENCELINE(id, 0);
   } else if (d == 2) {
     cx.CX_ADDXYDIMAXISWITHSAMERATIO(id, dc[0], dc[1], dim_label(spec.first), dim_label(spec.first + 1));

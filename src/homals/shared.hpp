@@ -121,6 +121,17 @@ void memory_shortfall(std::string_view procedure, double bytes);
 bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
                   std::initializer_list<std::size_t> sizes);
 
+// The workspace report after the data checks: "<PROC> has allocated
+// ............." with the amount of `bytes` over the dots, its unit and
+// "of memory.", in the listing.
+void memory_allocated(std::string_view procedure, double bytes);
+
+// The block a matrix file's values are gathered in before they are written:
+// `count` doubles from `ws`. On a shortfall the listing says "To write matrix
+// vector additional memory of ........" with the amount and "required.",
+// error 10627 follows, and nullptr is returned.
+double* matrix_vector(frame::Workspace& ws, std::size_t count);
+
 // Which procedure saves: its numbered "name exists" error and its default root.
 struct SaveCodes {
   int name_exists;         // 17629 HOMALS, 17734 PRINCALS, 18029 OVERALS
@@ -174,6 +185,7 @@ struct ChartSpec {
   int d = 2;                 // number of dimensions shown
   int label_length = 12;     // 0: unlabelled
   host::Msg legend = 0;
+  host::Msg value_title = 0; // d = 1: the title of the value axis (0: the dimension)
 };
 // Builds and emits the chart; killed when it has no points or an error was
 // reported. False when nothing was emitted.

@@ -246,6 +246,33 @@ void Parser::plot() {
       case K_QUANT: flags[P_QUANT] = named = true; break;
       case K_LOADING: flags[P_LOADING] = named = true; break;
       case K_CENTROID: flags[P_CENTROID] = named = true; break;
+      case K_TRANS: {
+        // TRANS(varlist): transformation plots of those analysis variables.
+        flags[P_TRANS] = named = true;
+        next();
+        if (t_.kind != TokenKind::LParen) {
+          s_.trans_vars.clear();
+          unread();
+          break;
+        }
+        std::vector<int> list;
+        std::string bad;
+        const int rc = H().tokens.PRUVL2(list, s_.analysis, bad);
+        next();
+        if (rc != 0) {
+          frame::report("OVR TRANS var ^1 not analysed.", {frame::text(bad.empty() ? shown() : bad)}, kWarning, 3);
+          while (!ends(t_) && t_.kind != TokenKind::RParen) next();
+          if (ends(t_)) unread();
+          break;
+        }
+        for (int v : list)
+          if (std::find(s_.trans_vars.begin(), s_.trans_vars.end(), v) == s_.trans_vars.end()) s_.trans_vars.push_back(v);
+        if (t_.kind != TokenKind::RParen) {
+          number(18020, 3, kWarning);
+          unread();
+        }
+        break;
+      }
       case K_ALL:
         std::fill(std::begin(flags), std::end(flags), true);
         named = true;
@@ -322,7 +349,10 @@ bool Parser::checks() {
     s_.ndim_first = 1;
     s_.ndim_last = std::min(2, s_.p);
   }
-  if (s_.save && s_.save_dims > s_.p) s_.save_dims = s_.p;
+  if (s_.save && s_.save_dims > s_.p) {
+    number(18015, 2, kWarning, {std::to_string(s_.p)});
+    s_.save_dims = s_.p;
+  }
   return true;
 }
 

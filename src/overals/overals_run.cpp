@@ -122,10 +122,49 @@ bool checks(Settings& s, Analysis& a) {
     if (a.level[J] != MNOMINAL) ++single_cap;
   }
   if (!ok) return false;
+  // Parameters against objects: a free variable that puts every object of
+  // its set in a category of its own (18070), or a set whose free directions
+  // may span every centred score of its objects (18069), may fit any object
+  // scores: its loss says nothing about the data.
+  std::vector<int> in_set(static_cast<std::size_t>(a.K), 0), params(static_cast<std::size_t>(a.K), 0);
+  std::vector<char> said(static_cast<std::size_t>(a.K), 0);
+  for (int k = 0; k < a.K; ++k) {
+    int first = 0;
+    while (a.set[static_cast<std::size_t>(first)] != k) ++first;
+    for (int i = 0; i < a.n; ++i)
+      if (a.codes[i + static_cast<long>(first) * a.n] > 0) ++in_set[static_cast<std::size_t>(k)];
+  }
+  for (int j = 0; j < a.m; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    const auto k = static_cast<std::size_t>(a.set[J]);
+    int nonempty = 0;
+    for (int c = 0; c < a.Kj[J]; ++c)
+      if (a.f[a.yoff[J] + c] > 0) ++nonempty;
+    // Free directions of the variable's part of the set prediction: a
+    // multiple nominal variable (or a single nominal one in one dimension)
+    // spans its centred indicator columns, any other single variable one.
+    const bool free = a.level[J] == MNOMINAL || (a.level[J] == SNOMINAL && s.p == 1);
+    params[k] += free ? nonempty - 1 : 1;
+    if (free && nonempty >= in_set[k]) {
+      number(18070, 2, frame::kWarning, {H().dict.DICGET(a.var[J]).name, std::to_string(nonempty)});
+      said[k] = 1;
+    }
+  }
+  for (int k = 0; k < a.K; ++k) {
+    const auto K = static_cast<std::size_t>(k);
+    if (!said[K] && params[K] >= in_set[K] - 1)
+      number(18069, 2, frame::kWarning,
+             {std::to_string(k + 1), std::to_string(params[K]), std::to_string(in_set[K])});
+  }
+  int used = 0;
+  for (char c : a.in_any) used += c;
   int L = 0;
   if (a.K == 2) L = std::min(cap[0], cap[1]);
   else for (int c : cap) L += c;
-  L = std::max(1, std::min(L, a.n - 1));
+  // Only the objects that take part in some set span the object scores.
+  if (used < a.n && s.p > used - 1 && L > used - 1)
+    number(18085, 2, frame::kWarning, {std::to_string(used), std::to_string(a.n)});
+  L = std::max(1, std::min(L, used - 1));
   a.p = s.p;
   if (a.p > L) {
     frame::report("OVR too many dim, set to ^1.", {frame::integer(L)}, frame::kWarning);
@@ -300,6 +339,13 @@ void run(Settings& s) {
   if (!a.X || !a.S || !Z || !T || !a.Y || !a.Ymult || !a.q || !a.weights || !Yhat || !work) {
     ws.report_shortfall();
     return;
+  }
+  {
+    const double blocks = static_cast<double>(np) * (3.0 + a.K) +
+                          static_cast<double>(std::max(n, kmax)) * p + 2.0 * static_cast<double>(a.ksum) * p +
+                          static_cast<double>(a.ksum) * 2 + static_cast<double>(a.m) * p +
+                          static_cast<double>(kmax) * p + 2.0 * p * p + 2.0 * p + kmax;
+    older::memory_allocated("OVERALS", 8.0 * blocks + 8.0 * static_cast<double>(n) * a.m);
   }
   std::fill(a.Y, a.Y + a.ksum * p, 0.0);
   std::fill(a.Ymult, a.Ymult + a.ksum * p, 0.0);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/messages.hpp"
+#include "frame/workspace.hpp"
 #include "homals/shared.hpp"
 #include "princals/analysis.hpp"
 #include "scaling/linalg.hpp"
@@ -450,17 +451,30 @@ bool matrix_file(int handle, const Analysis& a) {
   std::vector<host::FileVar> dict = {{"ROWTYPE_", 8, "", {}, {}}, {"LEVEL_", 64, "", {}, {}},
                                      {"VARNAME_", 64, "", {}, {}}, {"VARTYPE_", 8, "", {}, {}}};
   for (int s = 1; s <= a.p; ++s) dict.push_back({"DIM" + std::to_string(s), 0, "", {}, {}});
-  const bool flagged = h.msg.error_flag();
-  if (!f.MTDDIC(handle, dict)) return false;
-  std::vector<host::FileValue> rec;
+  // The values of every record are gathered in a block of their own first:
+  // a shortfall is known before anything is written.
+  std::size_t rows = 0;
+  for (int j = 0; j < a.m; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    for (int c = 0; c < a.K[J]; ++c)
+      if (a.f[a.off[J] + c] > 0) rows += a.single(j) ? 3 : 1;
+    if (a.single(j)) ++rows;
+  }
+  frame::Workspace ws;
+  double* values = older::matrix_vector(ws, rows * static_cast<std::size_t>(a.p));
+  if (values == nullptr) return true;  // reported; nothing is written
+  struct Head {
+    const char* type;
+    std::string level;
+    int j;
+  };
+  std::vector<Head> heads;
+  heads.reserve(rows);
   auto write = [&](const char* type, const std::string& level, int j, auto value) {
-    rec.clear();
-    rec.push_back(host::FileValue::str(type));
-    rec.push_back(host::FileValue::str(level));
-    rec.push_back(host::FileValue::str(name(a.var[static_cast<std::size_t>(j)])));
-    rec.push_back(host::FileValue::str(kType[a.level[static_cast<std::size_t>(j)]]));
-    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(value(s)));
-    return f.MTDWRT(handle, rec);
+    double* v = values + heads.size() * static_cast<std::size_t>(a.p);
+    for (int s = 0; s < a.p; ++s) v[s] = value(s);
+    heads.push_back({type, level, j});
+    return true;
   };
   bool ok = true;
   for (int j = 0; j < a.m && ok; ++j) {
@@ -476,6 +490,20 @@ bool matrix_file(int handle, const Analysis& a) {
       if (ok) ok = write("MCOOR_", level, j, [&](int s) { return a.Ymj(j)[c + static_cast<long>(s) * K]; });
     }
     if (ok && a.single(j)) ok = write("LOADING_", "", j, [&](int s) { return a.a[J * a.p + s]; });
+  }
+  const bool flagged = h.msg.error_flag();
+  if (!f.MTDDIC(handle, dict)) return false;
+  std::vector<host::FileValue> rec;
+  for (std::size_t r = 0; r < heads.size() && ok; ++r) {
+    const auto J = static_cast<std::size_t>(heads[r].j);
+    rec.clear();
+    rec.push_back(host::FileValue::str(heads[r].type));
+    rec.push_back(host::FileValue::str(heads[r].level));
+    rec.push_back(host::FileValue::str(name(a.var[J])));
+    rec.push_back(host::FileValue::str(kType[a.level[J]]));
+    for (int s = 0; s < a.p; ++s)
+      rec.push_back(host::FileValue::num(values[r * static_cast<std::size_t>(a.p) + static_cast<std::size_t>(s)]));
+    ok = f.MTDWRT(handle, rec);
   }
   if (!ok) return false;
   f.MTDCLS(handle);

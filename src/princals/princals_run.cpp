@@ -239,6 +239,16 @@ void run(Settings& s) {
       frame::error("PRI No valid objects.");
       return;
     }
+    if (nonempty == 1) {
+      // One category holds every valid object: the variable is constant and
+      // adds nothing to the fit.
+      int c = 0;
+      while (a.f[a.off[J] + c] <= 0) ++c;
+      frame::report("HOM var ^1 all obj ^2 in same cat ^3.",
+                    {frame::text(name(a.var[J])), frame::integer(static_cast<long long>(a.f[a.off[J] + c])),
+                     frame::integer(c + 1)},
+                    frame::kWarning);
+    }
     L += a.single(j) ? 1 : nonempty - 1;
   }
   L = std::max(1, std::min(L, a.n - 1));
@@ -263,6 +273,7 @@ void run(Settings& s) {
   double* work = ws.get<double>(nwork);
   if (!a.X || !Z || !a.Ym || !a.Y || !a.q || !a.a || !work) {
     const double bytes = 8.0 * static_cast<double>(2 * np + 2 * kp + static_cast<std::size_t>(a.ksum) + mp + nwork);
+    line("");
     line("PRINCALS needs " + std::to_string(static_cast<long long>(bytes)) + " bytes of memory");
     ws.report_shortfall();
     return;
