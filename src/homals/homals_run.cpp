@@ -78,7 +78,8 @@ bool data_pass(Settings& s, Analysis& a) {
   }
   cs.OBPEND();
   for (int j = 0; j < a.m; ++j)
-    if (odd[static_cast<std::size_t>(j)])
+    // A variable without a valid maximum was reported by its syntax message.
+    if (odd[static_cast<std::size_t>(j)] && a.K[static_cast<std::size_t>(j)] > 0)
       frame::report("HOM var ^1 values not in 1 to ^2.",
                     {var_name(a.var[static_cast<std::size_t>(j)]), frame::integer(a.K[static_cast<std::size_t>(j)])},
                     frame::kWarning);

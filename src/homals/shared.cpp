@@ -30,7 +30,7 @@ bool TokenCursor::varlist_max(const VarlistNotes& notes, bool& bad_max,
     if (rc == 2 && ends(t_)) break;
     if (rc != 0) return false;
     if (t_.kind != host::TokenKind::LParen) {
-      say(notes.no_lparen);
+      say(notes.no_lparen, {found()});
       return false;
     }
     next();
@@ -38,7 +38,7 @@ bool TokenCursor::varlist_max(const VarlistNotes& notes, bool& bad_max,
     // Without a valid maximum the variable has no categories, which the data
     // checks report.
     if (t_.kind != host::TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-      say(notes.bad_max);
+      say(notes.bad_max, {found()});
       bad_max = true;
       if (t_.kind == host::TokenKind::RParen) unread();
     } else if (t_.value > kMaxCategories) {
@@ -63,7 +63,7 @@ int TokenCursor::integer_setting(int at_least, int invalid, int fallback) {
     next();
     return v;
   }
-  number(invalid, 2, frame::kWarning);
+  number(invalid, 2, frame::kWarning, {found()});
   return fallback;
 }
 
@@ -74,14 +74,14 @@ double TokenCursor::positive_setting(int invalid, double fallback) {
     next();
     return v;
   }
-  number(invalid, 2, frame::kWarning);
+  number(invalid, 2, frame::kWarning, {found()});
   return fallback;
 }
 
 void TokenCursor::close_paren(int missing) {
   next();
   if (t_.kind != host::TokenKind::RParen) {
-    number(missing, 3, frame::kWarning);
+    number(missing, 3, frame::kWarning, {found()});
     unread();
   }
 }
@@ -118,7 +118,7 @@ int TokenCursor::matrix_file(int bad_file, int no_rparen) {
   next_skip_equals();
   if (t_.kind == host::TokenKind::Name && t_.text == "OUT") next();
   if (t_.kind != host::TokenKind::LParen) {
-    number(bad_file, 2, frame::kError, {shown()});
+    number(bad_file, 2, frame::kError, {found()});
     return 0;
   }
   H().files.MTDINI();

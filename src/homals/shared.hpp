@@ -53,6 +53,14 @@ class TokenCursor {
   }
   // The token as the user typed it, for messages.
   std::string shown() const { return t_.raw.empty() ? t_.text : t_.raw; }
+  // What was found instead of what a message asked for: the token quoted,
+  // or the end of the subcommand.
+  std::string found() const {
+    if (t_.kind == host::TokenKind::End) return "the end of the command";
+    if (t_.kind == host::TokenKind::Slash) return "the end of the subcommand";
+    const std::string t = shown();
+    return !t.empty() && (t[0] == '\'' || t[0] == '"') ? t : "'" + t + "'";
+  }
   // 1-based entry of `table` the current name matches, 0 for none.
   int match(host::KeywordTable table) const {
     return t_.kind == host::TokenKind::Name ? host::QABMCH(t_.text, table) : 0;
