@@ -348,6 +348,8 @@ bool Parser::checks() {
 
 }  // namespace
 
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
+
 bool parse(Settings& s) { return Parser(s).run(); }
 
 }  // namespace oscat::homals

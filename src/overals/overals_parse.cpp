@@ -359,6 +359,8 @@ bool Parser::checks() {
 
 }  // namespace
 
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
+
 bool parse(Settings& s) { return Parser(s).run(); }
 
 }  // namespace oscat::overals

@@ -194,6 +194,8 @@ void Parser::flags(bool* out, int count, bool plot) {
 
 }  // namespace
 
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
+
 bool parse(Settings& s) { return Parser(s).run(); }
 
 }  // namespace oscat::princals
