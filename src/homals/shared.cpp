@@ -157,6 +157,28 @@ int count_objects(int nobserv) {
   return n;
 }
 
+CategoryReader::CategoryReader(const std::vector<int>& vars, const std::vector<int>& K) : vars_(vars), K_(K) {
+  for (std::size_t j = 0; j < vars.size(); ++j) {
+    string_.push_back(H().dict.DICGET(vars[j]).is_string() ? 1 : 0);
+    missing_.emplace_back(static_cast<std::size_t>(std::max(K[j], 0)) + 1, static_cast<signed char>(-1));
+  }
+}
+
+int CategoryReader::code(std::size_t j, bool& odd) {
+  if (string_[j]) return 0;
+  auto& cs = H().cases;
+  const int v = vars_[j];
+  const double x = cs.value(v);
+  if (x >= 1 && x <= K_[j] && x == std::floor(x)) {
+    const auto c = static_cast<std::size_t>(x);
+    signed char& m = missing_[j][c];
+    if (m < 0) m = cs.QAMISS(v, x) ? 1 : 0;
+    return m ? 0 : static_cast<int>(c);
+  }
+  if (!cs.QAMISS(v, x)) odd = true;
+  return 0;
+}
+
 long block_offsets(const std::vector<int>& K, std::vector<long>& off) {
   long sum = 0;
   for (int k : K) {

@@ -108,6 +108,23 @@ void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vec
 // `nobserv` (0: all). Counted first so that every array is asked for once.
 int count_objects(int nobserv);
 
+// The category number of each analysis variable in the current case of a
+// data pass: a whole number 1..K is its category; a missing value, a string
+// variable, or any other value gives 0 (the last flagged as `odd`). The
+// host's missing-value test is asked once per category value of a variable,
+// not once per case.
+class CategoryReader {
+ public:
+  CategoryReader(const std::vector<int>& vars, const std::vector<int>& K);
+  int code(std::size_t j, bool& odd);
+
+ private:
+  const std::vector<int>& vars_;
+  const std::vector<int>& K_;
+  std::vector<char> string_;
+  std::vector<std::vector<signed char>> missing_;  // per category: -1 unknown, 0 valid, 1 missing
+};
+
 // Offsets of consecutive blocks of sizes K (appended to `off`); their total.
 long block_offsets(const std::vector<int>& K, std::vector<long>& off);
 

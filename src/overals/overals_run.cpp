@@ -46,20 +46,15 @@ bool data_pass(Settings& s, Analysis& a) {
   if (a.codes == nullptr || a.own == nullptr || a.f == nullptr) return false;
   std::vector<char> odd(static_cast<std::size_t>(a.m), 0);
   a.case_numbers.assign(static_cast<std::size_t>(n), 0);
+  older::CategoryReader reader(a.var, a.Kj);
   int i = 0;
   cs.OBPINI();
   while (i < n && cs.OBSERV()) {
     a.case_numbers[static_cast<std::size_t>(i)] = cs.case_number();
     for (int j = 0; j < a.m; ++j) {
-      const int v = a.var[static_cast<std::size_t>(j)];
-      int code = 0;
-      if (!H().dict.DICGET(v).is_string()) {
-        const double x = cs.value(v);
-        if (!cs.QAMISS(v, x)) {
-          if (x >= 1 && x <= a.Kj[static_cast<std::size_t>(j)] && x == std::floor(x)) code = static_cast<int>(x);
-          else odd[static_cast<std::size_t>(j)] = 1;
-        }
-      }
+      bool bad = false;
+      const int code = reader.code(static_cast<std::size_t>(j), bad);
+      if (bad) odd[static_cast<std::size_t>(j)] = 1;
       a.own[i + static_cast<long>(j) * n] = code;
     }
     ++i;

@@ -44,21 +44,16 @@ bool data_pass(Settings& s, Analysis& a) {
   a.missing.assign(static_cast<std::size_t>(a.m), 0);
   a.case_numbers.assign(static_cast<std::size_t>(n), 0);
   std::vector<char> odd(static_cast<std::size_t>(a.m), 0);
+  older::CategoryReader reader(a.var, a.K);
   int i = 0;
   cs.OBPINI();
   while (i < n && cs.OBSERV()) {
     a.case_numbers[static_cast<std::size_t>(i)] = cs.case_number();
     for (int j = 0; j < a.m; ++j) {
       const auto J = static_cast<std::size_t>(j);
-      const int v = a.var[J];
-      int code = 0;
-      if (!H().dict.DICGET(v).is_string()) {
-        const double x = cs.value(v);
-        if (!cs.QAMISS(v, x)) {
-          if (x >= 1 && x <= a.K[J] && x == std::floor(x)) code = static_cast<int>(x);
-          else odd[J] = 1;
-        }
-      }
+      bool bad = false;
+      const int code = reader.code(J, bad);
+      if (bad) odd[J] = 1;
       a.codes[i + static_cast<long>(j) * n] = code;
       if (code > 0) a.f[a.off[J] + code - 1] += 1.0;
       else ++a.missing[J];

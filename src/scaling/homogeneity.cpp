@@ -63,4 +63,55 @@ int HomGramSchmidt(int n, int p, double* X) {
   return p;
 }
 
+namespace {
+// Objects per block: a block of X with two dimensions and its codes fit in
+// the first-level cache.
+constexpr int kHomBlock = 1024;
+}  // namespace
+
+void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
+                     double* Y) {
+  for (int j = 0; j < m; ++j) {
+    double* Yj = Y + off[j] * p;
+    for (long k = 0; k < static_cast<long>(K[j]) * p; ++k) Yj[k] = 0.0;
+  }
+  for (int b = 0; b < n; b += kHomBlock) {
+    const int e = n - b < kHomBlock ? n : b + kHomBlock;
+    for (int j = 0; j < m; ++j) {
+      const int* cj = codes + static_cast<long>(j) * n;
+      double* Yj = Y + off[j] * p;
+      const int Kj = K[j];
+      for (int s = 0; s < p; ++s) {
+        const double* x = X + static_cast<long>(s) * n;
+        double* y = Yj + static_cast<long>(s) * Kj - 1;
+        for (int i = b; i < e; ++i) {
+          const int c = cj[i];
+          if (c > 0 && c <= Kj) y[c] += x[i];
+        }
+      }
+    }
+  }
+}
+
+void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p,
+                   double* Z) {
+  for (int b = 0; b < n; b += kHomBlock) {
+    const int e = n - b < kHomBlock ? n : b + kHomBlock;
+    for (int s = 0; s < p; ++s)
+      for (int i = b; i < e; ++i) Z[i + static_cast<long>(s) * n] = 0.0;
+    for (int j = 0; j < m; ++j) {
+      const int* cj = codes + static_cast<long>(j) * n;
+      const int Kj = K[j];
+      for (int s = 0; s < p; ++s) {
+        const double* y = Y + off[j] * p + static_cast<long>(s) * Kj - 1;
+        double* z = Z + static_cast<long>(s) * n;
+        for (int i = b; i < e; ++i) {
+          const int c = cj[i];
+          z[i] += c > 0 && c <= Kj ? y[c] : 0.0;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace oscat::scaling

@@ -38,4 +38,18 @@ inline constexpr double kHomRankTolerance = 1e-6;
 // columns move left and p falls by one. Returns the new p (the rank found).
 int HomGramSchmidt(int n, int p, double* X);
 
+// The indicator products of all m variables at once, over blocks of objects
+// so that a block of X (or Z) stays in cache while every variable's codes
+// pass over it. codes is n x m (column j the category numbers 1..K[j] of
+// variable j, 0 missing); variable j's K[j] x p block of Y starts at
+// Y + off[j] * p (leading dimension K[j]). Each sum keeps the order of the
+// one-variable products (objects in increasing order), so the results are
+// those of IndicatorSums / IndicatorScatter variable by variable.
+//
+// Y_j = G_j' X for every j (replacing Y).
+void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
+                     double* Y);
+// Z = sum_j G_j Y_j (replacing Z; variables added in order).
+void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p, double* Z);
+
 }  // namespace oscat::scaling
