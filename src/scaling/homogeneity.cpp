@@ -114,4 +114,38 @@ void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K
   }
 }
 
+void HomCrossTable(const int* a, const int* b, int n, int Ka, int Kb, double* C) {
+  for (long k = 0; k < static_cast<long>(Ka) * Kb; ++k) C[k] = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const int c = a[i], d = b[i];
+    if (c > 0 && c <= Ka && d > 0 && d <= Kb) C[c - 1 + static_cast<long>(d - 1) * Ka] += 1.0;
+  }
+}
+
+void HomResidualSums(const int* codes, int n, const double* X, const double* S, int p, double* Y, int K) {
+  for (long k = 0; k < static_cast<long>(K) * p; ++k) Y[k] = 0.0;
+  for (int s = 0; s < p; ++s) {
+    const double* x = X + static_cast<long>(s) * n;
+    const double* z = S + static_cast<long>(s) * n;
+    double* y = Y + static_cast<long>(s) * K - 1;
+    for (int i = 0; i < n; ++i) {
+      const int c = codes[i];
+      if (c > 0 && c <= K) y[c] += x[i] - z[i];
+    }
+  }
+}
+
+void HomReplaceScatter(const int* codes, int n, const double* Yold, const double* Ynew, int K, int p, double* S) {
+  for (int s = 0; s < p; ++s) {
+    const double* yo = Yold + static_cast<long>(s) * K - 1;
+    const double* yn = Ynew + static_cast<long>(s) * K - 1;
+    double* z = S + static_cast<long>(s) * n;
+    for (int i = 0; i < n; ++i) {
+      const int c = codes[i];
+      const bool in = c > 0 && c <= K;
+      z[i] = (z[i] + (in ? -yo[c] : 0.0)) + (in ? yn[c] : 0.0);
+    }
+  }
+}
+
 }  // namespace oscat::scaling

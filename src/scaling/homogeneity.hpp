@@ -52,4 +52,19 @@ void HomCategorySums(const int* codes, int n, int m, const long* off, const int*
 // Z = sum_j G_j Y_j (replacing Z; variables added in order).
 void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p, double* Z);
 
+// The cross table of two category codings: C[c + d * Ka] = the number of
+// objects with category c + 1 in `a` and d + 1 in `b` (C is Ka x Kb, replaced).
+void HomCrossTable(const int* a, const int* b, int n, int Ka, int Kb, double* C);
+
+// Category sums of a partial residual without forming it: Y[c, s] = sum over
+// the objects i in category c of (X[i, s] - S[i, s]), objects in increasing
+// order (Y is K x p, replaced). X and S are n x p.
+void HomResidualSums(const int* codes, int n, const double* X, const double* S, int p, double* Y, int K);
+
+// One variable's part of a prediction exchanged in one pass:
+// S[i, s] = (S[i, s] + -Yold[c, s]) + Ynew[c, s] for the category c of object
+// i (0.0 twice for a missing one), the two additions of taking the old part
+// out and putting the new one in. Yold and Ynew are K x p.
+void HomReplaceScatter(const int* codes, int n, const double* Yold, const double* Ynew, int K, int p, double* S);
+
 }  // namespace oscat::scaling
