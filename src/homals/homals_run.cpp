@@ -164,9 +164,11 @@ void reduced(int p) {
 // Y_j = centroids of X per category, into the K_j x p block of each variable;
 // X is n x p with leading dimension n. Returns nothing; fit_s (when given)
 // receives sum_j sum_c f_jc y_jcs^2.
-void centroids(const Analysis& a, const double* X, int p, double* Y, double* fit) {
+void centroids(const Analysis& a, const double* X, int p, double* Y, double* fit, older::SecondThread& two) {
   if (fit) std::fill(fit, fit + p, 0.0);
-  scaling::HomCategorySums(a.codes, a.n, a.m, a.yoff.data(), a.K.data(), X, p, Y);
+  two.split(p, [&](int s0, int s1) {
+    scaling::HomCategorySums(a.codes, a.n, a.m, a.yoff.data(), a.K.data(), X, p, Y, s0, s1);
+  });
   for (int j = 0; j < a.m; ++j) {
     const auto J = static_cast<std::size_t>(j);
     const int K = a.K[J];
@@ -228,14 +230,19 @@ void run(Settings& s) {
   scaling::HomScaleRows(n, p, a.w, a.X, a.X);
 
   std::vector<double> fit(static_cast<std::size_t>(p0));
+  // Two threads pay off from a few hundred thousand codes per pass.
+  older::SecondThread two;
+  two.start(static_cast<long>(n) * a.m >= 400000);
   float previous = 0.0f;
   const auto converge = static_cast<float>(s.converge);
   for (int it = 1; p > 0; ++it) {
     if (h.num.ATNJMP()) return;
     if (it > 1) scaling::HomScaleRows(n, p, a.w, a.X, a.X);
     h.num.ODOMTR("Iteration", it - 1);
-    centroids(a, a.X, p, a.Y, fit.data());
-    scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.K.data(), a.Y, p, Xnew);
+    centroids(a, a.X, p, a.Y, fit.data(), two);
+    two.split(p, [&](int s0, int s1) {
+      scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.K.data(), a.Y, p, Xnew, s0, s1);
+    });
     // The fit is summed and compared in single precision.
     float current = 0.0f;
     for (int t = 0; t < p; ++t) current += static_cast<float>(fit[static_cast<std::size_t>(t)] / a.m);
@@ -286,7 +293,7 @@ void run(Settings& s) {
   const double root_n = std::sqrt(static_cast<double>(n));
   scaling::MatMul('N', 'N', n, p, p, root_n, a.X, n, Q, p, 0.0, Xnew, n);
   std::copy(Xnew, Xnew + static_cast<long>(n) * p, a.X);
-  centroids(a, a.X, p, a.Y, nullptr);
+  centroids(a, a.X, p, a.Y, nullptr, two);
   a.discrimination.assign(static_cast<std::size_t>(a.m) * p, 0.0);
   for (int j = 0; j < a.m; ++j) {
     const auto J = static_cast<std::size_t>(j);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "frame/messages.hpp"
 #include "frame/workspace.hpp"
@@ -133,6 +134,60 @@ int TokenCursor::matrix_file(int bad_file, int no_rparen) {
   }
   close_paren(no_rparen);
   return h;
+}
+
+bool SecondThread::start(bool worth_it) {
+  if (!worth_it || std::thread::hardware_concurrency() < 2) return false;
+  try {
+    thread_ = std::thread([this] { loop(); });
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+void SecondThread::split(int p, const std::function<void(int, int)>& fn) {
+  if (!thread_.joinable() || p < 2) {
+    fn(0, p);
+    return;
+  }
+  const int half = p / 2;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fn_ = &fn;
+    s0_ = half;
+    s1_ = p;
+    pending_ = true;
+  }
+  wake_.notify_one();
+  fn(0, half);
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [this] { return !pending_; });
+}
+
+void SecondThread::loop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return pending_ || quit_; });
+    if (quit_) return;
+    const auto* fn = fn_;
+    const int s0 = s0_, s1 = s1_;
+    lock.unlock();
+    (*fn)(s0, s1);
+    lock.lock();
+    pending_ = false;
+    done_.notify_one();
+  }
+}
+
+void SecondThread::stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
 }
 
 void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vector<int>& list, int mx) {

@@ -5,7 +5,10 @@
 // (homogeneity.hpp, als.hpp, linalg.hpp).
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -94,6 +97,34 @@ class TokenCursor {
   // group's maximum was invalid.
   bool varlist_max(const VarlistNotes& notes, bool& bad_max,
                    const std::function<void(const std::vector<int>&, int)>& add);
+};
+
+// A second thread for the passes over the objects, started once per run and
+// then only handed jobs. `split` shares the p dimensions out: the caller does
+// the first half, the helper the rest; the dimensions of those passes are
+// independent and each keeps its order of sums, so one or two threads give
+// the same results.
+class SecondThread {
+ public:
+  SecondThread() = default;
+  SecondThread(const SecondThread&) = delete;
+  SecondThread& operator=(const SecondThread&) = delete;
+  ~SecondThread() { stop(); }
+  // Starts the thread when `worth_it` and the machine has two cores; false
+  // when it runs alone.
+  bool start(bool worth_it);
+  // fn(s0, s1) over dimensions 0..p-1.
+  void split(int p, const std::function<void(int, int)>& fn);
+
+ private:
+  void loop();
+  void stop();
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const std::function<void(int, int)>* fn_ = nullptr;
+  int s0_ = 0, s1_ = 0;
+  bool pending_ = false, quit_ = false;
 };
 
 // Largest category maximum of a VARIABLES list: the category tables are

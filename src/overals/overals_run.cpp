@@ -239,9 +239,12 @@ void rotate(Analysis& a, const double* V, double* scratch) {
 // is K x p scratch for the largest K.
 // With `numerical`, single nominal and ordinal variables are quantified as
 // numerical ones (the initial configuration).
-void sweep(Analysis& a, const double* X, double* Yhat, double* work, bool numerical = false) {
+void sweep(Analysis& a, const double* X, double* Yhat, double* work, older::SecondThread& two,
+           bool numerical = false) {
   const int n = a.n, p = a.p;
-  scaling::HomCategorySums(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), X, p, a.GX);
+  two.split(p, [&](int s0, int s1) {
+    scaling::HomCategorySums(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), X, p, a.GX, s0, s1);
+  });
   for (int j = 0; j < a.m; ++j) {
     const auto J = static_cast<std::size_t>(j);
     const int K = a.Kj[J];
@@ -390,13 +393,18 @@ void run(Settings& s) {
   bool failed = false;
   orthonormalize(n, p, Z, a.X, work, failed);
   for (int t = 0; t < a.m * p; ++t) a.weights[t] = 1.0;
+  // Two threads pay off from a few hundred thousand codes per pass.
+  older::SecondThread two;
+  two.start(static_cast<long>(n) * a.m >= 400000);
   double loss_old = 0;
   bool have_old = false;
   int it = 0;
   auto step = [&](bool numerical, double& fit) {
-    sweep(a, a.X, Yhat, work, numerical);
+    sweep(a, a.X, Yhat, work, two, numerical);
     // Z = sum_k S_k = sum_j G_j Y_j.
-    scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), a.Y, p, Z);
+    two.split(p, [&](int s0, int s1) {
+      scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), a.Y, p, Z, s0, s1);
+    });
     const double roots = orthonormalize(n, p, Z, a.X, work, failed);
     fit = std::min(static_cast<double>(p), roots / (a.K * std::sqrt(static_cast<double>(n))));
     if (failed) number(18055, 2, frame::kError);
@@ -437,7 +445,7 @@ void run(Settings& s) {
   }
   // The final pass: quantifications against the final object scores, then
   // the loss of every set and dimension.
-  sweep(a, a.X, Yhat, work);
+  sweep(a, a.X, Yhat, work, two);
   set_predictions(a);
   final_measures(a);
   output(s, a);

@@ -70,10 +70,10 @@ constexpr int kHomBlock = 1024;
 }  // namespace
 
 void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
-                     double* Y) {
+                     double* Y, int s0, int s1) {
   for (int j = 0; j < m; ++j) {
     double* Yj = Y + off[j] * p;
-    for (long k = 0; k < static_cast<long>(K[j]) * p; ++k) Yj[k] = 0.0;
+    for (long k = static_cast<long>(K[j]) * s0; k < static_cast<long>(K[j]) * s1; ++k) Yj[k] = 0.0;
   }
   for (int b = 0; b < n; b += kHomBlock) {
     const int e = n - b < kHomBlock ? n : b + kHomBlock;
@@ -81,7 +81,7 @@ void HomCategorySums(const int* codes, int n, int m, const long* off, const int*
       const int* cj = codes + static_cast<long>(j) * n;
       double* Yj = Y + off[j] * p;
       const int Kj = K[j];
-      for (int s = 0; s < p; ++s) {
+      for (int s = s0; s < s1; ++s) {
         const double* x = X + static_cast<long>(s) * n;
         double* y = Yj + static_cast<long>(s) * Kj - 1;
         for (int i = b; i < e; ++i) {
@@ -94,15 +94,15 @@ void HomCategorySums(const int* codes, int n, int m, const long* off, const int*
 }
 
 void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p,
-                   double* Z) {
+                   double* Z, int s0, int s1) {
   for (int b = 0; b < n; b += kHomBlock) {
     const int e = n - b < kHomBlock ? n : b + kHomBlock;
-    for (int s = 0; s < p; ++s)
+    for (int s = s0; s < s1; ++s)
       for (int i = b; i < e; ++i) Z[i + static_cast<long>(s) * n] = 0.0;
     for (int j = 0; j < m; ++j) {
       const int* cj = codes + static_cast<long>(j) * n;
       const int Kj = K[j];
-      for (int s = 0; s < p; ++s) {
+      for (int s = s0; s < s1; ++s) {
         const double* y = Y + off[j] * p + static_cast<long>(s) * Kj - 1;
         double* z = Z + static_cast<long>(s) * n;
         for (int i = b; i < e; ++i) {

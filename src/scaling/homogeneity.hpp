@@ -46,11 +46,22 @@ int HomGramSchmidt(int n, int p, double* X);
 // one-variable products (objects in increasing order), so the results are
 // those of IndicatorSums / IndicatorScatter variable by variable.
 //
-// Y_j = G_j' X for every j (replacing Y).
+// Y_j = G_j' X for every j (replacing Y), dimensions s0..s1-1 of p (the
+// dimensions are independent: two callers may share them out).
 void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
-                     double* Y);
-// Z = sum_j G_j Y_j (replacing Z; variables added in order).
-void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p, double* Z);
+                     double* Y, int s0, int s1);
+// Z = sum_j G_j Y_j (replacing Z; variables added in order), dimensions
+// s0..s1-1 of p.
+void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p, double* Z,
+                   int s0, int s1);
+inline void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
+                            double* Y) {
+  HomCategorySums(codes, n, m, off, K, X, p, Y, 0, p);
+}
+inline void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p,
+                          double* Z) {
+  HomScatterSum(codes, n, m, off, K, Y, p, Z, 0, p);
+}
 
 // The cross table of two category codings: C[c + d * Ka] = the number of
 // objects with category c + 1 in `a` and d + 1 in `b` (C is Ka x Kb, replaced).

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <mutex>
 #include <vector>
 
+#include "homals/shared.hpp"
 #include "scaling/als.hpp"
 #include "scaling/homogeneity.hpp"
 
@@ -145,4 +147,30 @@ TEST(ScalingHomogeneity, ResidualSumsExchangeAndCrossTable) {
       for (int d = 0; d < Kb; ++d) v += C[c + d * Ka] * Yb[d + s * Kb];
       EXPECT_DOUBLE_EQ(v, direct[static_cast<std::size_t>(c + s * Ka)]);
     }
+}
+
+// The dimensions shared out between two threads give the one-thread result
+// bit for bit, and every dimension is done once.
+TEST(ScalingHomogeneity, TwoThreadsShareTheDimensions) {
+  const int n = 5000, m = 2, p = 3;
+  const int K[m] = {3, 4};
+  const long off[m] = {0, 3};
+  std::vector<int> codes(static_cast<std::size_t>(n) * m);
+  for (int i = 0; i < n * m; ++i) codes[static_cast<std::size_t>(i)] = (i * 7) % 5;
+  std::vector<double> X(static_cast<std::size_t>(n) * p), Y1(7 * p), Y2(7 * p);
+  HomFixedStart(n, p, X.data());
+  HomCategorySums(codes.data(), n, m, off, K, X.data(), p, Y1.data());
+  oscat::older::SecondThread two;
+  const bool started = two.start(true);
+  std::vector<int> done(p, 0);
+  std::mutex guard;
+  for (int round = 0; round < 3; ++round)
+    two.split(p, [&](int s0, int s1) {
+      HomCategorySums(codes.data(), n, m, off, K, X.data(), p, Y2.data(), s0, s1);
+      std::lock_guard<std::mutex> lock(guard);
+      for (int s = s0; s < s1; ++s) ++done[static_cast<std::size_t>(s)];
+    });
+  EXPECT_EQ(Y1, Y2);
+  EXPECT_EQ(done, (std::vector<int>{3, 3, 3}));
+  (void)started;  // one core: the caller does every dimension itself
 }
