@@ -53,3 +53,41 @@ for spec in "1000000 fit" "100000 lasso"; do
 done
 # The engine alone: seconds per sweep over the objects and on the cross tables.
 for cases in 100000 1000000; do "$BUILD/bench/catreg_bench" "$cases"; done
+# --- HOMALS and OVERALS -------------------------------------------------------
+# The same 1,000,000 x 20 data: HOMALS on all twenty variables, OVERALS on
+# four sets of five (ordinal, single nominal, numerical, multiple nominal).
+# Seconds per iteration: the difference between a full run and one stopped
+# after two iterations, over the iterations in between (so the CSV read and
+# the data pass drop out); CPU seconds as well as wall time, since the wall
+# time of a shared machine says little.
+python3 "$HERE/catpca_make_data.py" 1000000 "$DATA"
+OVR_ANALYSIS="v1 v5 v9 v13 v17(ORDINAL) v2 v6 v10 v14 v18(SNOMINAL) v3 v7 v11 v15 v19(NUMERICAL) v4 v8 v12 v16 v20(MNOMINAL)"
+for proc in homals overals; do
+  for run in full two; do
+    limit=""
+    [ "$run" = two ] && limit="/MAXITERATIONS=2"
+    {
+      echo "GET DATA /TYPE=CSV /FILE='catpca_1000000.csv'."
+      if [ "$proc" = homals ]; then
+        echo "HOMALS VARIABLES=v1 TO v20(7) /DIMENSION=2 $limit /PRINT=HISTORY /PLOT=NONE."
+      else
+        echo "OVERALS VARIABLES=v1 TO v20(7) /ANALYSIS=$OVR_ANALYSIS /SETS=4(5,5,5,5)"
+        echo "  /DIMENSION=2 $limit /PRINT=HISTORY /PLOT=NONE."
+      fi
+    } > "$DATA/${proc}_${run}.sps"
+    ( cd "$DATA" && /usr/bin/time -f "%e %U %S %M" -o "$DATA/${proc}_${run}.time" \
+        "$OLDPWD/$BUILD/oscat" run "${proc}_${run}.sps" --format text > "$DATA/${proc}_${run}.out" )
+  done
+  iters=$(grep -E '^[0-9]+\[[a-z]\] ' "$DATA/${proc}_full.out" | tail -1 | sed -E 's/^([0-9]+).*/\1/')
+  read -r wf uf sf kb < "$DATA/${proc}_full.time"
+  read -r w2 u2 s2 _ < "$DATA/${proc}_two.time"
+  python3 - "$proc" "$iters" "$wf" "$uf" "$sf" "$kb" "$w2" "$u2" "$s2" <<'PY'
+import sys
+proc, iters = sys.argv[1], int(sys.argv[2])
+wf, uf, sf, kb, w2, u2, s2 = map(float, sys.argv[3:])
+k = max(iters - 2, 1)
+print("%s 1000000 cases: %.2f s total (%.2f s CPU), %d iterations, %.3f s per iteration (%.3f s CPU), peak %d MB"
+      % (proc, wf, uf + sf, iters, (wf - w2) / k, (uf + sf - u2 - s2) / k, kb / 1024))
+PY
+done
+rm -f "$DATA/catpca_1000000.csv"

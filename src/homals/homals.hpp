@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/workspace.hpp"
+#include "host/host.hpp"
 
 namespace oscat::homals {
 
@@ -44,5 +45,8 @@ bool parse(Settings& s);
 
 // The data pass, the analysis and every table, chart and file.
 void run(Settings& s);
+
+// The subcommand table, for the command reference's coverage test.
+host::KeywordTable subcommand_keywords();
 
 }  // namespace oscat::homals

@@ -237,7 +237,7 @@ bool Parser::plot_list(int which, bool* flags) {
     next();
   }
   if (t_.kind != TokenKind::Number) {
-    number(17630, 3, 2);
+    number(17630, 3, 2, {found()});
     if (t_.kind != TokenKind::RParen) {
       skip_subcommand();
       unread();
@@ -246,7 +246,7 @@ bool Parser::plot_list(int which, bool* flags) {
     return true;
   }
   if (!host::QDINT(t_.value) || t_.value < kMinLabel || t_.value > kMaxLabel) {
-    number(17631, 2, 2);
+    number(17631, 2, 2, {found()});
     s_.label_len[which] = kDefaultLabel;
   } else {
     s_.label_len[which] = static_cast<int>(t_.value);
@@ -260,7 +260,7 @@ void Parser::ndim() {
   next();
   if (t_.kind != TokenKind::LParen) {
     // A forgotten parenthesis before the numbers is assumed.
-    number(17656, 3, 2);
+    number(17656, 3, 2, {found()});
     if (t_.kind != TokenKind::Number) {
       unread();
       return;
@@ -269,7 +269,7 @@ void Parser::ndim() {
     next();
   }
   if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-    number(17657, 3, 2);
+    number(17657, 3, 2, {found()});
     while (!ends(t_) && t_.kind != TokenKind::RParen) next();
     if (ends(t_)) unread();
     return;
@@ -283,14 +283,14 @@ void Parser::ndim() {
   } else if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) {
     last = static_cast<int>(t_.value);
   } else {
-    number(17660, 3, 2);
+    number(17660, 3, 2, {found()});
     while (!ends(t_) && t_.kind != TokenKind::RParen) next();
     if (ends(t_)) unread();
     return;
   }
   close_paren(17661);
   if (last <= first) {
-    number(17658, 3, 2);
+    number(17658, 3, 2, {found()});
     return;
   }
   s_.ndim_first = first;
@@ -301,13 +301,13 @@ void Parser::ndim() {
 void Parser::matrix() {
   next_skip_equals();
   if (keyword() != K_OUT) {
-    number(17651, 2, 3);
+    number(17651, 2, 3, {found()});
     fatal_ = true;
     return;
   }
   next();
   if (t_.kind != TokenKind::LParen) {
-    number(17622, 3, 2);
+    number(17622, 3, 2, {found()});
     unread();
   }
   H().files.MTDINI();
@@ -347,6 +347,8 @@ bool Parser::checks() {
 }
 
 }  // namespace
+
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
 
 bool parse(Settings& s) { return Parser(s).run(); }
 

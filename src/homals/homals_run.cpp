@@ -44,23 +44,17 @@ bool data_pass(Settings& s, Analysis& a) {
   std::vector<char> odd(static_cast<std::size_t>(a.m), 0);
   a.labels.assign(s.object_by.size(), std::vector<double>(static_cast<std::size_t>(n), host::SYSMIS));
   a.case_numbers.assign(static_cast<std::size_t>(n), 0);
+  older::CategoryReader reader(a.var, a.K);
   int i = 0;
   cs.OBPINI();
   while (i < n && cs.OBSERV()) {
     a.case_numbers[static_cast<std::size_t>(i)] = cs.case_number();
     int observed = 0;
     for (int j = 0; j < a.m; ++j) {
-      const int v = a.var[static_cast<std::size_t>(j)];
-      const int K = a.K[static_cast<std::size_t>(j)];
-      int code = 0;
-      if (!H().dict.DICGET(v).is_string()) {
-        const double x = cs.value(v);
-        if (!cs.QAMISS(v, x)) {
-          // Values that are no category 1..K count as missing.
-          if (x >= 1 && x <= K && x == std::floor(x)) code = static_cast<int>(x);
-          else odd[static_cast<std::size_t>(j)] = 1;
-        }
-      }
+      // Values that are no category 1..K count as missing.
+      bool bad = false;
+      const int code = reader.code(static_cast<std::size_t>(j), bad);
+      if (bad) odd[static_cast<std::size_t>(j)] = 1;
       a.codes[i + static_cast<long>(j) * n] = code;
       if (code > 0) {
         ++observed;
@@ -78,7 +72,8 @@ bool data_pass(Settings& s, Analysis& a) {
   }
   cs.OBPEND();
   for (int j = 0; j < a.m; ++j)
-    if (odd[static_cast<std::size_t>(j)])
+    // A variable without a valid maximum was reported by its syntax message.
+    if (odd[static_cast<std::size_t>(j)] && a.K[static_cast<std::size_t>(j)] > 0)
       frame::report("HOM var ^1 values not in 1 to ^2.",
                     {var_name(a.var[static_cast<std::size_t>(j)]), frame::integer(a.K[static_cast<std::size_t>(j)])},
                     frame::kWarning);
@@ -169,14 +164,16 @@ void reduced(int p) {
 // Y_j = centroids of X per category, into the K_j x p block of each variable;
 // X is n x p with leading dimension n. Returns nothing; fit_s (when given)
 // receives sum_j sum_c f_jc y_jcs^2.
-void centroids(const Analysis& a, const double* X, int p, double* Y, double* fit) {
+void centroids(const Analysis& a, const double* X, int p, double* Y, double* fit, older::SecondThread& two) {
   if (fit) std::fill(fit, fit + p, 0.0);
+  two.split(p, [&](int s0, int s1) {
+    scaling::HomCategorySums(a.codes, a.n, a.m, a.yoff.data(), a.K.data(), X, p, Y, s0, s1);
+  });
   for (int j = 0; j < a.m; ++j) {
     const auto J = static_cast<std::size_t>(j);
     const int K = a.K[J];
     double* Yj = Y + a.yoff[J] * p;
     const double* f = a.f + a.yoff[J];
-    scaling::IndicatorSums(a.codes + static_cast<long>(j) * a.n, a.n, X, a.n, p, Yj, K, K, K, Into::Replace);
     for (int c = 0; c < K; ++c) {
       const double inv = f[c] > 0 ? 1.0 / f[c] : 0.0;
       for (int t = 0; t < p; ++t) Yj[c + static_cast<long>(t) * K] *= inv;
@@ -233,19 +230,19 @@ void run(Settings& s) {
   scaling::HomScaleRows(n, p, a.w, a.X, a.X);
 
   std::vector<double> fit(static_cast<std::size_t>(p0));
+  // Two threads pay off from a few hundred thousand codes per pass.
+  older::SecondThread two;
+  two.start(static_cast<long>(n) * a.m >= 400000);
   float previous = 0.0f;
   const auto converge = static_cast<float>(s.converge);
   for (int it = 1; p > 0; ++it) {
     if (h.num.ATNJMP()) return;
     if (it > 1) scaling::HomScaleRows(n, p, a.w, a.X, a.X);
     h.num.ODOMTR("Iteration", it - 1);
-    centroids(a, a.X, p, a.Y, fit.data());
-    std::fill(Xnew, Xnew + static_cast<long>(n) * p, 0.0);
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      scaling::IndicatorScatter(a.codes + static_cast<long>(j) * n, n, a.Y + a.yoff[J] * p, a.K[J], p, Xnew, n,
-                                a.K[J], Into::Add);
-    }
+    centroids(a, a.X, p, a.Y, fit.data(), two);
+    two.split(p, [&](int s0, int s1) {
+      scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.K.data(), a.Y, p, Xnew, s0, s1);
+    });
     // The fit is summed and compared in single precision.
     float current = 0.0f;
     for (int t = 0; t < p; ++t) current += static_cast<float>(fit[static_cast<std::size_t>(t)] / a.m);
@@ -296,7 +293,7 @@ void run(Settings& s) {
   const double root_n = std::sqrt(static_cast<double>(n));
   scaling::MatMul('N', 'N', n, p, p, root_n, a.X, n, Q, p, 0.0, Xnew, n);
   std::copy(Xnew, Xnew + static_cast<long>(n) * p, a.X);
-  centroids(a, a.X, p, a.Y, nullptr);
+  centroids(a, a.X, p, a.Y, nullptr, two);
   a.discrimination.assign(static_cast<std::size_t>(a.m) * p, 0.0);
   for (int j = 0; j < a.m; ++j) {
     const auto J = static_cast<std::size_t>(j);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "frame/messages.hpp"
 #include "frame/workspace.hpp"
@@ -30,7 +31,7 @@ bool TokenCursor::varlist_max(const VarlistNotes& notes, bool& bad_max,
     if (rc == 2 && ends(t_)) break;
     if (rc != 0) return false;
     if (t_.kind != host::TokenKind::LParen) {
-      say(notes.no_lparen);
+      say(notes.no_lparen, {found()});
       return false;
     }
     next();
@@ -38,7 +39,7 @@ bool TokenCursor::varlist_max(const VarlistNotes& notes, bool& bad_max,
     // Without a valid maximum the variable has no categories, which the data
     // checks report.
     if (t_.kind != host::TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) {
-      say(notes.bad_max);
+      say(notes.bad_max, {found()});
       bad_max = true;
       if (t_.kind == host::TokenKind::RParen) unread();
     } else if (t_.value > kMaxCategories) {
@@ -63,7 +64,7 @@ int TokenCursor::integer_setting(int at_least, int invalid, int fallback) {
     next();
     return v;
   }
-  number(invalid, 2, frame::kWarning);
+  number(invalid, 2, frame::kWarning, {found()});
   return fallback;
 }
 
@@ -74,14 +75,14 @@ double TokenCursor::positive_setting(int invalid, double fallback) {
     next();
     return v;
   }
-  number(invalid, 2, frame::kWarning);
+  number(invalid, 2, frame::kWarning, {found()});
   return fallback;
 }
 
 void TokenCursor::close_paren(int missing) {
   next();
   if (t_.kind != host::TokenKind::RParen) {
-    number(missing, 3, frame::kWarning);
+    number(missing, 3, frame::kWarning, {found()});
     unread();
   }
 }
@@ -118,7 +119,7 @@ int TokenCursor::matrix_file(int bad_file, int no_rparen) {
   next_skip_equals();
   if (t_.kind == host::TokenKind::Name && t_.text == "OUT") next();
   if (t_.kind != host::TokenKind::LParen) {
-    number(bad_file, 2, frame::kError, {shown()});
+    number(bad_file, 2, frame::kError, {found()});
     return 0;
   }
   H().files.MTDINI();
@@ -133,6 +134,60 @@ int TokenCursor::matrix_file(int bad_file, int no_rparen) {
   }
   close_paren(no_rparen);
   return h;
+}
+
+bool SecondThread::start(bool worth_it) {
+  if (!worth_it || std::thread::hardware_concurrency() < 2) return false;
+  try {
+    thread_ = std::thread([this] { loop(); });
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+void SecondThread::split(int p, const std::function<void(int, int)>& fn) {
+  if (!thread_.joinable() || p < 2) {
+    fn(0, p);
+    return;
+  }
+  const int half = p / 2;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fn_ = &fn;
+    s0_ = half;
+    s1_ = p;
+    pending_ = true;
+  }
+  wake_.notify_one();
+  fn(0, half);
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [this] { return !pending_; });
+}
+
+void SecondThread::loop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return pending_ || quit_; });
+    if (quit_) return;
+    const auto* fn = fn_;
+    const int s0 = s0_, s1 = s1_;
+    lock.unlock();
+    (*fn)(s0, s1);
+    lock.lock();
+    pending_ = false;
+    done_.notify_one();
+  }
+}
+
+void SecondThread::stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
 }
 
 void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vector<int>& list, int mx) {
@@ -155,6 +210,28 @@ int count_objects(int nobserv) {
   while (cs.OBSERV() && (nobserv == 0 || n < nobserv)) ++n;
   cs.OBPEND();
   return n;
+}
+
+CategoryReader::CategoryReader(const std::vector<int>& vars, const std::vector<int>& K) : vars_(vars), K_(K) {
+  for (std::size_t j = 0; j < vars.size(); ++j) {
+    string_.push_back(H().dict.DICGET(vars[j]).is_string() ? 1 : 0);
+    missing_.emplace_back(static_cast<std::size_t>(std::max(K[j], 0)) + 1, static_cast<signed char>(-1));
+  }
+}
+
+int CategoryReader::code(std::size_t j, bool& odd) {
+  if (string_[j]) return 0;
+  auto& cs = H().cases;
+  const int v = vars_[j];
+  const double x = cs.value(v);
+  if (x >= 1 && x <= K_[j] && x == std::floor(x)) {
+    const auto c = static_cast<std::size_t>(x);
+    signed char& m = missing_[j][c];
+    if (m < 0) m = cs.QAMISS(v, x) ? 1 : 0;
+    return m ? 0 : static_cast<int>(c);
+  }
+  if (!cs.QAMISS(v, x)) odd = true;
+  return 0;
 }
 
 long block_offsets(const std::vector<int>& K, std::vector<long>& off) {
@@ -188,6 +265,30 @@ void memory_shortfall(std::string_view procedure, double bytes) {
   if (amount.size() < 8) line.erase(dots + amount.size());
   h.listing.PRTLNC(line + " " + unit + " of memory.");
   h.workspace.SHOMEM();
+}
+
+void memory_allocated(std::string_view procedure, double bytes) {
+  auto& h = H();
+  const auto [amount, unit] = h.workspace.MEMALU(bytes);
+  std::string line = std::string(procedure) + " has allocated .............";
+  const std::size_t dots = line.size() - 13;
+  for (std::size_t k = 0; k < amount.size() && k < 13; ++k) line[dots + k] = amount[k];
+  if (amount.size() < 13) line.erase(dots + amount.size());
+  h.listing.PRTLNC(line + " " + unit + " of memory.");
+}
+
+double* matrix_vector(frame::Workspace& ws, std::size_t count) {
+  if (double* v = ws.get<double>(count)) return v;
+  auto& h = H();
+  const auto [amount, unit] = h.workspace.MEMALU(8.0 * static_cast<double>(count));
+  std::string line = "To write matrix vector additional memory of ........";
+  const std::size_t dots = line.size() - 8;
+  for (std::size_t k = 0; k < amount.size() && k < 8; ++k) line[dots + k] = amount[k];
+  if (amount.size() < 8) line.erase(dots + amount.size());
+  h.listing.PRTLNC(line + " " + unit);
+  h.listing.PRTLNC("required.");
+  number(10627, 2, frame::kError);
+  return nullptr;
 }
 
 bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
@@ -357,7 +458,8 @@ bool chart(const ChartSpec& spec, const std::vector<ChartPoint>& points) {
   for (int k = 0; k < d; ++k) dc.push_back(cx.CX_ADDAGGREGATE(id, dim_label(spec.first + k), false));
   if (d == 1) {
     // One dimension: the points along x by label, their values up the y axis.
-    cx.CX_ADDXYDIMENSIONWITHAXIS(id, lc, dc[0], msg.CX_NSTRING("E61001"), dim_label(spec.first));
+    cx.CX_ADDXYDIMENSIONWITHAXIS(id, lc, dc[0], msg.CX_NSTRING("E61001"),
+                                 spec.value_title != 0 ? spec.value_title : dim_label(spec.first));
     cx.CX_ADDYREFERENCELINE(id, 0);
   } else if (d == 2) {
     cx.CX_ADDXYDIMAXISWITHSAMERATIO(id, dc[0], dc[1], dim_label(spec.first), dim_label(spec.first + 1));

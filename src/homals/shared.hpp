@@ -5,7 +5,10 @@
 // (homogeneity.hpp, als.hpp, linalg.hpp).
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -53,6 +56,14 @@ class TokenCursor {
   }
   // The token as the user typed it, for messages.
   std::string shown() const { return t_.raw.empty() ? t_.text : t_.raw; }
+  // What was found instead of what a message asked for: the token quoted,
+  // or the end of the subcommand.
+  std::string found() const {
+    if (t_.kind == host::TokenKind::End) return "the end of the command";
+    if (t_.kind == host::TokenKind::Slash) return "the end of the subcommand";
+    const std::string t = shown();
+    return !t.empty() && (t[0] == '\'' || t[0] == '"') ? t : "'" + t + "'";
+  }
   // 1-based entry of `table` the current name matches, 0 for none.
   int match(host::KeywordTable table) const {
     return t_.kind == host::TokenKind::Name ? host::QABMCH(t_.text, table) : 0;
@@ -88,6 +99,34 @@ class TokenCursor {
                    const std::function<void(const std::vector<int>&, int)>& add);
 };
 
+// A second thread for the passes over the objects, started once per run and
+// then only handed jobs. `split` shares the p dimensions out: the caller does
+// the first half, the helper the rest; the dimensions of those passes are
+// independent and each keeps its order of sums, so one or two threads give
+// the same results.
+class SecondThread {
+ public:
+  SecondThread() = default;
+  SecondThread(const SecondThread&) = delete;
+  SecondThread& operator=(const SecondThread&) = delete;
+  ~SecondThread() { stop(); }
+  // Starts the thread when `worth_it` and the machine has two cores; false
+  // when it runs alone.
+  bool start(bool worth_it);
+  // fn(s0, s1) over dimensions 0..p-1.
+  void split(int p, const std::function<void(int, int)>& fn);
+
+ private:
+  void loop();
+  void stop();
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const std::function<void(int, int)>* fn_ = nullptr;
+  int s0_ = 0, s1_ = 0;
+  bool pending_ = false, quit_ = false;
+};
+
 // Largest category maximum of a VARIABLES list: the category tables are
 // K x p per variable, and codes above this are no categorical data.
 inline constexpr double kMaxCategories = 9999;
@@ -99,6 +138,23 @@ void add_or_update(std::vector<int>& vars, std::vector<int>& max, const std::vec
 // The number of objects a data pass gives: every case, or the first
 // `nobserv` (0: all). Counted first so that every array is asked for once.
 int count_objects(int nobserv);
+
+// The category number of each analysis variable in the current case of a
+// data pass: a whole number 1..K is its category; a missing value, a string
+// variable, or any other value gives 0 (the last flagged as `odd`). The
+// host's missing-value test is asked once per category value of a variable,
+// not once per case.
+class CategoryReader {
+ public:
+  CategoryReader(const std::vector<int>& vars, const std::vector<int>& K);
+  int code(std::size_t j, bool& odd);
+
+ private:
+  const std::vector<int>& vars_;
+  const std::vector<int>& K_;
+  std::vector<char> string_;
+  std::vector<std::vector<signed char>> missing_;  // per category: -1 unknown, 0 valid, 1 missing
+};
 
 // Offsets of consecutive blocks of sizes K (appended to `off`); their total.
 long block_offsets(const std::vector<int>& K, std::vector<long>& off);
@@ -120,6 +176,17 @@ void memory_shortfall(std::string_view procedure, double bytes);
 // and false.
 bool entry_memory(frame::Workspace& ws, std::string_view procedure, std::size_t v,
                   std::initializer_list<std::size_t> sizes);
+
+// The workspace report after the data checks: "<PROC> has allocated
+// ............." with the amount of `bytes` over the dots, its unit and
+// "of memory.", in the listing.
+void memory_allocated(std::string_view procedure, double bytes);
+
+// The block a matrix file's values are gathered in before they are written:
+// `count` doubles from `ws`. On a shortfall the listing says "To write matrix
+// vector additional memory of ........" with the amount and "required.",
+// error 10627 follows, and nullptr is returned.
+double* matrix_vector(frame::Workspace& ws, std::size_t count);
 
 // Which procedure saves: its numbered "name exists" error and its default root.
 struct SaveCodes {
@@ -174,6 +241,7 @@ struct ChartSpec {
   int d = 2;                 // number of dimensions shown
   int label_length = 12;     // 0: unlabelled
   host::Msg legend = 0;
+  host::Msg value_title = 0; // d = 1: the title of the value axis (0: the dimension)
 };
 // Builds and emits the chart; killed when it has no points or an error was
 // reported. False when nothing was emitted.

@@ -32,6 +32,9 @@ struct Analysis {
   double* Ymult = nullptr;   // K_j x p multiple category coordinates (centroids of the residual)
   double* q = nullptr;       // single quantifications
   double* weights = nullptr; // p per variable
+  double* GX = nullptr;      // K_j x p per variable: category sums of X
+  double* C = nullptr;       // cross tables G_j'G_l of the variables of a set
+  std::vector<long> coff;    // m x m: offset of G_j'G_l in C (-1: other sets)
   std::vector<HistoryRow> history;
   bool crit_reached = false;
   std::vector<double> set_loss;   // K x p

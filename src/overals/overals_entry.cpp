@@ -9,6 +9,8 @@ namespace oscat {
 
 void run_overals() {
   using host::H;
+  // The frame sets the split aside for the run; SAVE needs to know of it.
+  const bool split = H().cases.split_count() > 0;
   frame::ProcedureFrame f({"Overals", "OVERAL"});
   f.run([&] {
     auto& h = H();
@@ -30,6 +32,7 @@ void run_overals() {
     f.credit(credit);
     overals::Settings s;
     s.ws = &f.workspace();
+    s.split_file = split;
     if (overals::parse(s) && !h.msg.error_flag()) overals::run(s);
     h.tokens.skip_command();
   });

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "frame/messages.hpp"
+#include "frame/workspace.hpp"
 #include "homals/shared.hpp"
 #include "overals/analysis.hpp"
 #include "scaling/als.hpp"
@@ -384,18 +385,32 @@ bool matrix_file(int handle, const Analysis& a) {
   dict.push_back({"VARTYPE_", 8, "", {}, {}});
   dict.push_back({"SET_", 0, "", {}, {}});
   for (int s = 1; s <= a.p; ++s) dict.push_back({"DIM" + std::to_string(s), 0, "", {}, {}});
-  const bool flagged = h.msg.error_flag();
-  if (!f.MTDDIC(handle, dict)) return false;
-  std::vector<host::FileValue> rec;
+  // The values of every record are gathered in one block first: a
+  // shortfall is known before anything is written.
+  std::size_t rows = static_cast<std::size_t>(a.n);
+  for (int j = 0; j < a.m; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    const bool single = a.level[J] != MNOMINAL;
+    for (int c = 0; c < a.Kj[J]; ++c)
+      if (a.f[a.yoff[J] + c] > 0) rows += single ? 4 : 2;
+    if (single) rows += 2;
+  }
+  // Its own block: a shortfall here is the matrix file's, not the analysis'.
+  frame::Workspace ws;
+  double* values = older::matrix_vector(ws, rows * static_cast<std::size_t>(a.p));
+  if (values == nullptr) return true;  // reported; nothing is written
+  struct Head {
+    const char* type;
+    std::string level;
+    int j;
+  };
+  std::vector<Head> heads;
+  heads.reserve(rows);
   auto write = [&](const char* type, const std::string& level, int j, auto value) {
-    rec.clear();
-    rec.push_back(host::FileValue::str(type));
-    rec.push_back(host::FileValue::str(level));
-    rec.push_back(host::FileValue::str(j < 0 ? "" : h.dict.DICGET(a.var[static_cast<std::size_t>(j)]).name));
-    rec.push_back(host::FileValue::str(j < 0 ? "" : kType[a.level[static_cast<std::size_t>(j)]]));
-    rec.push_back(host::FileValue::num(j < 0 ? host::SYSMIS : a.set[static_cast<std::size_t>(j)] + 1));
-    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(value(s)));
-    return f.MTDWRT(handle, rec);
+    double* v = values + heads.size() * static_cast<std::size_t>(a.p);
+    for (int s = 0; s < a.p; ++s) v[s] = value(s);
+    heads.push_back({type, level, j});
+    return true;
   };
   bool ok = true;
   for (int i = 0; i < a.n && ok; ++i)
@@ -427,6 +442,20 @@ bool matrix_file(int handle, const Analysis& a) {
       if (ok) ok = write("WEIGHT_", "", j, [&](int s) { return w[s]; });
     }
   }
+  const bool flagged = h.msg.error_flag();
+  if (!f.MTDDIC(handle, dict)) return false;
+  std::vector<host::FileValue> rec;
+  for (std::size_t r = 0; r < heads.size() && ok; ++r) {
+    const int j = heads[r].j;
+    rec.clear();
+    rec.push_back(host::FileValue::str(heads[r].type));
+    rec.push_back(host::FileValue::str(heads[r].level));
+    rec.push_back(host::FileValue::str(j < 0 ? "" : h.dict.DICGET(a.var[static_cast<std::size_t>(j)]).name));
+    rec.push_back(host::FileValue::str(j < 0 ? "" : kType[a.level[static_cast<std::size_t>(j)]]));
+    rec.push_back(host::FileValue::num(j < 0 ? host::SYSMIS : a.set[static_cast<std::size_t>(j)] + 1));
+    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(values[r * static_cast<std::size_t>(a.p) + static_cast<std::size_t>(s)]));
+    ok = f.MTDWRT(handle, rec);
+  }
   if (!ok) return false;
   f.MTDCLS(handle);
   if (!flagged && h.msg.error_flag()) return false;
@@ -437,13 +466,14 @@ bool matrix_file(int handle, const Analysis& a) {
 void charts(const Settings& s, const Analysis& a) {
   bool any = false;
   for (bool b : s.plot) any = any || b;
-  if (!any || a.p < 2) return;
+  if (!any) return;
   older::ChartSpec spec;
   spec.chart_template = "OVERALS";
   spec.first = std::max(0, std::min(s.ndim_first, a.p) - 1);
   spec.d = std::max(2, std::min(s.ndim_last, a.p) - spec.first);
   auto& m = H().msg;
-  if (s.plot[P_OBJECT]) {
+  const bool planes = a.p >= 2;
+  if (planes && s.plot[P_OBJECT]) {
     std::vector<older::ChartPoint> pts;
     for (int i = 0; i < a.n; ++i) {
       std::vector<double> xy(static_cast<std::size_t>(a.p));
@@ -453,7 +483,7 @@ void charts(const Settings& s, const Analysis& a) {
     spec.title = m.CX_NSTRING("61701");
     older::chart(spec, pts);
   }
-  if (s.plot[P_LOADING]) {
+  if (planes && s.plot[P_LOADING]) {
     std::vector<older::ChartPoint> pts;
     for (int j = 0; j < a.m; ++j) {
       const auto J = static_cast<std::size_t>(j);
@@ -480,13 +510,42 @@ void charts(const Settings& s, const Analysis& a) {
     }
     return pts;
   };
-  if (s.plot[P_QUANT]) {
+  if (planes && s.plot[P_QUANT]) {
     spec.title = m.CX_NSTRING("61703");
     older::chart(spec, category_points(false));
   }
-  if (s.plot[P_CENTROID]) {
+  if (planes && s.plot[P_CENTROID]) {
     spec.title = m.CX_NSTRING("61704");
     older::chart(spec, category_points(true));
+  }
+  if (s.plot[P_TRANS]) {
+    // One chart per variable: each category's quantification (single
+    // variables) or its coordinates in the plotted dimensions (multiple
+    // ones, a group per dimension).
+    older::ChartSpec ts;
+    ts.chart_template = "OVERALS";
+    ts.first = 0;
+    ts.d = 1;
+    for (int j = 0; j < a.m; ++j) {
+      const auto J = static_cast<std::size_t>(j);
+      const int v = a.var[J];
+      if (!s.trans_vars.empty() && std::find(s.trans_vars.begin(), s.trans_vars.end(), v) == s.trans_vars.end())
+        continue;
+      const int K = a.Kj[J];
+      const bool single = a.level[J] != MNOMINAL;
+      std::vector<older::ChartPoint> pts;
+      for (int t = single ? 0 : spec.first; t < (single ? 1 : spec.first + spec.d) && t < a.p; ++t)
+        for (int c = 1; c <= K; ++c) {
+          if (a.f[a.yoff[J] + c - 1] <= 0) continue;
+          const double y = single ? a.q[a.yoff[J] + c - 1] : a.Ymj(j)[c - 1 + static_cast<long>(t) * K];
+          pts.push_back({H().pivot.BP_VARVALUE(v, static_cast<double>(c)),
+                         single ? 0 : frame::composite("^1, Dimension ^2", {H().pivot.BP_VARIABLE(v), dim(t)}),
+                         {y}});
+        }
+      ts.title = frame::composite("61705^1", {H().pivot.BP_VARIABLE(v)});
+      ts.value_title = key(single ? "Quantification" : "Category Quantifications");
+      older::chart(ts, pts);
+    }
   }
 }
 
@@ -551,7 +610,9 @@ void output(const Settings& s, const Analysis& a) {
   if (s.print[R_CENTROID]) centroids(a);
   if (s.print[R_OBJECT]) object_scores(a);
   charts(s, a);
-  if (s.save) {
+  if (s.save && s.split_file) {
+    older::number(18028, 2, frame::kWarning);
+  } else if (s.save) {
     const int dims = s.save_dims > 0 ? std::min(s.save_dims, a.p) : a.p;
     older::save_object_scores(older::kOveralsSave, s.save_root, dims, a.n, a.X, a.n, a.case_numbers);
   }

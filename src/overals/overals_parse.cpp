@@ -136,7 +136,7 @@ void Parser::analysis() {
     }
     int level = ORDINAL;
     if (t_.kind != TokenKind::LParen) {
-      fail(18025);
+      fail(18025, {found()});
       skip_subcommand();
       return;
     }
@@ -168,8 +168,9 @@ void Parser::analysis() {
 
 // K (n_1 ... n_K)
 void Parser::sets() {
-  auto bad = [&](int n) {
-    fail(n);
+  // Each message names what was found, or the counts that disagree.
+  auto bad = [&](int n, std::vector<std::string> params = {}) {
+    fail(n, std::move(params));
     fail(18038);
     s_.set_sizes.clear();
     skip_subcommand();
@@ -180,23 +181,23 @@ void Parser::sets() {
     return;
   }
   if (!seen_[S_ANALYSIS]) return bad(18080);
-  if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) return bad(18062);
+  if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) return bad(18062, {found()});
   const int K = static_cast<int>(t_.value);
-  if (K > static_cast<int>(s_.analysis.size())) return bad(18063);
+  if (K > static_cast<int>(s_.analysis.size())) return bad(18063, {std::to_string(K), std::to_string(s_.analysis.size())});
   next();
-  if (t_.kind != TokenKind::LParen) return bad(18027);
+  if (t_.kind != TokenKind::LParen) return bad(18027, {found()});
   std::vector<int> sizes;
   for (next(); t_.kind != TokenKind::RParen; next()) {
-    if (ends(t_)) return bad(18027);
+    if (ends(t_)) return bad(18027, {found()});
     if (t_.kind == TokenKind::Comma) continue;
-    if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) return bad(18037);
+    if (t_.kind != TokenKind::Number || !host::QDINT(t_.value) || t_.value < 1) return bad(18037, {found()});
     sizes.push_back(static_cast<int>(t_.value));
   }
   next();
-  if (static_cast<int>(sizes.size()) != K) return bad(18064);
+  if (static_cast<int>(sizes.size()) != K) return bad(18064, {std::to_string(sizes.size()), std::to_string(K)});
   long sum = 0;
   for (int v : sizes) sum += v;
-  if (sum != static_cast<long>(s_.analysis.size())) return bad(18065);
+  if (sum != static_cast<long>(s_.analysis.size())) return bad(18065, {std::to_string(sum), std::to_string(s_.analysis.size())});
   s_.set_sizes = sizes;
 }
 
@@ -246,6 +247,33 @@ void Parser::plot() {
       case K_QUANT: flags[P_QUANT] = named = true; break;
       case K_LOADING: flags[P_LOADING] = named = true; break;
       case K_CENTROID: flags[P_CENTROID] = named = true; break;
+      case K_TRANS: {
+        // TRANS(varlist): transformation plots of those analysis variables.
+        flags[P_TRANS] = named = true;
+        next();
+        if (t_.kind != TokenKind::LParen) {
+          s_.trans_vars.clear();
+          unread();
+          break;
+        }
+        std::vector<int> list;
+        std::string bad;
+        const int rc = H().tokens.PRUVL2(list, s_.analysis, bad);
+        next();
+        if (rc != 0) {
+          frame::report("OVR TRANS var ^1 not analysed.", {frame::text(bad.empty() ? shown() : bad)}, kWarning, 3);
+          while (!ends(t_) && t_.kind != TokenKind::RParen) next();
+          if (ends(t_)) unread();
+          break;
+        }
+        for (int v : list)
+          if (std::find(s_.trans_vars.begin(), s_.trans_vars.end(), v) == s_.trans_vars.end()) s_.trans_vars.push_back(v);
+        if (t_.kind != TokenKind::RParen) {
+          number(18020, 3, kWarning, {found()});
+          unread();
+        }
+        break;
+      }
       case K_ALL:
         std::fill(std::begin(flags), std::end(flags), true);
         named = true;
@@ -322,11 +350,16 @@ bool Parser::checks() {
     s_.ndim_first = 1;
     s_.ndim_last = std::min(2, s_.p);
   }
-  if (s_.save && s_.save_dims > s_.p) s_.save_dims = s_.p;
+  if (s_.save && s_.save_dims > s_.p) {
+    number(18015, 2, kWarning, {std::to_string(s_.p)});
+    s_.save_dims = s_.p;
+  }
   return true;
 }
 
 }  // namespace
+
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
 
 bool parse(Settings& s) { return Parser(s).run(); }
 

@@ -46,27 +46,23 @@ bool data_pass(Settings& s, Analysis& a) {
   if (a.codes == nullptr || a.own == nullptr || a.f == nullptr) return false;
   std::vector<char> odd(static_cast<std::size_t>(a.m), 0);
   a.case_numbers.assign(static_cast<std::size_t>(n), 0);
+  older::CategoryReader reader(a.var, a.Kj);
   int i = 0;
   cs.OBPINI();
   while (i < n && cs.OBSERV()) {
     a.case_numbers[static_cast<std::size_t>(i)] = cs.case_number();
     for (int j = 0; j < a.m; ++j) {
-      const int v = a.var[static_cast<std::size_t>(j)];
-      int code = 0;
-      if (!H().dict.DICGET(v).is_string()) {
-        const double x = cs.value(v);
-        if (!cs.QAMISS(v, x)) {
-          if (x >= 1 && x <= a.Kj[static_cast<std::size_t>(j)] && x == std::floor(x)) code = static_cast<int>(x);
-          else odd[static_cast<std::size_t>(j)] = 1;
-        }
-      }
+      bool bad = false;
+      const int code = reader.code(static_cast<std::size_t>(j), bad);
+      if (bad) odd[static_cast<std::size_t>(j)] = 1;
       a.own[i + static_cast<long>(j) * n] = code;
     }
     ++i;
   }
   cs.OBPEND();
   for (int j = 0; j < a.m; ++j)
-    if (odd[static_cast<std::size_t>(j)])
+    // A variable without a valid maximum was reported by its syntax message.
+    if (odd[static_cast<std::size_t>(j)] && a.Kj[static_cast<std::size_t>(j)] > 0)
       frame::report("HOM var ^1 values not in 1 to ^2.",
                     {var_name(a.var[static_cast<std::size_t>(j)]), frame::integer(a.Kj[static_cast<std::size_t>(j)])},
                     frame::kWarning);
@@ -122,10 +118,49 @@ bool checks(Settings& s, Analysis& a) {
     if (a.level[J] != MNOMINAL) ++single_cap;
   }
   if (!ok) return false;
+  // Parameters against objects: a free variable that puts every object of
+  // its set in a category of its own (18070), or a set whose free directions
+  // may span every centred score of its objects (18069), may fit any object
+  // scores: its loss says nothing about the data.
+  std::vector<int> in_set(static_cast<std::size_t>(a.K), 0), params(static_cast<std::size_t>(a.K), 0);
+  std::vector<char> said(static_cast<std::size_t>(a.K), 0);
+  for (int k = 0; k < a.K; ++k) {
+    int first = 0;
+    while (a.set[static_cast<std::size_t>(first)] != k) ++first;
+    for (int i = 0; i < a.n; ++i)
+      if (a.codes[i + static_cast<long>(first) * a.n] > 0) ++in_set[static_cast<std::size_t>(k)];
+  }
+  for (int j = 0; j < a.m; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    const auto k = static_cast<std::size_t>(a.set[J]);
+    int nonempty = 0;
+    for (int c = 0; c < a.Kj[J]; ++c)
+      if (a.f[a.yoff[J] + c] > 0) ++nonempty;
+    // Free directions of the variable's part of the set prediction: a
+    // multiple nominal variable (or a single nominal one in one dimension)
+    // spans its centred indicator columns, any other single variable one.
+    const bool free = a.level[J] == MNOMINAL || (a.level[J] == SNOMINAL && s.p == 1);
+    params[k] += free ? nonempty - 1 : 1;
+    if (free && nonempty >= in_set[k]) {
+      number(18070, 2, frame::kWarning, {H().dict.DICGET(a.var[J]).name, std::to_string(nonempty)});
+      said[k] = 1;
+    }
+  }
+  for (int k = 0; k < a.K; ++k) {
+    const auto K = static_cast<std::size_t>(k);
+    if (!said[K] && params[K] >= in_set[K] - 1)
+      number(18069, 2, frame::kWarning,
+             {std::to_string(k + 1), std::to_string(params[K]), std::to_string(in_set[K])});
+  }
+  int used = 0;
+  for (char c : a.in_any) used += c;
   int L = 0;
   if (a.K == 2) L = std::min(cap[0], cap[1]);
   else for (int c : cap) L += c;
-  L = std::max(1, std::min(L, a.n - 1));
+  // Only the objects that take part in some set span the object scores.
+  if (used < a.n && s.p > used - 1 && L > used - 1)
+    number(18085, 2, frame::kWarning, {std::to_string(used), std::to_string(a.n)});
+  L = std::max(1, std::min(L, used - 1));
   a.p = s.p;
   if (a.p > L) {
     frame::report("OVR too many dim, set to ^1.", {frame::integer(L)}, frame::kWarning);
@@ -175,8 +210,9 @@ double orthonormalize(int n, int p, double* Z, double* X, double* work, bool& fa
   return root_sum;
 }
 
-// Right-multiplies every K x p block, n x p set prediction and weight vector
-// by the p x p rotation V. `scratch` holds n x p doubles.
+// Right-multiplies every K x p block and weight vector by the p x p rotation
+// V (the set predictions are formed afresh from them). `scratch` holds
+// K x p doubles for the largest K.
 void rotate(Analysis& a, const double* V, double* scratch) {
   const int p = a.p;
   auto turn = [&](double* M, long rows) {
@@ -191,78 +227,93 @@ void rotate(Analysis& a, const double* V, double* scratch) {
     double* w = a.weights + static_cast<long>(j) * p;
     turn(w, 1);
   }
-  for (int k = 0; k < a.K; ++k) turn(a.S + static_cast<long>(k) * a.n * p, a.n);
 }
 
 }  // namespace
 
-// One sweep over the sets: every variable's quantification against X, the
-// set predictions S (n x p per set) kept up to date. `T` is n x p scratch,
-// `Yhat` K x p scratch for the largest K.
+// One sweep over the sets: every variable's quantification against X, in
+// order. A variable's partial residual is X less the prediction of its set,
+// S_k = sum over the set's variables l of G_l Y_l, so its category sums are
+// G_j'X - sum_l (G_j'G_l) Y_l: the sums of X once per sweep and the set's
+// cross tables do the work of a pass over the objects per variable. `Yhat`
+// is K x p scratch for the largest K.
 // With `numerical`, single nominal and ordinal variables are quantified as
 // numerical ones (the initial configuration).
-void sweep(Analysis& a, const double* X, double* T, double* Yhat, double* work, bool numerical = false) {
+void sweep(Analysis& a, const double* X, double* Yhat, double* work, older::SecondThread& two,
+           bool numerical = false) {
   const int n = a.n, p = a.p;
-  const auto np = static_cast<long>(n) * p;
-  for (int k = 0; k < a.K; ++k) {
-    double* S = a.S + k * np;
-    std::fill(S, S + np, 0.0);
-    for (int j = 0; j < a.m; ++j)
-      if (a.set[static_cast<std::size_t>(j)] == k)
-        scaling::IndicatorScatter(a.codes + static_cast<long>(j) * n, n, a.Yj(j), a.Kj[static_cast<std::size_t>(j)], p,
-                                  S, n, a.Kj[static_cast<std::size_t>(j)], Into::Add);
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      if (a.set[J] != k) continue;
-      const int K = a.Kj[J];
-      const int* codes = a.codes + static_cast<long>(j) * n;
-      const double* f = a.f + a.yoff[J];
-      double* Y = a.Yj(j);
-      // Yhat = D^-1 G'(X - S) + Y: the centroids of the partial residual.
-      for (long t = 0; t < np; ++t) T[t] = X[t] - S[t];
-      scaling::IndicatorSums(codes, n, T, n, p, Yhat, K, K, K, Into::Replace);
+  two.split(p, [&](int s0, int s1) {
+    scaling::HomCategorySums(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), X, p, a.GX, s0, s1);
+  });
+  for (int j = 0; j < a.m; ++j) {
+    const auto J = static_cast<std::size_t>(j);
+    const int K = a.Kj[J];
+    const double* f = a.f + a.yoff[J];
+    double* Y = a.Yj(j);
+    // Yhat = D^-1 G'(X - S) + Y: the centroids of the partial residual.
+    const double* gx = a.GX + a.yoff[J] * p;
+    std::copy(gx, gx + static_cast<long>(K) * p, Yhat);
+    for (int l = 0; l < a.m; ++l) {
+      const long at = a.coff[J * static_cast<std::size_t>(a.m) + static_cast<std::size_t>(l)];
+      if (at < 0) continue;
+      const double* C = a.C + at;
+      const int Kl = a.Kj[static_cast<std::size_t>(l)];
+      const double* Yl = a.Yj(l);
       for (int s = 0; s < p; ++s)
-        for (int c = 0; c < K; ++c) {
-          const double inv = f[c] > 0 ? 1.0 / f[c] : 0.0;
-          Yhat[c + s * K] = Yhat[c + s * K] * inv + (f[c] > 0 ? Y[c + s * K] : 0.0);
+        for (int d = 0; d < Kl; ++d) {
+          const double y = Yl[d + s * Kl];
+          if (y == 0.0) continue;
+          for (int c = 0; c < K; ++c) Yhat[c + s * K] -= C[c + static_cast<long>(d) * K] * y;
         }
-      // Take the old contribution out of S, put the new one in.
-      for (int s = 0; s < p; ++s)
-        for (int c = 0; c < K; ++c) Y[c + s * K] = -Y[c + s * K];
-      scaling::IndicatorScatter(codes, n, Y, K, p, S, n, K, Into::Add);
-      if (a.level[J] == MNOMINAL) {
-        std::copy(Yhat, Yhat + static_cast<long>(K) * p, Y);
-      } else {
-        double* q = a.q + a.yoff[J];
-        double* w = a.weights + static_cast<long>(j) * p;
-        if (a.level[J] == NUMERICAL || numerical) {
-          // Linear in the category values; the sign goes to the weights.
-          double N, mean, SS;
-          for (int c = 0; c < K; ++c) work[c] = c + 1;
-          scaling::ZYL_Moments(work, f, K, N, mean, SS);
-          for (int c = 0; c < K; ++c) q[c] = f[c] > 0 ? work[c] - mean : 0.0;
-        } else {
-          for (int c = 0; c < K; ++c) {
-            double t = 0;
-            for (int s = 0; s < p; ++s) t += Yhat[c + s * K] * w[s];
-            q[c] = t;
-          }
-          if (a.level[J] == ORDINAL) scaling::ZYL_MonReg(q, K, f);
-        }
-        scaling::ZYL_NormQuant(q, f, K, static_cast<double>(n));
-        for (int s = 0; s < p; ++s) {
-          double v = 0;
-          for (int c = 0; c < K; ++c) v += f[c] * q[c] * Yhat[c + s * K];
-          w[s] = v / n;
-        }
-        for (int s = 0; s < p; ++s)
-          for (int c = 0; c < K; ++c) Y[c + s * K] = q[c] * w[s];
-        // Keep the multiple coordinates for the output.
-        std::copy(Yhat, Yhat + static_cast<long>(K) * p, a.Ymult + a.yoff[J] * p);
-      }
-      scaling::IndicatorScatter(codes, n, Y, K, p, S, n, K, Into::Add);
-      if (a.level[J] == MNOMINAL) std::copy(Y, Y + static_cast<long>(K) * p, a.Ymult + a.yoff[J] * p);
     }
+    for (int s = 0; s < p; ++s)
+      for (int c = 0; c < K; ++c) {
+        const double inv = f[c] > 0 ? 1.0 / f[c] : 0.0;
+        Yhat[c + s * K] = Yhat[c + s * K] * inv + (f[c] > 0 ? Y[c + s * K] : 0.0);
+      }
+    if (a.level[J] == MNOMINAL) {
+      std::copy(Yhat, Yhat + static_cast<long>(K) * p, Y);
+      std::copy(Y, Y + static_cast<long>(K) * p, a.Ymult + a.yoff[J] * p);
+      continue;
+    }
+    double* q = a.q + a.yoff[J];
+    double* w = a.weights + static_cast<long>(j) * p;
+    if (a.level[J] == NUMERICAL || numerical) {
+      // Linear in the category values; the sign goes to the weights.
+      double N, mean, SS;
+      for (int c = 0; c < K; ++c) work[c] = c + 1;
+      scaling::ZYL_Moments(work, f, K, N, mean, SS);
+      for (int c = 0; c < K; ++c) q[c] = f[c] > 0 ? work[c] - mean : 0.0;
+    } else {
+      for (int c = 0; c < K; ++c) {
+        double t = 0;
+        for (int s = 0; s < p; ++s) t += Yhat[c + s * K] * w[s];
+        q[c] = t;
+      }
+      if (a.level[J] == ORDINAL) scaling::ZYL_MonReg(q, K, f);
+    }
+    scaling::ZYL_NormQuant(q, f, K, static_cast<double>(n));
+    for (int s = 0; s < p; ++s) {
+      double v = 0;
+      for (int c = 0; c < K; ++c) v += f[c] * q[c] * Yhat[c + s * K];
+      w[s] = v / n;
+    }
+    for (int s = 0; s < p; ++s)
+      for (int c = 0; c < K; ++c) Y[c + s * K] = q[c] * w[s];
+    // Keep the multiple coordinates for the output.
+    std::copy(Yhat, Yhat + static_cast<long>(K) * p, a.Ymult + a.yoff[J] * p);
+  }
+}
+
+// The set predictions S_k = sum over the set's variables of G_j Y_j.
+void set_predictions(Analysis& a) {
+  const long np = static_cast<long>(a.n) * a.p;
+  for (int k = 0, j0 = 0; k < a.K; ++k) {
+    int j1 = j0;
+    while (j1 < a.m && a.set[static_cast<std::size_t>(j1)] == k) ++j1;
+    scaling::HomScatterSum(a.codes + static_cast<long>(j0) * a.n, a.n, j1 - j0, a.yoff.data() + j0,
+                           a.Kj.data() + j0, a.Y, a.p, a.S + k * np);
+    j0 = j1;
   }
 }
 
@@ -295,12 +346,39 @@ void run(Settings& s) {
   a.q = ws.get<double>(static_cast<std::size_t>(a.ksum));
   a.weights = ws.get<double>(static_cast<std::size_t>(a.m) * static_cast<std::size_t>(p));
   double* Yhat = ws.get<double>(static_cast<std::size_t>(kmax) * static_cast<std::size_t>(p));
+  a.GX = ws.get<double>(static_cast<std::size_t>(a.ksum) * static_cast<std::size_t>(p));
+  // The cross tables of the variables of each set (the variables of a set
+  // are consecutive).
+  a.coff.assign(static_cast<std::size_t>(a.m) * static_cast<std::size_t>(a.m), -1);
+  long csize = 0;
+  for (int j = 0; j < a.m; ++j)
+    for (int l = 0; l < a.m; ++l)
+      if (a.set[static_cast<std::size_t>(j)] == a.set[static_cast<std::size_t>(l)]) {
+        a.coff[static_cast<std::size_t>(j) * a.m + static_cast<std::size_t>(l)] = csize;
+        csize += static_cast<long>(a.Kj[static_cast<std::size_t>(j)]) * a.Kj[static_cast<std::size_t>(l)];
+      }
+  a.C = ws.get<double>(static_cast<std::size_t>(csize));
   double* work = ws.get<double>(2 * static_cast<std::size_t>(p) * p + 2 * static_cast<std::size_t>(p) +
                                 static_cast<std::size_t>(kmax));
-  if (!a.X || !a.S || !Z || !T || !a.Y || !a.Ymult || !a.q || !a.weights || !Yhat || !work) {
+  if (!a.X || !a.S || !Z || !T || !a.Y || !a.Ymult || !a.q || !a.weights || !Yhat || !work || !a.GX || !a.C) {
     ws.report_shortfall();
     return;
   }
+  {
+    const double blocks = static_cast<double>(np) * (3.0 + a.K) +
+                          static_cast<double>(std::max(n, kmax)) * p + 2.0 * static_cast<double>(a.ksum) * p +
+                          static_cast<double>(a.ksum) * 2 + static_cast<double>(a.m) * p +
+                          static_cast<double>(kmax) * p + 2.0 * p * p + 2.0 * p + kmax +
+                          static_cast<double>(a.ksum) * p + static_cast<double>(csize);
+    older::memory_allocated("OVERALS", 8.0 * blocks + 8.0 * static_cast<double>(n) * a.m);
+  }
+  for (int j = 0; j < a.m; ++j)
+    for (int l = 0; l < a.m; ++l) {
+      const long at = a.coff[static_cast<std::size_t>(j) * a.m + static_cast<std::size_t>(l)];
+      if (at >= 0)
+        scaling::HomCrossTable(a.codes + static_cast<long>(j) * n, a.codes + static_cast<long>(l) * n, n,
+                               a.Kj[static_cast<std::size_t>(j)], a.Kj[static_cast<std::size_t>(l)], a.C + at);
+    }
   std::fill(a.Y, a.Y + a.ksum * p, 0.0);
   std::fill(a.Ymult, a.Ymult + a.ksum * p, 0.0);
   std::fill(a.q, a.q + a.ksum, 0.0);
@@ -315,14 +393,18 @@ void run(Settings& s) {
   bool failed = false;
   orthonormalize(n, p, Z, a.X, work, failed);
   for (int t = 0; t < a.m * p; ++t) a.weights[t] = 1.0;
+  // Two threads pay off from a few hundred thousand codes per pass.
+  older::SecondThread two;
+  two.start(static_cast<long>(n) * a.m >= 400000);
   double loss_old = 0;
   bool have_old = false;
   int it = 0;
   auto step = [&](bool numerical, double& fit) {
-    sweep(a, a.X, T, Yhat, work, numerical);
-    std::fill(Z, Z + np, 0.0);
-    for (int k = 0; k < a.K; ++k)
-      for (std::size_t t = 0; t < np; ++t) Z[t] += a.S[k * np + t];
+    sweep(a, a.X, Yhat, work, two, numerical);
+    // Z = sum_k S_k = sum_j G_j Y_j.
+    two.split(p, [&](int s0, int s1) {
+      scaling::HomScatterSum(a.codes, n, a.m, a.yoff.data(), a.Kj.data(), a.Y, p, Z, s0, s1);
+    });
     const double roots = orthonormalize(n, p, Z, a.X, work, failed);
     fit = std::min(static_cast<double>(p), roots / (a.K * std::sqrt(static_cast<double>(n))));
     if (failed) number(18055, 2, frame::kError);
@@ -363,7 +445,8 @@ void run(Settings& s) {
   }
   // The final pass: quantifications against the final object scores, then
   // the loss of every set and dimension.
-  sweep(a, a.X, T, Yhat, work);
+  sweep(a, a.X, Yhat, work, two);
+  set_predictions(a);
   final_measures(a);
   output(s, a);
 }

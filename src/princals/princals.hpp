@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/workspace.hpp"
+#include "host/host.hpp"
 
 namespace oscat::princals {
 
@@ -33,5 +34,8 @@ struct Settings {
 
 bool parse(Settings& s);
 void run(Settings& s);
+
+// The subcommand table, for the command reference's coverage test.
+host::KeywordTable subcommand_keywords();
 
 }  // namespace oscat::princals

@@ -136,7 +136,7 @@ void Parser::analysis() {
       close_paren(17720);
       next();
     } else if (!ends(t_) && t_.kind != TokenKind::Name) {
-      fail(17722);
+      fail(17722, {found()});
       skip_subcommand();
       return;
     }
@@ -193,6 +193,8 @@ void Parser::flags(bool* out, int count, bool plot) {
 }
 
 }  // namespace
+
+host::KeywordTable subcommand_keywords() { return kSubcommands; }
 
 bool parse(Settings& s) { return Parser(s).run(); }
 

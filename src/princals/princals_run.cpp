@@ -7,7 +7,7 @@
 
 #include "frame/messages.hpp"
 #include "homals/shared.hpp"
-#include "princals/princals.hpp"
+#include "princals/analysis.hpp"
 #include "scaling/als.hpp"
 #include "scaling/homogeneity.hpp"
 #include "scaling/linalg.hpp"
@@ -23,39 +23,7 @@ using scaling::Into;
 // A single quantification whose weighted sum of squares is at most this is
 // left unscaled: there is nothing to normalize.
 constexpr double kUnscaled = 1e-21;
-const char* const kLevelName[] = {"MULTIPLE NOMINAL", "SINGLE NOMINAL", "ORDINAL", "NUMERICAL"};
 
-struct Analysis {
-  int n = 0, m = 0, p = 0;
-  std::vector<int> var, level, K;
-  std::vector<long> off;
-  long ksum = 0;
-  int* codes = nullptr;
-  double* f = nullptr;
-  std::vector<int> missing, case_numbers;
-  double* X = nullptr;      // n x p, X'X = I during the iterations
-  double* Ym = nullptr;     // multiple quantifications (centroids), K x p per variable
-  double* Y = nullptr;      // the quantifications used: q a' (single) or Ym (multiple)
-  double* q = nullptr;      // single quantifications
-  double* a = nullptr;      // loadings, p per variable
-  std::vector<double> eta;  // m x p multiple fit
-  std::vector<double> sfit; // single fit per variable
-  double fit = 0, mloss = 0, sloss = 0;
-  bool single(int j) const { return level[static_cast<std::size_t>(j)] != MNOMINAL; }
-  double* Ymj(int j) const { return Ym + off[static_cast<std::size_t>(j)] * p; }
-  double* Yj(int j) const { return Y + off[static_cast<std::size_t>(j)] * p; }
-};
-
-void line(const std::string& s) { H().listing.PRTLNC(s); }
-std::string fmt(const char* f, double v) {
-  char b[64];
-  std::snprintf(b, sizeof b, f, v);
-  return b;
-}
-std::string pad(std::string s, std::size_t w) {
-  if (s.size() < w) s.append(w - s.size(), ' ');
-  return s;
-}
 std::string name(int v) { return H().dict.DICGET(v).name; }
 
 bool data_pass(Settings& s, Analysis& a) {
@@ -76,21 +44,16 @@ bool data_pass(Settings& s, Analysis& a) {
   a.missing.assign(static_cast<std::size_t>(a.m), 0);
   a.case_numbers.assign(static_cast<std::size_t>(n), 0);
   std::vector<char> odd(static_cast<std::size_t>(a.m), 0);
+  older::CategoryReader reader(a.var, a.K);
   int i = 0;
   cs.OBPINI();
   while (i < n && cs.OBSERV()) {
     a.case_numbers[static_cast<std::size_t>(i)] = cs.case_number();
     for (int j = 0; j < a.m; ++j) {
       const auto J = static_cast<std::size_t>(j);
-      const int v = a.var[J];
-      int code = 0;
-      if (!H().dict.DICGET(v).is_string()) {
-        const double x = cs.value(v);
-        if (!cs.QAMISS(v, x)) {
-          if (x >= 1 && x <= a.K[J] && x == std::floor(x)) code = static_cast<int>(x);
-          else odd[J] = 1;
-        }
-      }
+      bool bad = false;
+      const int code = reader.code(J, bad);
+      if (bad) odd[J] = 1;
       a.codes[i + static_cast<long>(j) * n] = code;
       if (code > 0) a.f[a.off[J] + code - 1] += 1.0;
       else ++a.missing[J];
@@ -99,15 +62,18 @@ bool data_pass(Settings& s, Analysis& a) {
   }
   cs.OBPEND();
   for (int j = 0; j < a.m; ++j)
-    if (odd[static_cast<std::size_t>(j)])
+    // A variable without a valid maximum was reported by its syntax message.
+    if (odd[static_cast<std::size_t>(j)] && a.K[static_cast<std::size_t>(j)] > 0)
       frame::report("HOM var ^1 values not in 1 to ^2.",
                     {frame::text(name(a.var[static_cast<std::size_t>(j)])), frame::integer(a.K[static_cast<std::size_t>(j)])},
                     frame::kWarning);
   return true;
 }
 
-// Quantifications of every variable against X, with the fit measures.
-void quantify(Analysis& a, bool first) {
+// Quantifications of every variable against X, with the fit measures. With
+// `numerical` every single variable is quantified as numerical (the initial
+// metric configuration).
+void quantify(Analysis& a, bool numerical) {
   const int n = a.n, p = a.p;
   a.eta.assign(static_cast<std::size_t>(a.m) * p, 0.0);
   a.sfit.assign(static_cast<std::size_t>(a.m), 0.0);
@@ -133,7 +99,7 @@ void quantify(Analysis& a, bool first) {
     double N, mean, S;
     scaling::ZYL_Moments(x.data(), f, K, N, mean, S);
     t.assign(static_cast<std::size_t>(K), 0.0);
-    if (first || a.level[J] == NUMERICAL) {
+    if (numerical || a.level[J] == NUMERICAL) {
       // The numerical quantification: centred category numbers.
       for (int c = 0; c < K; ++c) t[static_cast<std::size_t>(c)] = f[c] > 0 ? x[static_cast<std::size_t>(c)] - mean : 0.0;
     } else {
@@ -210,281 +176,37 @@ bool new_scores(Analysis& a, double* Z, bool principal, double* work) {
   return true;
 }
 
-// ---------------------------------------------------------------- listing ---
-void banner(const Analysis& a) {
-  auto& l = H().listing;
-  l.PUTCPG();
-  l.PUTTAB("PRINCALS");
-  line("Principal Component Analysis");
-  line("");
-  line("The number of observations used in the analysis = " + std::to_string(a.n));
-}
-
-void variables_listing(const Analysis& a) {
-  line("");
-  line("List of Variables");
-  line("");
-  line("Variable  Variable Label            Number of Categories  Measurement Level");
-  for (int j = 0; j < a.m; ++j) {
-    const auto J = static_cast<std::size_t>(j);
-    const auto& info = H().dict.DICGET(a.var[J]);
-    line(pad(info.name, 10) + pad(info.label.substr(0, 24), 26) + pad(fmt("%20.0f", a.K[J]), 22) +
-         kLevelName[a.level[J]]);
-  }
-}
-
-void frequencies_listing(const Analysis& a) {
-  line("");
-  line("Marginal Frequencies");
-  line("");
-  line("Variable  Missing  Categories");
-  for (int j = 0; j < a.m; ++j) {
-    const auto J = static_cast<std::size_t>(j);
-    std::string s = pad(name(a.var[J]), 10) + fmt("%7.0f", a.missing[J]) + "  ";
-    for (int c = 0; c < a.K[J]; ++c) s += fmt("%6.0f", a.f[a.off[J] + c]);
-    line(s);
-  }
-}
-
-void summary_listing(const Analysis& a) {
-  const int p = a.p;
-  line("");
-  line("Summary of Analysis");
-  line("");
-  std::string head = "          Multiple Fit";
-  head.append(static_cast<std::size_t>(std::max(0, 9 * (p + 1) - 12)), ' ');
-  head += "  Single Fit";
-  line(head);
-  std::string dims = "Variable  ";
-  for (int s = 0; s < p; ++s) dims += fmt("%9.0f", s + 1);
-  dims += " Row Sums";
-  for (int s = 0; s < p; ++s) dims += fmt("%9.0f", s + 1);
-  dims += " Row Sums  Single Loss";
-  line(dims);
-  std::vector<double> msum(static_cast<std::size_t>(p), 0.0), ssum(static_cast<std::size_t>(p), 0.0);
-  for (int j = 0; j < a.m; ++j) {
-    const auto J = static_cast<std::size_t>(j);
-    std::string s = pad(name(a.var[J]), 10);
-    double rm = 0;
-    for (int t = 0; t < p; ++t) {
-      const double e = a.eta[J * p + t];
-      s += fmt("%9.4f", e);
-      rm += e;
-      msum[static_cast<std::size_t>(t)] += e / a.m;
-    }
-    s += fmt("%9.4f", rm);
-    if (a.single(j)) {
-      double rs = 0;
-      for (int t = 0; t < p; ++t) {
-        const double w = a.a[J * p + t];
-        s += fmt("%9.4f", w * w);
-        rs += w * w;
-        ssum[static_cast<std::size_t>(t)] += w * w / a.m;
-      }
-      s += fmt("%9.4f", rs) + fmt("%13.4f", rm - rs);
-    } else {
-      for (int t = 0; t < p; ++t) ssum[static_cast<std::size_t>(t)] += a.eta[J * p + t] / a.m;
-    }
-    line(s);
-  }
-  std::string mean = pad("Mean:", 10);
-  double tm = 0;
-  for (int t = 0; t < p; ++t) {
-    mean += fmt("%9.4f", msum[static_cast<std::size_t>(t)]);
-    tm += msum[static_cast<std::size_t>(t)];
-  }
-  mean += fmt("%9.4f", tm);
-  line(mean);
-  line("");
-  line("Total Fit = " + fmt("%.6f", a.fit) + "   Total Loss = " + fmt("%.6f", a.p - a.fit) +
-       "   Multiple Loss = " + fmt("%.6f", a.mloss) + "   Single Loss = " + fmt("%.6f", a.sloss));
-  // The fit of each dimension: single fits of single variables and
-  // multiple fits of multiple ones, averaged over the variables.
-  std::string ev = "Eigenvalues:";
-  for (int t = 0; t < p; ++t) ev += fmt("%11.6f", ssum[static_cast<std::size_t>(t)]);
-  line(ev);
-}
-
-void loadings_listing(const Analysis& a) {
-  line("");
-  bool any = false;
-  for (int j = 0; j < a.m; ++j) any = any || a.single(j);
-  if (!any) {
-    line("All variables are multiple nominal, therefore no component");
-    line("loadings tables or plots are available.");
-    return;
-  }
-  line("Component Loadings");
-  line("");
-  std::string head = "Variable  ";
-  for (int s = 0; s < a.p; ++s) head += fmt("%9.0f", s + 1);
-  line(head);
-  for (int j = 0; j < a.m; ++j) {
-    if (!a.single(j)) continue;
-    std::string s = pad(name(a.var[static_cast<std::size_t>(j)]), 10);
-    for (int t = 0; t < a.p; ++t) s += fmt("%9.4f", a.a[static_cast<std::size_t>(j) * a.p + t]);
-    line(s);
-  }
-}
-
-void quantifications_listing(const Analysis& a) {
-  const int p = a.p;
-  for (int j = 0; j < a.m; ++j) {
-    const auto J = static_cast<std::size_t>(j);
-    const int K = a.K[J];
-    line("");
-    line("Category Quantifications: " + name(a.var[J]) + " (" + kLevelName[a.level[J]] + ")");
-    line("");
-    std::string head = "Category  Marginal Frequency";
-    if (a.single(j)) head += "  Quantification  Single Category Coordinates";
-    head += "  Multiple Category Coordinates";
-    line(head);
-    for (int c = 0; c < K; ++c) {
-      const double f = a.f[a.off[J] + c];
-      std::string s = pad(fmt("%.0f", c + 1), 10) + fmt("%18.0f", f);
-      if (f <= 0) {
-        line(s);
-        continue;
-      }
-      if (a.single(j)) {
-        s += fmt("%16.4f", a.q[a.off[J] + c]) + "  ";
-        for (int t = 0; t < p; ++t) s += fmt("%9.4f", a.Yj(j)[c + t * K]);
-      }
-      s += "  ";
-      for (int t = 0; t < p; ++t) s += fmt("%9.4f", a.Ymj(j)[c + t * K]);
-      line(s);
-    }
-  }
-}
-
-void objects_listing(const Analysis& a, const double* X) {
-  line("");
-  line("The Object Scores are:");
-  line("");
-  std::string head = "Object    ";
-  for (int s = 0; s < a.p; ++s) head += fmt("%9.0f", s + 1);
-  line(head);
-  for (int i = 0; i < a.n; ++i) {
-    std::string s = pad(std::to_string(a.case_numbers[static_cast<std::size_t>(i)]), 10);
-    for (int t = 0; t < a.p; ++t) s += fmt("%9.4f", X[i + static_cast<long>(t) * a.n]);
-    line(s);
-  }
-}
-
-void stop_message(bool converged, double diff) {
-  line("");
-  if (converged) {
-    line("The iterative process stops because the");
-    line("convergence test value is reached.");
-  } else {
-    line("The iterative process stops because the maximum");
-    line("number of iterations is reached.");
-    line("The difference in loss between the last two");
-    line("iterations is " + fmt("%.6f", diff));
-  }
-}
-
-void charts(const Settings& s, const Analysis& a, const double* X) {
-  if (a.p < 2) {
-    bool any = false;
-    for (bool b : s.plot) any = any || b;
-    if (any) {
-      line("");
-      line("No low-resolution plots are available due to only one valid dimension.");
-    }
-    return;
-  }
-  older::ChartSpec spec;
-  spec.chart_template = "PRINCA";
-  spec.first = 0;
-  spec.d = 2;
-  auto& m = H().msg;
-  if (s.plot[P_OBJECT]) {
-    std::vector<older::ChartPoint> pts;
-    for (int i = 0; i < a.n; ++i)
-      pts.push_back({frame::integer(a.case_numbers[static_cast<std::size_t>(i)]), 0,
-                     {X[i], X[i + static_cast<long>(a.n)]}});
-    spec.title = m.CX_NSTRING("E61801");
-    older::chart(spec, pts);
-  }
-  if (s.plot[P_LOADING]) {
-    std::vector<older::ChartPoint> pts;
-    for (int j = 0; j < a.m; ++j)
-      if (a.single(j))
-        pts.push_back({frame::text(name(a.var[static_cast<std::size_t>(j)])), 0,
-                       {a.a[static_cast<std::size_t>(j) * a.p], a.a[static_cast<std::size_t>(j) * a.p + 1]}});
-    spec.title = m.CX_NSTRING("E61802");
-    if (!pts.empty()) older::chart(spec, pts);
-  }
-  if (s.plot[P_QUANT]) {
-    std::vector<older::ChartPoint> pts;
-    for (int j = 0; j < a.m; ++j) {
-      const auto J = static_cast<std::size_t>(j);
-      const int K = a.K[J];
-      for (int c = 0; c < K; ++c)
-        if (a.f[a.off[J] + c] > 0)
-          pts.push_back({H().pivot.BP_VARVALUE(a.var[J], c + 1.0), frame::text(name(a.var[J])),
-                         {a.Ymj(j)[c], a.Ymj(j)[c + K]}});
-    }
-    spec.title = m.CX_NSTRING("E61803");
-    older::chart(spec, pts);
-  }
-}
-
-// Object scores of dimensions 1..dims as new variables; the listing names them.
-void save(const Settings& s, const Analysis& a, const double* X) {
-  const int dims = s.save_dims > 0 ? std::min(s.save_dims, a.p) : a.p;
-  const int made = older::save_object_scores(older::kPrincalsSave, s.save_root, dims, a.n, X, a.n, a.case_numbers);
-  if (made == 0) return;
-  line("");
-  line("Following object scores were added to the working file:");
-  line("");
-  line("Name       Label");
-  const int size = H().dict.size();
-  for (int v = size - made + 1; v <= size; ++v) line(pad(name(v), 11) + H().dict.DICGET(v).label);
-  line(std::to_string(made) + " dimensions were saved with the rootname: " + name(size - made + 1).substr(0, name(size - made + 1).rfind('_')));
-}
-
-// QUANT_ (single quantification in DIM1), SCOOR_ (single category
-// coordinates), MCOOR_ (multiple category coordinates) and LOADING_ records.
-bool matrix_file(int handle, const Analysis& a) {
+// Iterates from X until the fit changes by less than CONVERGENCE or MAXITER
+// is reached; the history rows when asked. False when the object scores
+// could not be orthonormalized (reported) or the host interrupted.
+bool iterate(const Settings& s, Analysis& a, bool numerical, double* Z, double* work, Stop& stop) {
   auto& h = H();
-  auto& f = h.files;
-  static const char* const kType[] = {"MULTIPLE", "SINGLE N", "ORDINAL", "NUMERICA"};
-  std::vector<host::FileVar> dict = {{"ROWTYPE_", 8, "", {}, {}}, {"LEVEL_", 64, "", {}, {}},
-                                     {"VARNAME_", 64, "", {}, {}}, {"VARTYPE_", 8, "", {}, {}}};
-  for (int s = 1; s <= a.p; ++s) dict.push_back({"DIM" + std::to_string(s), 0, "", {}, {}});
-  const bool flagged = h.msg.error_flag();
-  if (!f.MTDDIC(handle, dict)) return false;
-  std::vector<host::FileValue> rec;
-  auto write = [&](const char* type, const std::string& level, int j, auto value) {
-    rec.clear();
-    rec.push_back(host::FileValue::str(type));
-    rec.push_back(host::FileValue::str(level));
-    rec.push_back(host::FileValue::str(name(a.var[static_cast<std::size_t>(j)])));
-    rec.push_back(host::FileValue::str(kType[a.level[static_cast<std::size_t>(j)]]));
-    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(value(s)));
-    return f.MTDWRT(handle, rec);
-  };
-  bool ok = true;
-  for (int j = 0; j < a.m && ok; ++j) {
-    const auto J = static_cast<std::size_t>(j);
-    const int K = a.K[J];
-    for (int c = 0; c < K && ok; ++c) {
-      if (a.f[a.off[J] + c] <= 0) continue;
-      const std::string level = std::to_string(c + 1);
-      if (a.single(j)) {
-        ok = write("QUANT_", level, j, [&](int s) { return s == 0 ? a.q[a.off[J] + c] : host::SYSMIS; });
-        if (ok) ok = write("SCOOR_", level, j, [&](int s) { return a.Yj(j)[c + static_cast<long>(s) * K]; });
-      }
-      if (ok) ok = write("MCOOR_", level, j, [&](int s) { return a.Ymj(j)[c + static_cast<long>(s) * K]; });
+  if (s.print[R_HISTORY]) history_head(numerical);
+  double old = 0;
+  for (int it = 1;; ++it) {
+    if (h.num.ATNJMP()) return false;
+    h.num.ODOMTR("Iteration", it - 1);
+    quantify(a, numerical);
+    stop.difference = std::fabs(a.fit - old);
+    if (s.print[R_HISTORY]) history_row(it, a, stop.difference);
+    stop.converged = it > 1 && stop.difference < s.converge;
+    if (stop.converged || it >= s.maxiter) return true;
+    old = a.fit;
+    if (!new_scores(a, Z, false, work)) {
+      number(17713, 2, frame::kError);
+      return false;
     }
-    if (ok && a.single(j)) ok = write("LOADING_", "", j, [&](int s) { return a.a[J * a.p + s]; });
   }
-  if (!ok) return false;
-  f.MTDCLS(handle);
-  if (!flagged && h.msg.error_flag()) return false;
-  h.pivot.add_note(frame::key("Files Saved"), frame::text(f.path(handle)), frame::key("Matrix File"));
+}
+
+// X on the principal axes of the current quantifications, the
+// quantifications once more against it.
+bool principal_axes(Analysis& a, bool numerical, double* Z, double* work) {
+  if (!new_scores(a, Z, true, work)) {
+    number(17713, 2, frame::kError);
+    return false;
+  }
+  quantify(a, numerical);
   return true;
 }
 
@@ -495,6 +217,8 @@ void run(Settings& s) {
   auto& ws = *s.ws;
   Analysis a;
   const bool read = data_pass(s, a);
+  if (!read) line("PRINCALS needs " + std::to_string(static_cast<long long>(a.n) * a.m * 4 + a.ksum * 8) +
+                  " bytes of memory");
   if (!older::data_ready(read, a.n, 17712, ws)) return;
   banner(a);
   variables_listing(a);
@@ -511,29 +235,42 @@ void run(Settings& s) {
       frame::error("PRI No valid objects.");
       return;
     }
+    if (nonempty == 1) {
+      // One category holds every valid object: the variable is constant and
+      // adds nothing to the fit.
+      int c = 0;
+      while (a.f[a.off[J] + c] <= 0) ++c;
+      frame::report("HOM var ^1 all obj ^2 in same cat ^3.",
+                    {frame::text(name(a.var[J])), frame::integer(static_cast<long long>(a.f[a.off[J] + c])),
+                     frame::integer(c + 1)},
+                    frame::kWarning);
+    }
     L += a.single(j) ? 1 : nonempty - 1;
   }
   L = std::max(1, std::min(L, a.n - 1));
   a.p = s.p;
   if (a.p > L) {
-    for (const char* t : {"The requested number of dimensions is", "too large with respect",
-                          "to either the number of objects or to the", "number of single",
-                          "variables and the number of categories of", "multiple variables."})
-      line(t);
-    line("The number of dimensions to be computed");
-    line("has been set to " + fmt("%5.0f", L) + ".");
+    dimension_check(L);
     a.p = L;
   }
   const int n = a.n, p = a.p;
   const auto np = static_cast<std::size_t>(n) * static_cast<std::size_t>(p);
+  const auto kp = static_cast<std::size_t>(a.ksum) * static_cast<std::size_t>(p);
+  const auto mp = static_cast<std::size_t>(a.m) * static_cast<std::size_t>(p);
+  const auto m = static_cast<std::size_t>(a.m);
+  // Scratch of the eigen-solver: p x p and 2p; the correlations: m (m + 2).
+  const std::size_t nwork = std::max(static_cast<std::size_t>(p) * p + 2 * static_cast<std::size_t>(p), m * (m + 2));
   a.X = ws.get<double>(np);
   double* Z = ws.get<double>(np);
-  a.Ym = ws.get<double>(static_cast<std::size_t>(a.ksum) * static_cast<std::size_t>(p));
-  a.Y = ws.get<double>(static_cast<std::size_t>(a.ksum) * static_cast<std::size_t>(p));
+  a.Ym = ws.get<double>(kp);
+  a.Y = ws.get<double>(kp);
   a.q = ws.get<double>(static_cast<std::size_t>(a.ksum));
-  a.a = ws.get<double>(static_cast<std::size_t>(a.m) * static_cast<std::size_t>(p));
-  double* work = ws.get<double>(static_cast<std::size_t>(p) * p + 2 * static_cast<std::size_t>(p));
+  a.a = ws.get<double>(mp);
+  double* work = ws.get<double>(nwork);
   if (!a.X || !Z || !a.Ym || !a.Y || !a.q || !a.a || !work) {
+    const double bytes = 8.0 * static_cast<double>(2 * np + 2 * kp + static_cast<std::size_t>(a.ksum) + mp + nwork);
+    line("");
+    line("PRINCALS needs " + std::to_string(static_cast<long long>(bytes)) + " bytes of memory");
     ws.report_shortfall();
     return;
   }
@@ -542,53 +279,41 @@ void run(Settings& s) {
   // Start: the fixed generator, centred and orthonormalized.
   scaling::HomFixedStart(n, p, a.X);
   for (int t = 0; t < p; ++t) {
-    double m = 0;
-    for (int i = 0; i < n; ++i) m += a.X[i + static_cast<long>(t) * n];
-    for (int i = 0; i < n; ++i) a.X[i + static_cast<long>(t) * n] -= m / n;
+    double mean = 0;
+    for (int i = 0; i < n; ++i) mean += a.X[i + static_cast<long>(t) * n];
+    for (int i = 0; i < n; ++i) a.X[i + static_cast<long>(t) * n] -= mean / n;
   }
   if (scaling::HomGramSchmidt(n, p, a.X) != p) {
     number(17713, 2, frame::kError);
     return;
   }
-  if (s.print[R_HISTORY]) {
+  // The initial metric configuration: every single variable numerical. With
+  // every variable single numerical it is the solution.
+  const bool all_numerical = a.all(NUMERICAL);
+  Stop stop;
+  if (!iterate(s, a, true, Z, work, stop)) return;
+  stop_message(stop);
+  if (!principal_axes(a, true, Z, work)) return;
+  if (all_numerical) {
     line("");
-    line(" * The History of Iterations *");
-    line("");
-    line("Itera-");
-    line("tion      Total Fit    Total Loss  Multiple Loss   Single Loss  Iteration Change");
+    line("All variables are");
+    line("single numerical,");
+    line("so initial and final configurations are identical.");
+  } else {
+    summary_listing(a, true);
+    if (s.print[R_CORREL]) correlations_listing(a, true, work);
+    if (!iterate(s, a, false, Z, work, stop)) return;
+    stop_message(stop);
+    if (!principal_axes(a, false, Z, work)) return;
   }
-  double old = 0, diff = 0;
-  bool converged = false;
-  for (int it = 1;; ++it) {
-    if (h.num.ATNJMP()) return;
-    h.num.ODOMTR("Iteration", it - 1);
-    quantify(a, it == 1);
-    diff = std::fabs(a.fit - old);
-    if (s.print[R_HISTORY])
-      line(pad(std::to_string(it), 6) + fmt("%13.6f", a.fit) + fmt("%14.6f", p - a.fit) + fmt("%15.6f", a.mloss) +
-           fmt("%14.6f", a.sloss) + fmt("%18.6f", diff));
-    converged = it > 1 && diff < s.converge;
-    if (converged || it >= s.maxiter) break;
-    old = a.fit;
-    if (!new_scores(a, Z, false, work)) {
-      number(17713, 2, frame::kError);
-      return;
-    }
-  }
-  stop_message(converged, diff);
-  // The final solution on the principal axes, its quantifications once more.
-  if (!new_scores(a, Z, true, work)) {
-    number(17713, 2, frame::kError);
-    return;
-  }
-  quantify(a, false);
-  summary_listing(a);
-  if (s.print[R_LOADING]) loadings_listing(a);
+  summary_listing(a, false);
   if (s.print[R_QUANT]) quantifications_listing(a);
+  if (s.print[R_LOADING]) loadings_listing(a);
+  if (s.print[R_CORREL]) correlations_listing(a, false, work);
   // The object scores are reported and saved multiplied by sqrt(n).
   for (std::size_t t = 0; t < np; ++t) Z[t] = a.X[t] * std::sqrt(static_cast<double>(n));
   if (s.print[R_OBJECT]) objects_listing(a, Z);
-  charts(s, a, Z);
+  plots(s, a, Z);
   if (s.save) save(s, a, Z);
   if (s.matrix_handle > 0 && !matrix_file(s.matrix_handle, a))
     frame::report("HOM Matrix file ^1 not written.", {frame::text(h.files.path(s.matrix_handle))}, frame::kError);

@@ -38,4 +38,44 @@ inline constexpr double kHomRankTolerance = 1e-6;
 // columns move left and p falls by one. Returns the new p (the rank found).
 int HomGramSchmidt(int n, int p, double* X);
 
+// The indicator products of all m variables at once, over blocks of objects
+// so that a block of X (or Z) stays in cache while every variable's codes
+// pass over it. codes is n x m (column j the category numbers 1..K[j] of
+// variable j, 0 missing); variable j's K[j] x p block of Y starts at
+// Y + off[j] * p (leading dimension K[j]). Each sum keeps the order of the
+// one-variable products (objects in increasing order), so the results are
+// those of IndicatorSums / IndicatorScatter variable by variable.
+//
+// Y_j = G_j' X for every j (replacing Y), dimensions s0..s1-1 of p (the
+// dimensions are independent: two callers may share them out).
+void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
+                     double* Y, int s0, int s1);
+// Z = sum_j G_j Y_j (replacing Z; variables added in order), dimensions
+// s0..s1-1 of p.
+void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p, double* Z,
+                   int s0, int s1);
+inline void HomCategorySums(const int* codes, int n, int m, const long* off, const int* K, const double* X, int p,
+                            double* Y) {
+  HomCategorySums(codes, n, m, off, K, X, p, Y, 0, p);
+}
+inline void HomScatterSum(const int* codes, int n, int m, const long* off, const int* K, const double* Y, int p,
+                          double* Z) {
+  HomScatterSum(codes, n, m, off, K, Y, p, Z, 0, p);
+}
+
+// The cross table of two category codings: C[c + d * Ka] = the number of
+// objects with category c + 1 in `a` and d + 1 in `b` (C is Ka x Kb, replaced).
+void HomCrossTable(const int* a, const int* b, int n, int Ka, int Kb, double* C);
+
+// Category sums of a partial residual without forming it: Y[c, s] = sum over
+// the objects i in category c of (X[i, s] - S[i, s]), objects in increasing
+// order (Y is K x p, replaced). X and S are n x p.
+void HomResidualSums(const int* codes, int n, const double* X, const double* S, int p, double* Y, int K);
+
+// One variable's part of a prediction exchanged in one pass:
+// S[i, s] = (S[i, s] + -Yold[c, s]) + Ynew[c, s] for the category c of object
+// i (0.0 twice for a missing one), the two additions of taking the old part
+// out and putting the new one in. Yold and Ynew are K x p.
+void HomReplaceScatter(const int* codes, int n, const double* Yold, const double* Ynew, int K, int p, double* S);
+
 }  // namespace oscat::scaling

@@ -12,9 +12,11 @@ secs=${1:-600}
 which=${2:-both}
 mkdir -p "$out" "$here/corpus" "$here/corpus_csv" "$out/work" "$out/work_csv" "$out/corpus_live" "$out/corpus_csv_live"
 srcs=$(ls "$root"/src/syntax/*.cpp "$root"/src/host/*.cpp "$root"/src/frame/messages.cpp "$root"/engine/*.cpp)
+# The older procedures run whole, so the syntax target links every procedure.
+older_srcs=$(ls "$root"/src/*/*.cpp | grep -v -e /src/syntax/ -e /src/host/ -e /src/frame/messages.cpp)
 flags="-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I$root -I$root/src -I$here"
 if [ "$which" != csv ]; then
-  clang++ $flags -o "$out/syntax_fuzz" "$here/syntax_fuzz.cpp" $srcs
+  clang++ $flags -o "$out/syntax_fuzz" "$here/syntax_fuzz.cpp" $srcs $older_srcs
   # Seeds: the kept inputs plus a few bodies of each procedure and host commands.
   seed="$out/seeds"
   mkdir -p "$seed"
@@ -24,6 +26,10 @@ if [ "$which" != csv ]; then
   printf '\001VARIABLES = y a b /ANALYSIS = y WITH a b (ORDINAL) /INITIAL=MULTISTART(25)("m.csv")(ALL) /REGULARIZATION=RIDGE(0 1 .25)("r.csv") /PLOT=REGU /PRINT=REGU NONE' > "$seed/crg3"
   printf '\002a b c /ANALYSIS a b c (WEIGHT=2) /PLOT=DISCRIM(a b) CATEGORY(a) JOINTCAT NDIM(1,2) /PRINT=DISCRIM OBJECT(c) /SAVE OBJECT /OUTFILE=OBJECT("o.csv") ELLCOORD("e.csv")' > "$seed/mc"
   printf "\003VARIABLE LABELS a 'A' / s 'S'.\nVALUE LABELS a 1 'one' 2 'two' / s 'x' 'ex'.\nMISSING VALUES a b (9) / c (LO THRU 0, 7) / s ('z').\nWEIGHT BY w.\nFILTER BY c.\nSPLIT FILE BY s.\nSAVE OUTFILE='o.csv'.\nGET DATA /TYPE=CSV /FILE='o.csv'.\nSET SEED=5 WORKSPACE=100." > "$seed/host"
+  printf '\004TABLE=a(1,3) BY b(1,3) /DIMENSION=2 /NORMALIZATION=RPRINCIPAL /VARIANCES=SINGULAR ROW COLUMN /PRINT=TABLE PROFILES SCORES CONTRIBUTIONS PERMUTATION /PLOT=TRROWS TRCOLUMNS JOINT(5) NDIM(ALL,MAX) /MATRIX=OUT SCORES("m.csv") VARIANCE("v.csv")' > "$seed/anacor"
+  printf '\005VARIABLES=a(3) b(3) c(3) d(3) /ANALYSIS=a b c /DIMENSION=2 /MAXITERATIONS=50 /CONVERGENCE=.001 /PRINT=ALL /PLOT=OBJECT(d)(5) QUANTIFICATIONS(a) DISCRIMINATION NDIM(1,MAX) /SAVE=h(2) /MATRIX=OUT("m.csv") /NOBSERVATIONS=5' > "$seed/homals"
+  printf '\006VARIABLES=a(3) b(3) c(3) d(3) e(2) /ANALYSIS=a(ORDINAL) b(SNOMINAL) c(MNOMINAL) d e(NUMERICAL) /SETS=2(2,3) /INITIAL=RANDOM /PRINT=ALL /PLOT=OBJECT(a) TRANS(b) CENTROID LOADINGS NDIM(1,MAX) /SAVE=o(2) /MATRIX=OUT("m.csv")' > "$seed/overals"
+  printf '\007VARIABLES=a(3) b(3) c(3) d(3) /ANALYSIS=a b(SNOMINAL) c(MNOMINAL) d(NUMERICAL) /DIMENSION=2 /PRINT=ALL /PLOT=ALL NDIM(1,MAX) /SAVE=p(2) /MATRIX=OUT("m.csv")' > "$seed/princals"
   cp "$here"/corpus/* "$seed"/ 2>/dev/null || true
   (cd "$out/work" && "$out/syntax_fuzz" -max_total_time="$secs" -max_len=512 -artifact_prefix="$here/corpus/" \
     -dict="$here/syntax.dict" "$out/corpus_live" "$seed" 2>&1 | tail -20)

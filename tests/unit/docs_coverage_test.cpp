@@ -12,6 +12,9 @@
 #include "anacor/anacor.hpp"
 #include "corres/corres.hpp"
 #include "engine/host_commands.hpp"
+#include "homals/homals.hpp"
+#include "overals/overals.hpp"
+#include "princals/princals.hpp"
 #include "syntax/settings.hpp"
 
 namespace fs = std::filesystem;
@@ -41,7 +44,10 @@ std::set<std::string> words(const std::string& text) {
   return out;
 }
 
-bool names(const std::set<std::string>& ws, const std::string& keyword) {
+bool names(const std::set<std::string>& ws, std::string keyword) {
+  // A blank-padded field such as "MATRIX O" (MATRIX OUT) is named by its
+  // first word.
+  keyword = keyword.substr(0, keyword.find(' '));
   for (const auto& w : ws)
     if (w.rfind(keyword, 0) == 0) return true;
   return false;
@@ -68,6 +74,9 @@ TEST(Docs, EveryParsedSubcommandIsOnItsPage) {
   expect_covered("catreg.md", oscat::syntax::subcommand_table(ProcedureKind::Catreg));
   expect_covered("correspondence.md", oscat::corres::subcommand_keywords());
   expect_covered("anacor.md", oscat::anacor::subcommand_keywords());
+  expect_covered("homals.md", oscat::homals::subcommand_keywords());
+  expect_covered("overals.md", oscat::overals::subcommand_keywords());
+  expect_covered("princals.md", oscat::princals::subcommand_keywords());
 }
 
 TEST(Docs, EveryHostCommandIsOnTheHostPage) {
@@ -77,7 +86,8 @@ TEST(Docs, EveryHostCommandIsOnTheHostPage) {
 }
 
 TEST(Docs, EachPageHasASynopsisStartingWithItsCommand) {
-  for (const char* file : {"catpca.md", "multiple-correspondence.md", "catreg.md", "correspondence.md", "anacor.md"}) {
+  for (const char* file : {"catpca.md", "multiple-correspondence.md", "catreg.md", "correspondence.md", "anacor.md",
+                           "homals.md", "overals.md", "princals.md"}) {
     const std::string text = page(file);
     const auto title_end = text.find('\n');
     ASSERT_EQ(text.rfind("# ", 0), 0u) << file;

@@ -23,6 +23,7 @@ TEST(SyntaxFuzzCorpus, EveryKeptInputParsesWithoutCrash) {
       if (data.empty()) continue;
       for (int which = 0; which < 3; ++which) syntax_fuzz::parse_body(which, data.substr(1));
       syntax_fuzz::run_host_syntax(data.substr(1));
+      for (int which = 0; which < 4; ++which) syntax_fuzz::run_older(which, data.substr(1));
       ++n;
     }
   // The inputs written by hand below are always replayed too.
@@ -32,7 +33,29 @@ TEST(SyntaxFuzzCorpus, EveryKeptInputParsesWithoutCrash) {
     for (int which = 0; which < 3; ++which) syntax_fuzz::parse_body(which, body);
     ++n;
   }
+  std::remove("fuzz_older.csv");
   EXPECT_GT(n, 0);
+}
+
+// Whole commands of the older procedures, written by hand: damaged lists,
+// settings at their limits, and data the analyses must refuse.
+TEST(SyntaxFuzzCorpus, OlderProceduresWithoutCrash) {
+  const char* const bodies[] = {
+      "", "VARIABLES", "VARIABLES=a(", "VARIABLES=a(3) b(3) /ANALYSIS=a(", "VARIABLES=a(3) b(3) /ANALYSIS=a b(MNOMINAL",
+      "VARIABLES=a(3) b(3) c(3) /ANALYSIS=a b c /SETS=3(1,1,1) /DIMENSION=99",
+      "VARIABLES=a(3) b(3) /ANALYSIS=a(NUMERICAL) b(NUMERICAL) /SETS=2(1,1) /PLOT=NDIM(2,1)",
+      "VARIABLES=a(3) b(3) /ANALYSIS=a b /SETS=2(1 /PLOT=TRANS(a b) NDIM(1,MAX)",
+      "VARIABLES=a(9999) b(1) /DIMENSION=5 /PLOT=ALL NDIM(1,MAX) /SAVE=x(9)", "VARIABLES=s(3) a(2) /PRINT=ALL",
+      "VARIABLES=d(3) e(2) /ANALYSIS=d e(SNOMINAL) /PRINT=ALL /PLOT=ALL /MATRIX=OUT(*)",
+      "TABLE=a(1,3) BY b(1,3) /PLOT=NDIM(ALL,MAX)", "TABLE=ALL(3,3"};
+  int n = 0;
+  for (const char* body : bodies)
+    for (int which = 0; which < 4; ++which) {
+      syntax_fuzz::run_older(which, body);
+      ++n;
+    }
+  std::remove("fuzz_older.csv");
+  EXPECT_EQ(n, 4 * static_cast<int>(std::size(bodies)));
 }
 
 // Host commands and damaged CSV files, by hand and as kept by the CSV fuzzer.

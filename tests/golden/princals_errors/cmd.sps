@@ -18,3 +18,6 @@ PRINCALS VARIABLES=x(3 v(2) w(3) /VARIABLES=x(3) /ANALYSIS=x(SNOMINAL) v(NUMERIC
 PRINCALS VARIABLES=x(3) z(2) /PRINT=NONE /PLOT=NONE.
 PRINCALS VARIABLES=x(3) v(2) /ANALYSIS=x v(NUMERICAL) /DIMENSION=3 /PRINT=NONE /PLOT=NONE.
 PRINCALS VARIABLES=x(3) v(2) /NOBSERVATIONS=2.
+* A variable whose valid objects all fall in one category: a warning, and
+  the analysis runs with it constant.
+PRINCALS VARIABLES=x(3) y(2) v(2) /PRINT=NONE /PLOT=NONE.

@@ -1,0 +1,15 @@
+* Each OVERALS command run twice gives the same output: the fixed start,
+  and the random start after the same SET SEED (check.py compares every
+  table and chart of the two runs).
+GET DATA /TYPE=CSV /FILE='data.csv'.
+MISSING VALUES b (9).
+OVERALS VARIABLES=a(3) b(4) c(3) /ANALYSIS=a(ORDINAL) b(SNOMINAL) c(MNOMINAL) /SETS=2(2,1)
+  /PRINT=ALL /PLOT=ALL.
+OVERALS VARIABLES=a(3) b(4) c(3) /ANALYSIS=a(ORDINAL) b(SNOMINAL) c(MNOMINAL) /SETS=2(2,1)
+  /PRINT=ALL /PLOT=ALL.
+SET SEED=4711.
+OVERALS VARIABLES=a(3) b(4) c(3) /ANALYSIS=a(ORDINAL) b(SNOMINAL) c(MNOMINAL) /SETS=2(2,1)
+  /INITIAL=RANDOM /PRINT=ALL /PLOT=NONE.
+SET SEED=4711.
+OVERALS VARIABLES=a(3) b(4) c(3) /ANALYSIS=a(ORDINAL) b(SNOMINAL) c(MNOMINAL) /SETS=2(2,1)
+  /INITIAL=RANDOM /PRINT=ALL /PLOT=NONE.
