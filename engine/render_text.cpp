@@ -648,11 +648,15 @@ void render_item(Sink& out, const Item& item, int depth, std::size_t width) {
   } else if (const TextBlock* b = std::get_if<TextBlock>(&item)) {
     if (!b->title.text.empty()) wrapped(out, b->title.text, width);
     // A listing keeps its spacing; a line too long for the width is cut into
-    // pieces rather than re-flowed.
+    // pieces rather than re-flowed, at a blank where there is one so that no
+    // number is split across two lines.
     for (const auto& l : b->lines) {
       std::string rest = l;
       while (text_width(rest) > width) {
         std::string head = cut_text(rest, width);
+        const bool splits_word = !head.empty() && head.back() != ' ' && rest[head.size()] != ' ';
+        const std::size_t blank = head.find_last_of(' ');
+        if (splits_word && blank != std::string::npos && blank > head.size() / 2) head.resize(blank);
         rtrim_append(out, head);
         rest = rest.substr(head.size());
       }
