@@ -202,6 +202,23 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
   return install(columns_of_table(table, declared_strings(decl)), decl, source, error);
 }
 
+bool ActiveFile::load_columns(CsvColumns&& columns, std::string& error) {
+  std::unordered_map<std::string, std::size_t> seen;
+  for (std::size_t c = 0; c < columns.header.size(); ++c) {
+    const bool repeated = !seen.emplace(upper_name(columns.header[c]), c).second;
+    if (!is_valid_variable_name(columns.header[c]) || repeated) {
+      error = "invalid or repeated variable name \"" + columns.header[c] + "\"";
+      return false;
+    }
+  }
+  if (columns.cols.size() != columns.header.size()) {
+    error = "the columns do not match the names";
+    return false;
+  }
+  const std::vector<std::optional<Declared>> decl(columns.header.size());
+  return install(std::move(columns), decl, "the data", error);
+}
+
 bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<SidecarVariable>>& decl,
                          const std::string& source, std::string& error) {
   const std::size_t ncols = table.header.size();

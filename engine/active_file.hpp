@@ -43,6 +43,10 @@ class ActiveFile : public host::Cases {
   // `source` names the sidecar in messages.
   bool load_table(const CsvTable& table, std::string_view sidecar_json, const std::string& source,
                   std::string& error);
+  // Replace the dictionary and data by columns a host built itself (no file):
+  // names checked as in load_table, then the same installation and resets as
+  // load_csv. Declarations (labels, missing values) are the caller's to add.
+  bool load_columns(CsvColumns&& columns, std::string& error);
   bool loaded() const { return loaded_; }
 
   // What the last successful load has to say about how it read the cells:
