@@ -32,7 +32,10 @@ bool check_missing(const FrameVariable& v, std::size_t width, std::string& error
 }  // namespace
 
 bool load_frame(ActiveFile& active, DictionaryStore& dict, std::vector<FrameVariable>&& vars, std::string& error) {
-  const std::size_t rows = vars.empty() ? 0 : (vars[0].is_string ? vars[0].str.size() : vars[0].num.size());
+  auto count = [](const FrameVariable& v) {
+    return v.is_string ? v.str.size() : v.lent.data ? v.lent_rows : v.num.size();
+  };
+  const std::size_t rows = vars.empty() ? 0 : count(vars[0]);
   if (rows > static_cast<std::size_t>(std::numeric_limits<int>::max() - 1)) {
     error = "too many cases";
     return false;
@@ -43,7 +46,7 @@ bool load_frame(ActiveFile& active, DictionaryStore& dict, std::vector<FrameVari
   std::vector<std::size_t> widths(vars.size(), 0);
   for (std::size_t c = 0; c < vars.size(); ++c) {
     const FrameVariable& v = vars[c];
-    const std::size_t n = v.is_string ? v.str.size() : v.num.size();
+    const std::size_t n = count(v);
     if (n != rows) {
       error = "variable \"" + v.name + "\" has " + std::to_string(n) + " cases, the first has " + std::to_string(rows);
       return false;
@@ -56,11 +59,16 @@ bool load_frame(ActiveFile& active, DictionaryStore& dict, std::vector<FrameVari
         return false;
       }
     } else {
-      for (double x : v.num)
-        if (!std::isfinite(x)) {
-          error = "variable \"" + v.name + "\" holds an infinite or undefined number";
-          return false;
-        }
+      bool finite = true;
+      if (v.lent.data) {
+        for (std::size_t r = 0; r < rows && finite; ++r) finite = std::isfinite(v.lent.at(r));
+      } else {
+        for (double x : v.num) finite = finite && std::isfinite(x);
+      }
+      if (!finite) {
+        error = "variable \"" + v.name + "\" holds an infinite or undefined number";
+        return false;
+      }
     }
     widths[c] = longest;
     if (!check_missing(v, longest, error)) return false;
@@ -90,6 +98,11 @@ bool load_frame(ActiveFile& active, DictionaryStore& dict, std::vector<FrameVari
     for (auto& [value, label] : v.value_labels) dict.set_value_label(index, value, std::move(label));
     for (auto& [value, label] : v.string_value_labels) dict.set_string_value_label(index, std::move(value), std::move(label));
     dict.set_missing(index, std::move(v.missing));
+    if (v.lent.data && !active.lend_numbers(index, v.lent)) {
+      error = "variable \"" + v.name + "\": its numbers could not be read in place";
+      dict.clear();
+      return false;
+    }
   }
   return true;
 }

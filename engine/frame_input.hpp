@@ -18,6 +18,10 @@ struct FrameVariable {
   std::string name;
   bool is_string = false;
   std::vector<double> num;       // numeric: one value per case, host::SYSMIS when missing
+  // numeric, instead of num: the caller's own numbers, read in place (NaN is
+  // missing); they must outlive the file's use of them
+  ActiveFile::LentNumbers lent;
+  std::size_t lent_rows = 0;
   std::vector<std::string> str;  // string: one cell per case
   std::string label;
   std::vector<std::pair<double, std::string>> value_labels;
@@ -26,7 +30,7 @@ struct FrameVariable {
 };
 
 // Replaces the dictionary and data of `active` by `vars` (their columns are
-// moved, not copied). Everything is checked first: names, equal lengths,
+// moved or lent, never copied). Everything is checked first: names, equal lengths,
 // finite numbers (NaN must already be SYSMIS), missing values as MISSING
 // VALUES allows them (three values, or a range and one value; strings only
 // for string variables). On failure `error` names the variable and nothing

@@ -145,41 +145,31 @@ class PollingNumerics : public host::Numerics {
 };
 
 // ------------------------------------------------------------ the columns ---
-template <class T>
-void copy_numbers(const py::array& a, std::vector<double>& out) {
-  const auto n = static_cast<std::size_t>(a.shape(0));
-  const auto stride = a.strides(0);
-  const char* p = static_cast<const char*>(a.data());
-  out.resize(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = static_cast<double>(*reinterpret_cast<const T*>(p + static_cast<std::ptrdiff_t>(i) * stride));
-    // NaN is the frame's missing value; the engine's is SYSMIS.
-    out[i] = std::isnan(x) ? host::SYSMIS : x;
-  }
-}
-
-void numbers_of(const py::array& a, const std::string& name, std::vector<double>& out) {
+// A numeric array as the file reads it in place: the frame's memory is not
+// copied (the caller keeps the arrays alive for the run).
+eng::ActiveFile::LentNumbers numbers_of(const py::array& a, const std::string& name) {
+  using Kind = eng::ActiveFile::LentNumbers::Kind;
   if (a.ndim() != 1) throw py::value_error("column \"" + name + "\" is not one-dimensional");
   const py::dtype dt = a.dtype();
   const char kind = dt.kind();
   const auto size = dt.itemsize();
-  if (kind == 'f' && size == 8) return copy_numbers<double>(a, out);
-  if (kind == 'f' && size == 4) return copy_numbers<float>(a, out);
-  if (kind == 'i' && size == 8) return copy_numbers<std::int64_t>(a, out);
-  if (kind == 'i' && size == 4) return copy_numbers<std::int32_t>(a, out);
-  if (kind == 'i' && size == 2) return copy_numbers<std::int16_t>(a, out);
-  if (kind == 'i' && size == 1) return copy_numbers<std::int8_t>(a, out);
-  if (kind == 'u' && size == 8) return copy_numbers<std::uint64_t>(a, out);
-  if (kind == 'u' && size == 4) return copy_numbers<std::uint32_t>(a, out);
-  if (kind == 'u' && size == 2) return copy_numbers<std::uint16_t>(a, out);
-  if (kind == 'u' && size == 1) return copy_numbers<std::uint8_t>(a, out);
-  if (kind == 'b' && size == 1) return copy_numbers<std::uint8_t>(a, out);
-  throw py::value_error("column \"" + name + "\" has a type that is neither numbers nor text");
+  Kind k = Kind::None;
+  if (kind == 'f') k = size == 8 ? Kind::F64 : size == 4 ? Kind::F32 : Kind::None;
+  if (kind == 'i') k = size == 8 ? Kind::I64 : size == 4 ? Kind::I32 : size == 2 ? Kind::I16 : size == 1 ? Kind::I8 : Kind::None;
+  if (kind == 'u' || kind == 'b')
+    k = size == 8 ? Kind::U64 : size == 4 ? Kind::U32 : size == 2 ? Kind::U16 : size == 1 ? Kind::U8 : Kind::None;
+  if (k == Kind::None) throw py::value_error("column \"" + name + "\" has a type that is neither numbers nor text");
+  if (!dt.attr("isnative").cast<bool>()) throw py::value_error("column \"" + name + "\" is not in the machine's byte order");
+  eng::ActiveFile::LentNumbers lent;
+  lent.data = static_cast<const char*>(a.data());
+  lent.stride = a.strides(0);
+  lent.kind = k;
+  return lent;
 }
 
 // One column as the Python side describes it:
 // (name, kind, data, label, value_labels, missing) with kind "num" (data: a
-// numeric array; value labels [(number, text)]; missing (values, range or
+// numeric array, read in place; value labels [(number, text)]; missing (values, range or
 // None)) or "str" (data: a sequence of str; value labels [(text, text)];
 // missing (strings, None)).
 eng::FrameVariable variable_of(const py::tuple& t) {
@@ -190,7 +180,9 @@ eng::FrameVariable variable_of(const py::tuple& t) {
   v.label = t[3].cast<std::string>();
   const py::tuple missing = t[5].cast<py::tuple>();
   if (kind == "num") {
-    numbers_of(t[2].cast<py::array>(), v.name, v.num);
+    const py::array data = t[2].cast<py::array>();
+    v.lent = numbers_of(data, v.name);
+    v.lent_rows = static_cast<std::size_t>(data.shape(0));
     v.value_labels = t[4].cast<std::vector<std::pair<double, std::string>>>();
     v.missing.values = missing[0].cast<std::vector<double>>();
     if (!missing[1].is_none()) {
