@@ -1,6 +1,10 @@
 """A DataFrame becomes the working data file as given: numbers, NaN, strings,
 categoricals, labels, user-missing values and case weights, counted by the
 procedure as pandas counts them."""
+import json
+import os
+import shutil
+import tempfile
 import unittest
 import warnings
 
@@ -112,6 +116,46 @@ class FrameRoundTrip(unittest.TestCase):
         np.testing.assert_allclose(w @ x / w.sum(), 0, atol=1e-9)
         shuffled = new[used].sample(frac=1, random_state=1).to_numpy()
         self.assertGreater(np.abs(w @ shuffled / w.sum()).max(), 1e-6)
+
+
+class FrameAsSaved(unittest.TestCase):
+    def test_save_outfile_writes_the_frame_back(self):
+        # The working file the frame became, written by SAVE OUTFILE at full
+        # precision, holds the frame's values: strided columns of a 2-D block,
+        # small integer, unsigned, float32 and boolean columns included.
+        rng = np.random.default_rng(9)
+        block = rng.normal(size=(50, 3))
+        block[[3, 7], 1] = np.nan
+        df = pd.DataFrame(block, columns=["x", "y", "z"])
+        self.assertEqual(df["y"].to_numpy().strides, (24,))  # a column of the row-major block
+        df["i8"] = rng.integers(-100, 100, 50).astype(np.int8)
+        df["u16"] = rng.integers(0, 60000, 50).astype(np.uint16)
+        df["f32"] = rng.normal(size=50).astype(np.float32)
+        df["flag"] = rng.random(50) < 0.5
+        df["nullable"] = pd.array([1, None] * 25, dtype="Int64")
+        df["txt"] = ["a,b", 'say "hi"', None, "x"] * 12 + ["y", "z"]
+        df["cat"] = pd.Categorical(rng.choice(["lo", "hi"], 50), categories=["lo", "hi"], ordered=True)
+        df.attrs["variable_labels"] = {"x": "The x"}
+        before = df.copy()
+        tmp = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, tmp)
+        oscat.run("SAVE OUTFILE='out.csv'.", df, base_dir=tmp, missing_values={"i8": [oscat.Range(None, -90)]})
+        back = pd.read_csv(os.path.join(tmp, "out.csv"), float_precision="round_trip", keep_default_na=False,
+                           na_values=[""])
+        for c in ["x", "y", "z", "i8", "u16", "f32"]:
+            np.testing.assert_array_equal(back[c].to_numpy(dtype=float), df[c].to_numpy(dtype=float), err_msg=c)
+        np.testing.assert_array_equal(back["flag"].to_numpy(dtype=float), df["flag"].to_numpy(dtype=float))
+        np.testing.assert_array_equal(back["nullable"].to_numpy(dtype=float),
+                                      df["nullable"].to_numpy(dtype=float, na_value=np.nan))
+        self.assertEqual(back["txt"].fillna("").tolist(), df["txt"].fillna("").tolist())
+        self.assertEqual(back["cat"].tolist(), (df["cat"].cat.codes + 1).tolist())
+        with open(os.path.join(tmp, "out.csv.dict.json")) as f:
+            dictionary = {v["name"]: v for v in json.load(f)["variables"]}
+        self.assertEqual(dictionary["x"]["label"], "The x")
+        self.assertEqual(dictionary["cat"]["value_labels"], [[1, "lo"], [2, "hi"]])
+        self.assertEqual(dictionary["txt"]["missing"]["strings"], [""])
+        self.assertEqual(dictionary["i8"]["missing"]["range"][1], -90)
+        pd.testing.assert_frame_equal(df, before)  # the frame is read, never written
 
 
 class FrameUsageErrors(unittest.TestCase):
