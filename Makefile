@@ -58,7 +58,8 @@ python-test: python
 	cd $(BUILD) && ctest -L python --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSCAT_TESTS=OFF -DOSCAT_BENCH=ON > /dev/null
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DOSCAT_TESTS=OFF -DOSCAT_BENCH=ON \
+	  -DOSCAT_PYTHON=ON -DPython3_EXECUTABLE=$(PYTHON) > /dev/null
 	cmake --build build-bench -j $(JOBS)
 	bench/run.sh build-bench
 

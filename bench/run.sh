@@ -31,3 +31,8 @@ for cases in 10000 100000 1000000; do
 done
 # The engine alone on 1,000,000 cases: seconds per iteration, one and two threads.
 "$BUILD/bench/catpca_bench" 1000000
+
+# --- Python module: oscat.mca on a DataFrame against the program -------------
+if [ -d "$BUILD/python/oscat" ]; then
+  /usr/bin/python3 "$HERE/python_mca.py" "$BUILD"
+fi
