@@ -136,7 +136,8 @@ def correspondence(data, rows=None, cols=None, dims=2, **kwargs):
     with their categories as value labels). Without them ``data`` is the
     table itself (a DataFrame or 2-D array of counts).
     supplementary, equal, measure, standardize, normalization, print, plot:
-    as the subcommands (text or lists of keywords).
+    as the subcommands (text or lists of keywords). The analysis is direct,
+    without iterations: ``maxiter`` and ``crititer`` are refused.
     """
     run_opts, opts = _split(kwargs)
     syntax, frame = correspondence_syntax(data, rows=rows, cols=cols, dims=dims, **opts)

@@ -65,8 +65,7 @@ class _Command:
         return "\n".join(lines) + ".\n"
 
 
-def _common(cmd, data, *, maxiter, crititer, supplementary_objects=None, missing=None, discretization=None,
-            print=None, plot=None, save=None, outfile=None, resample=None):
+def _common(cmd, data, *, missing=None, discretization=None):
     if discretization:
         specs = [f"{v}({_words(s, 'discretization')})" for v, s in discretization.items()]
         _names(data, list(discretization), "discretization")
@@ -140,7 +139,7 @@ def _optimal_scaling(head, data, *, dims, variables, supplementary, supplementar
     cmd = _Command(f"{head} VARIABLES=" + " ".join(variables))
     cmd.add("ANALYSIS=" + " ".join(v + (_level_spec(v, level_specs[v]) if v in level_specs else "")
                                    for v in variables))
-    _common(cmd, data, maxiter=maxiter, crititer=crititer, missing=missing, discretization=discretization)
+    _common(cmd, data, missing=missing, discretization=discretization)
     sup = []
     if supplementary_objects:
         sup.append(f"OBJECT({_objects(supplementary_objects)})")
@@ -214,7 +213,7 @@ def catreg_syntax(data, dependent, predictors=None, levels=None, *, level=None, 
     cmd = _Command("CATREG VARIABLES=" + " ".join([dependent] + predictors))
     cmd.add("ANALYSIS=" + dependent + lev.get(dependent, "") + " WITH " +
             " ".join(p + lev.get(p, "") for p in predictors))
-    _common(cmd, data, maxiter=maxiter, crititer=crititer, missing=missing, discretization=discretization)
+    _common(cmd, data, missing=missing, discretization=discretization)
     if supplementary_objects:
         cmd.add(f"SUPPLEMENTARY=OBJECT({_objects(supplementary_objects)})")
     if initial is not None:
@@ -251,9 +250,13 @@ def _range_of(series, name):
 
 
 def correspondence_syntax(data, rows=None, cols=None, dims=2, *, supplementary=None, equal=None, measure=None,
-                          standardize=None, normalization=None, print=None, plot=None, outfile=None):
+                          standardize=None, normalization=None, print=None, plot=None, outfile=None,
+                          maxiter=None, crititer=None):
     """The CORRESPONDENCE command ``oscat.correspondence`` runs and the data
     it runs on: (syntax, DataFrame)."""
+    if maxiter is not None or crititer is not None:
+        raise ValueError("CORRESPONDENCE is computed directly (a singular value decomposition): it has no "
+                         "iterations, so maxiter and crititer do not apply")
     if (rows is None) != (cols is None):
         raise ValueError("give both rows and cols, or neither (data is then the table of counts)")
     if rows is not None:
