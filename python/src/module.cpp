@@ -180,6 +180,9 @@ eng::FrameVariable variable_of(const py::tuple& t) {
   v.label = t[3].cast<std::string>();
   const py::tuple missing = t[5].cast<py::tuple>();
   if (kind == "num") {
+    // A numpy array only: anything else would be converted into a temporary
+    // that is gone before the file reads it.
+    if (!py::isinstance<py::array>(t[2])) throw py::value_error("column \"" + v.name + "\": numbers must come as an array");
     const py::array data = t[2].cast<py::array>();
     v.lent = numbers_of(data, v.name);
     v.lent_rows = static_cast<std::size_t>(data.shape(0));
