@@ -51,6 +51,10 @@ class TableList(list):
             return key in self.titles()
         return super().__contains__(key)
 
+    def __repr__(self):
+        # Printed, each table under its title, as a report reads.
+        return "\n\n".join(f"{t.attrs.get('title', '')}\n{t}" for t in self) if self else "[]"
+
     def titles(self):
         return [t.attrs.get("title", "") for t in self]
 
