@@ -89,7 +89,10 @@ const Library& library() {
 // interrupt flag set, so the procedure stops as it does in the program.
 class PollingNumerics : public host::Numerics {
  public:
-  explicit PollingNumerics(eng::NumericsState& base) : base_(base) {}
+  // `main_thread`: whether the run is in Python's main thread, the only one
+  // whose PyErr_CheckSignals runs the handlers; elsewhere there is nothing to
+  // poll, and taking the GIL would only slow other threads down.
+  PollingNumerics(eng::NumericsState& base, bool main_thread) : base_(base), main_thread_(main_thread) {}
   ~PollingNumerics() override { drop(); }
 
   double URAND() override { return base_.URAND(); }
@@ -115,11 +118,11 @@ class PollingNumerics : public host::Numerics {
  private:
   void poll() const {
     if (eng::interrupt_flag().load(std::memory_order_relaxed)) return;
-    if (std::this_thread::get_id() != owner_) return;  // signals reach the calling thread only
+    if (!main_thread_ || std::this_thread::get_id() != owner_) return;  // the procedure's helper threads
     // A few checks a second are enough for a person at the keyboard and keep
     // the GIL out of the iterations.
     const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < std::chrono::milliseconds(20)) return;
+    if (now - last_ < std::chrono::milliseconds(50)) return;
     last_ = now;
     py::gil_scoped_acquire gil;
     if (PyErr_CheckSignals() != 0) {
@@ -137,6 +140,7 @@ class PollingNumerics : public host::Numerics {
   }
 
   eng::NumericsState& base_;
+  bool main_thread_;
   std::thread::id owner_ = std::this_thread::get_id();
   mutable std::chrono::steady_clock::time_point last_{};
   mutable PyObject* type_ = nullptr;
@@ -286,6 +290,8 @@ std::unique_ptr<Result> run(const std::string& syntax, const py::list& columns, 
   vars.reserve(columns.size());
   for (const auto& c : columns) vars.push_back(variable_of(c.cast<py::tuple>()));
 
+  const py::module_ threading = py::module_::import("threading");
+  const bool main_thread = threading.attr("current_thread")().is(threading.attr("main_thread")());
   auto result = std::make_unique<Result>();
   py::gil_scoped_release nogil;
   std::lock_guard<std::mutex> lock(g_run);
@@ -299,7 +305,7 @@ std::unique_ptr<Result> run(const std::string& syntax, const py::list& columns, 
   eng::interrupt_flag().store(false);
 
   eng::Engine engine;
-  PollingNumerics numerics(engine.numerics());
+  PollingNumerics numerics(engine.numerics(), main_thread);
   host::Host& base = engine.host();
   host::Host bound{base.tokens, base.dict,    base.cases, base.workspace, base.tables, base.msg,
                    base.pivot,  base.listing, numerics,   base.files,     base.charts};
