@@ -60,8 +60,11 @@ bool load_frame(ActiveFile& active, DictionaryStore& dict, std::vector<FrameVari
       }
     } else {
       bool finite = true;
+      using Kind = ActiveFile::LentNumbers::Kind;
       if (v.lent.data) {
-        for (std::size_t r = 0; r < rows && finite; ++r) finite = std::isfinite(v.lent.at(r));
+        // Integers are always finite; only floating-point columns need a look.
+        if (v.lent.kind == Kind::F64 || v.lent.kind == Kind::F32)
+          for (std::size_t r = 0; r < rows && finite; ++r) finite = std::isfinite(v.lent.at(r));
       } else {
         for (double x : v.num) finite = finite && std::isfinite(x);
       }
