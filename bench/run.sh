@@ -91,3 +91,7 @@ print("%s 1000000 cases: %.2f s total (%.2f s CPU), %d iterations, %.3f s per it
 PY
 done
 rm -f "$DATA/catpca_1000000.csv"
+# --- Python module: oscat.mca on a DataFrame against the program -------------
+if [ -d "$BUILD/python/oscat" ]; then
+  /usr/bin/python3 "$HERE/python_mca.py" "$BUILD"
+fi

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -202,6 +203,23 @@ bool ActiveFile::load_table(const CsvTable& table, std::string_view sidecar_json
   return install(columns_of_table(table, declared_strings(decl)), decl, source, error);
 }
 
+bool ActiveFile::load_columns(CsvColumns&& columns, std::string& error) {
+  std::unordered_map<std::string, std::size_t> seen;
+  for (std::size_t c = 0; c < columns.header.size(); ++c) {
+    const bool repeated = !seen.emplace(upper_name(columns.header[c]), c).second;
+    if (!is_valid_variable_name(columns.header[c]) || repeated) {
+      error = "invalid or repeated variable name \"" + columns.header[c] + "\"";
+      return false;
+    }
+  }
+  if (columns.cols.size() != columns.header.size()) {
+    error = "the columns do not match the names";
+    return false;
+  }
+  const std::vector<std::optional<Declared>> decl(columns.header.size());
+  return install(std::move(columns), decl, "the data", error);
+}
+
 bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<SidecarVariable>>& decl,
                          const std::string& source, std::string& error) {
   const std::size_t ncols = table.header.size();
@@ -309,7 +327,7 @@ int ActiveFile::rows() const {
 
 double ActiveFile::number(int var, int row) const {
   if (!numeric_var(var) || row < 0 || row >= rows_) return host::SYSMIS;
-  return cols_[var - 1].num[static_cast<std::size_t>(row)];
+  return cell(cols_[var - 1], static_cast<std::size_t>(row));
 }
 
 const std::string& ActiveFile::text(int var, int row) const {
@@ -380,12 +398,12 @@ bool ActiveFile::passes(int row) const {
       std::string_view s = rtrim(cols_[filter_ - 1].str[static_cast<std::size_t>(row)]);
       if (s.empty() || QAMISS(filter_, s)) return false;
     } else {
-      double f = cols_[filter_ - 1].num[static_cast<std::size_t>(row)];
+      double f = cell(cols_[filter_ - 1], static_cast<std::size_t>(row));
       if (QAMISS(filter_, f) || f == 0) return false;
     }
   }
   if (weight_ != 0) {
-    double w = cols_[weight_ - 1].num[static_cast<std::size_t>(row)];
+    double w = cell(cols_[weight_ - 1], static_cast<std::size_t>(row));
     if (QAMISS(weight_, w) || !(w > 0)) return false;
   }
   return true;
@@ -429,7 +447,43 @@ bool ActiveFile::QAMISS(int var, std::string_view s) const {
 
 void ActiveFile::set_value(int var, int case_number, double v) {
   if (!numeric_var(var) || case_number < 1 || case_number > rows_) return;
-  cols_[var - 1].num[static_cast<std::size_t>(case_number - 1)] = v;
+  Column& c = cols_[var - 1];
+  if (c.lent.data) {  // the lender's memory is read-only: take a copy first
+    c.num.resize(static_cast<std::size_t>(rows_));
+    for (std::size_t r = 0; r < c.num.size(); ++r) c.num[r] = c.lent.at(r);
+    c.lent = LentNumbers{};
+  }
+  c.num[static_cast<std::size_t>(case_number - 1)] = v;
+}
+
+double ActiveFile::LentNumbers::at(std::size_t row) const {
+  const char* p = data + static_cast<std::ptrdiff_t>(row) * stride;
+  auto get = [p](auto zero) {
+    decltype(zero) x;
+    std::memcpy(&x, p, sizeof x);
+    return static_cast<double>(x);
+  };
+  double v = 0;
+  switch (kind) {
+    case Kind::F64: v = get(double{}); break;
+    case Kind::F32: v = get(float{}); break;
+    case Kind::I64: v = get(std::int64_t{}); break;
+    case Kind::I32: v = get(std::int32_t{}); break;
+    case Kind::I16: v = get(std::int16_t{}); break;
+    case Kind::I8: v = get(std::int8_t{}); break;
+    case Kind::U64: v = get(std::uint64_t{}); break;
+    case Kind::U32: v = get(std::uint32_t{}); break;
+    case Kind::U16: v = get(std::uint16_t{}); break;
+    case Kind::U8: v = get(std::uint8_t{}); break;
+    case Kind::None: return host::SYSMIS;
+  }
+  return std::isnan(v) ? host::SYSMIS : v;
+}
+
+bool ActiveFile::lend_numbers(int var, LentNumbers lent) {
+  if (!numeric_var(var) || !cols_[var - 1].num.empty() || lent.data == nullptr) return false;
+  cols_[var - 1].lent = lent;
+  return true;
 }
 
 }  // namespace oscat::engine

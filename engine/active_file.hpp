@@ -2,6 +2,7 @@
 // settings, and the case loop the procedures run through host::Cases.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,24 @@ class ActiveFile : public host::Cases {
   // `source` names the sidecar in messages.
   bool load_table(const CsvTable& table, std::string_view sidecar_json, const std::string& source,
                   std::string& error);
+  // Replace the dictionary and data by columns a host built itself (no file):
+  // names checked as in load_table, then the same installation and resets as
+  // load_csv. Declarations (labels, missing values) are the caller's to add.
+  bool load_columns(CsvColumns&& columns, std::string& error);
+
+  // Numbers a host program holds (a data frame's column) and lends to the
+  // file, which reads them in place instead of keeping a copy. NaN reads as
+  // SYSMIS. The memory must stay unchanged while the file is loaded.
+  struct LentNumbers {
+    enum class Kind : char { None, F64, F32, I64, I32, I16, I8, U64, U32, U16, U8 };
+    const char* data = nullptr;
+    std::ptrdiff_t stride = 0;  // bytes from one case to the next
+    Kind kind = Kind::None;
+    double at(std::size_t row) const;
+  };
+  // Replaces the numbers of numeric variable `var` (loaded with no cells)
+  // by `lent`; false for a string variable or one that holds its own cells.
+  bool lend_numbers(int var, LentNumbers lent);
   bool loaded() const { return loaded_; }
 
   // What the last successful load has to say about how it read the cells:
@@ -110,7 +129,9 @@ class ActiveFile : public host::Cases {
     bool is_string = false;
     std::vector<double> num;
     std::vector<std::string> str;
+    LentNumbers lent;  // when lent.data is set, the numbers instead of num
   };
+  double cell(const Column& c, std::size_t row) const { return c.lent.data ? c.lent.at(row) : c.num[row]; }
   // Bring the columns in line with the dictionary (see the constructor).
   // Inline check first: the case loop calls this for every value it reads.
   void sync() const {
