@@ -135,7 +135,7 @@ void ellipse_chart(const View& v, const EllipseSet& set, Msg subtitle, int group
   const auto keep = kept(v, group, areas);
   auto& cx = H().charts;
   const int id = cx.CX_CREATECHARTDESCRIPTION("CATPCA");
-  cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, key("Confidence Ellipses Labeled by"));
+  cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, composite("Confidence Ellipses Labeled by", {subtitle}));
   cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Subtitle, subtitle);
   const int dir = v.s.plot.ellipse[static_cast<std::size_t>(group)].direction;
   if (dir != 0) cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Footnote, key(notes[group][dir > 0 ? 1 : 0]));
