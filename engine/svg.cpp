@@ -492,7 +492,8 @@ std::vector<std::optional<Placed>> place_labels(std::vector<PointLabel>& labels,
         }
       }
     }
-    if (best) placed.add(best->box);
+    // A pixel of air between labels (coordinates are written rounded).
+    if (best) placed.add(Box{best->box.x0 - 1, best->box.y0 - 1, best->box.x1 + 1, best->box.y1 + 1});
     out[i] = best;
   }
   return out;
@@ -530,11 +531,13 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
     counts = label_counts(c, elems, groups);
     for (const auto& [k, n] : counts) sizes[k.first] += n;
   }
-  // Polygons, lines and vectors first so that points and labels stay on top.
-  for (int pass = 0; pass < 2; ++pass) {
+  // Polygons and lines under the points; vectors over them, so that a cloud
+  // of objects does not hide the loadings of a biplot; labels on top.
+  auto layer = [](const ChartElement& e) { return is_point(e) ? 1 : e.kind == host::ElementKind::Vector ? 2 : 0; };
+  for (int pass = 0; pass < 3; ++pass) {
     for (std::size_t k = 0; k < elems.size(); ++k) {
       const ChartElement& e = elems[k];
-      if ((pass == 0) == is_point(e)) continue;
+      if (layer(e) != pass) continue;
       const std::string dash = e.hollow ? " stroke-dasharray=\"5,3\"" : "";
       if (e.kind == host::ElementKind::Line || e.kind == host::ElementKind::Polygon) {
         // One path per group, in row order; a missing value breaks a line.
@@ -646,7 +649,10 @@ int draw_labels(std::string& out, LabelWork& w, const PlotFrame& f) {
     if (p.moved)
       leaders += "<line class=\"leader\" x1=\"" + num(p.lx0) + "\" y1=\"" + num(p.ly0) + "\" x2=\"" + num(p.lx1) +
                  "\" y2=\"" + num(p.ly1) + "\" stroke=\"#999999\" stroke-width=\"0.8\"/>\n";
-    texts += text_el(p.box.x0, p.box.y0 + kAscent * kFont, w.labels[i].text, "start", " class=\"label\"") + "\n";
+    // A white halo keeps a label legible over lines and markers.
+    texts += text_el(p.box.x0, p.box.y0 + kAscent * kFont, w.labels[i].text, "start",
+                     " class=\"label\" stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\""
+                     " paint-order=\"stroke\"") + "\n";
   }
   out += leaders + texts;
   return dropped;
@@ -1167,7 +1173,12 @@ std::string render_svg(const Chart& c) {
     LabelWork work;
     int dropped = 0;
     if (valid_col(c, c.x_col) && valid_col(c, c.y_col)) {
-      draw_elements(body, c, L.m, pcats, c.x_col, c.y_col, groups, &work, 4, L.scale);
+      // Smaller markers let a dense cloud show its shape.
+      std::size_t points = 0;
+      for (const auto& e : elements_of(c))
+        if (is_point(e))
+          for (std::size_t r = 0; r < c.rows.size(); ++r) points += in_element(c, e, r);
+      draw_elements(body, c, L.m, pcats, c.x_col, c.y_col, groups, &work, points > 400 ? 2.5 : 4, L.scale);
       dropped = draw_labels(body, work, f);
     }
     body += "</g>\n";

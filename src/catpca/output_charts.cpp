@@ -173,13 +173,15 @@ void add_objects(const View& v, Points& pts, int lab, bool grouped) {
   bool any_supp = false;
   for (int i = 0; i < v.n && !any_supp; ++i) any_supp = object_state(v, i) == ObjState::Supplementary;
   const Msg active = grouped || any_supp ? key("Objects") : 0;
-  for (int i = 0; i < v.n; ++i) {
-    const ObjState st = object_state(v, i);
-    if (st == ObjState::Excluded) continue;  // no score: the object table shows none either
-    const bool supp = st == ObjState::Supplementary;
-    pts.point(object_label(v, i, lab, labels), supp ? key("Supplementary Objects") : active,
-              [&](int s) { return v.X(i, s); }, supp);
-  }
+  // Active objects first, so that they keep the first style of the legend.
+  for (const bool supp : {false, true})
+    for (int i = 0; i < v.n; ++i) {
+      const ObjState st = object_state(v, i);
+      // Excluded objects have no score: the object table shows none either.
+      if (st != (supp ? ObjState::Supplementary : ObjState::Active)) continue;
+      pts.point(object_label(v, i, lab, labels), supp ? key("Supplementary Objects") : active,
+                [&](int s) { return v.X(i, s); }, supp);
+    }
 }
 
 void add_loadings(const View& v, Points& pts, const std::vector<int>& vars, Msg group) {
