@@ -560,9 +560,36 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
           const std::string col = attr_colour(g);
           if (e.kind == host::ElementKind::Polygon) {
             std::string pts;
+            double sx = 0, sy = 0;
+            int np = 0;
             for (const auto& seg : paths[g])
-              for (const auto& p : seg) pts += (pts.empty() ? "" : " ") + num(p.first) + "," + num(p.second);
+              for (const auto& p : seg) {
+                pts += (pts.empty() ? "" : " ") + num(p.first) + "," + num(p.second);
+                sx += p.first;
+                sy += p.second;
+                ++np;
+              }
             if (pts.empty()) continue;
+            // A labelled polygon (a confidence ellipse) carries its name at its centre.
+            if (work && np > 0 && e.label_max > 0 && valid_col(c, e.label_col)) {
+              std::string lab;
+              for (std::size_t r = 0; r < c.rows.size() && lab.empty(); ++r)
+                if (in_element(c, e, r) && group_of(c, e, r, groups) == g) lab = cell_text(c, r, e.label_col);
+              lab = cut_text(lab, static_cast<std::size_t>(e.label_max));
+              if (!lab.empty() && order.size() > static_cast<std::size_t>(kMaxLabelledPoints)) {
+                ++work->hidden;
+              } else if (!lab.empty()) {
+                PointLabel l;
+                l.x = sx / np;
+                l.y = sy / np;
+                l.text = fit_text(lab, m.f.width / 2, kFont);
+                l.width = text_width(l.text, kFont);
+                l.clearance = 0;
+                l.priority = 1 + static_cast<int>(order.size());
+                l.order = work->labels.size();
+                work->labels.push_back(std::move(l));
+              }
+            }
             out += "<polygon class=\"ellipse\" points=\"" + pts + "\" fill=\"" + col +
                    "\" fill-opacity=\"0.08\" stroke=\"" + col + "\" stroke-width=\"1.2\"" + dash + "/>\n";
           } else {
@@ -606,7 +633,8 @@ void draw_elements(std::string& out, const Chart& c, const Mapper& m, const std:
                                                 px + marker_size + 0.5, py + marker_size + 0.5});
         }
       }
-      // Labels: collected here, placed and drawn once every marker is known.
+      // Labels: collected here, placed and drawn once every marker is known
+      // (a polygon's with its outline above).
       if (!work || e.label_max <= 0 || !valid_col(c, e.label_col) || e.kind == host::ElementKind::Polygon) continue;
       const bool vec = e.kind == host::ElementKind::Vector;
       for (std::size_t r = 0; r < c.rows.size(); ++r) {

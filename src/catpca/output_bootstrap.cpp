@@ -148,7 +148,11 @@ void ellipse_chart(const View& v, const EllipseSet& set, Msg subtitle, int group
                                   composite("Dimension ^1", {num(b + 1)}));
   cx.CX_ADDXREFERENCELINE(id, 0);
   cx.CX_ADDYREFERENCELINE(id, 0);
-  cx.CX_ADDXYELEMENTEX(id, host::ElementKind::Polygon, gc);
+  const int el = cx.CX_ADDXYELEMENTEX(id, host::ElementKind::Polygon, gc);
+  // Each ellipse named at its centre, as the points of the matching plot are.
+  const auto& pl = v.s.plot;
+  cx.CX_ADDLABELING(id, el, gc, (group == 0 ? (v.in.mca ? pl.discrim : pl.loading) : group == 1 ? pl.category : pl.object)
+                                    .label_size);
   cx.CX_ADDLEGENDFRAMEEX(id, key("Label"));
   bool any = false;
   for (std::size_t i = 0; i < set.e.size(); ++i) {
