@@ -6,7 +6,8 @@ survey_charts.py OSCAT [--cases 200,2000] [--keep DIR]
 For each object count: made-up answers of N people to five 5-point
 questions (two correlated factors), a nominal group with long category
 names and an age group; the first ten people are supplementary objects and
-the age group a supplementary variable. CATPCA, MULTIPLE CORRESPONDENCE,
+the age group a supplementary variable. CATPCA, MULTIPLE CORRESPONDENCE (in
+three dimensions: scatterplot matrices),
 CORRESPONDENCE (with a supplementary row) and CATREG draw every chart they
 can into one HTML report (--keep DIR leaves data, syntax and report there,
 for a look in a browser). Each chart's SVG must have
@@ -80,7 +81,7 @@ CATPCA VARIABLES=q1 q2 q3 q4 q5 grp age
     PROJCENT(CENTROID(grp) q1 q4).
 MULTIPLE CORRESPONDENCE VARIABLES=q1 q4 grp age
   /ANALYSIS=q1 q4 grp age
-  /DIMENSION=2
+  /DIMENSION=3
   /PRINT=NONE
   /PLOT=OBJECT DISCRIM CATEGORY(grp) JOINTCAT BIPLOT.
 CORRESPONDENCE TABLE=grp(1,5) BY q1(1,5)
@@ -181,7 +182,7 @@ def run(oscat, n, keep, problems):
     src = open(report, encoding="utf-8").read()
     svgs = re.findall(r"<svg xmlns.*?</svg>", src, re.S)
     titles = []
-    biplots = 0
+    biplots = sploms = 0
     for k, svg in enumerate(svgs):
         name, shown, note, W, H = check_svg(svg, "n=%d chart %d" % (n, k + 1), problems)
         titles.append(name)
@@ -191,7 +192,11 @@ def run(oscat, n, keep, problems):
             if not (f > 1):
                 problems.append("%s: loadings below 1 among %d objects not enlarged (x%g)" % (name, n, f))
         # Object clouds above 50 points are unlabelled and say so.
-        if "Object Points" in name and n > 50 and note < n - 10:
+        # (Scatterplot matrices draw no labels at all.)
+        splom = 'class="panel"' in svg
+        if splom:
+            sploms += 1
+        if "Object Points" in name and n > 50 and note < n - 10 and not splom:
             problems.append("%s: %d objects but the note counts %d labels not shown" % (name, n, note))
         if "Supplementary Objects" in svg and "fill=\"#ffffff\" stroke=" not in svg:
             problems.append("%s: supplementary objects are not drawn hollow" % name)
@@ -199,6 +204,8 @@ def run(oscat, n, keep, problems):
         problems.append("n=%d: only %d charts" % (n, len(svgs)))
     if biplots < 2:
         problems.append("n=%d: %d charts state a vector factor, expected the biplot and the triplot" % (n, biplots))
+    if sploms < 4:
+        problems.append("n=%d: %d scatterplot matrices, expected the four of MULTIPLE CORRESPONDENCE" % (n, sploms))
     if not any("Supplementary Objects" in s for s in svgs):
         problems.append("n=%d: no chart names the supplementary objects" % n)
     if not any("Supplementary rows" in s for s in svgs):
