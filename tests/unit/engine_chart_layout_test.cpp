@@ -420,3 +420,52 @@ TEST(ChartLayout, VectorsOfTheCloudsSizeKeepTheirLength) {
 }
 
 }  // namespace
+
+namespace {
+
+// A title that already names the subject (a composite with the subtitle as
+// its parameter) is not followed by the same subtitle again; another
+// subtitle is drawn.
+TEST(ChartLayout, SubtitleRepeatedInTheTitleIsDrawnOnce) {
+  for (const bool repeated : {true, false}) {
+    Session session;
+    session.begin_command("TEST", "");
+    StubMessages msg;
+    ChartBuilder cx{session, msg, [&](host::Msg m) {
+                      const std::string t = msg.text(m);
+                      if (t == "Category Points: q1") return Text{"Category Points", t, {"q1"}};
+                      return Text{"", t, {}};
+                    }};
+    const int h = cx.CX_CREATECHARTDESCRIPTION("CATPCA");
+    cx.CX_ADDFRAMEWITHLABEL(h, host::ChartFrame::Title, msg.add("Category Points: q1"));
+    cx.CX_ADDFRAMEWITHLABEL(h, host::ChartFrame::Subtitle, msg.add(repeated ? "q1" : "Predictor: q1"));
+    const int xc = cx.CX_ADDAGGREGATE(h, msg.add("x"), false), yc = cx.CX_ADDAGGREGATE(h, msg.add("y"), false);
+    cx.CX_ADDXYDIMAXISWITHSAMERATIO(h, xc, yc, msg.add("x"), msg.add("y"));
+    cx.CX_ADDROW(h);
+    cx.CX_ADDDATAVALUE(h, xc, 1);
+    cx.CX_ADDDATAVALUE(h, yc, 2);
+    cx.CX_ENDCHART(h);
+    const Chart* c = std::get_if<Chart>(&session.document().commands.back().items.back());
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->svg.find("class=\"subtitle\"") == std::string::npos, repeated);
+    EXPECT_EQ(c->subtitle.text, repeated ? "q1" : "Predictor: q1");  // the data keeps it either way
+  }
+}
+
+// Many groups: the legend lists what fits and counts the rest, inside the picture.
+TEST(ChartLayout, LongLegendIsCutWithACount) {
+  Fixture f;
+  std::vector<Row> rows;
+  for (int g = 0; g < 35; ++g) rows.push_back({"p" + std::to_string(g), "Group " + std::to_string(g + 1), g * 0.1, g % 5 * 0.3});
+  const Chart& c = build(f, rows);
+  expect_readable(c.svg);
+  EXPECT_TRUE(has_text(c.svg, "Group 1"));
+  EXPECT_FALSE(has_text(c.svg, "Group 35"));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(c.svg, m, std::regex(">\xE2\x80\xA6 ([0-9]+) more<")));
+  int listed = 0;
+  for (const auto& b : text_boxes(c.svg)) listed += b.text.rfind("Group ", 0) == 0;
+  EXPECT_EQ(listed + std::stoi(m[1]), 35);
+}
+
+}  // namespace
