@@ -74,7 +74,10 @@ class Points {
       for (int s = 0; s < p_; ++s) all.push_back(s);
       one(title, subtitle, all, true, label_len, legend);
     }
-    for (const auto& [a, b] : l.pairs) one(title, subtitle, {a, b}, false, label_len, legend);
+    // Several pairs of NDIM: each title names its pair, so the charts differ in the outline.
+    for (const auto& [a, b] : l.pairs)
+      one(l.pairs.size() > 1 ? composite("^1, Dimensions ^2 and ^3", {title, num(a + 1), num(b + 1)}) : title,
+          subtitle, {a, b}, false, label_len, legend);
   }
 
  private:

@@ -459,7 +459,17 @@ void Output::charts() {
       for (int j = 0; j < a.J; ++j) any_supp = any_supp || flag(a.supcol, j);
     for (auto [xd, yd] : pairs) {
       const int ch = cx.CX_CREATECHARTDESCRIPTION("CORRESP");
-      cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Title, title);
+      // Several pairs of NDIM: each title names its pair, so the charts differ in the outline.
+      Msg t = title;
+      if (pairs.size() > 1) {
+        auto& mm = H().msg;
+        t = mm.BP_BEGIN_COMPSTRING(key("^1, Dimensions ^2 and ^3"));
+        mm.BP_ADD_PARAMETER(t, title);
+        mm.BP_ADD_PARAMETER(t, num(xd + 1));
+        mm.BP_ADD_PARAMETER(t, num(yd + 1));
+        t = mm.BP_END_COMPSTRING(t);
+      }
+      cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Title, t);
       cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Footnote, footnote());
       const int lc = cx.CX_ADDAGGREGATE(ch, key("Label"), true);
       const int gc = (kd.rows && kd.cols) || any_supp ? cx.CX_ADDAGGREGATE(ch, key("Points"), true) : 0;

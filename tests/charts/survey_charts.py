@@ -8,7 +8,8 @@ questions (two correlated factors), a nominal group with long category
 names and an age group; the first ten people are supplementary objects and
 the age group a supplementary variable. CATPCA, MULTIPLE CORRESPONDENCE (in
 three dimensions: scatterplot matrices),
-CORRESPONDENCE (with a supplementary row) and CATREG draw every chart they
+CORRESPONDENCE (with a supplementary row; in three dimensions with NDIM
+pairs) and CATREG draw every chart they
 can into one HTML report (--keep DIR leaves data, syntax and report there,
 for a look in a browser). Each chart's SVG must have
   - every text inside the viewBox,
@@ -87,6 +88,9 @@ MULTIPLE CORRESPONDENCE VARIABLES=q1 q4 grp age
 CORRESPONDENCE TABLE=grp(1,5) BY q1(1,5)
   /SUPPLEMENTARY=grp(5)
   /PLOT=BIPLOT RPOINTS CPOINTS TRROWS TRCOLUMNS.
+CORRESPONDENCE TABLE=grp(1,5) BY q4(1,5)
+  /DIMENSION=3
+  /PLOT=BIPLOT NDIM(1,3).
 CATREG VARIABLES=q3 q1 q2 grp
   /ANALYSIS=q3 (LEVEL=ORDINAL) WITH q1 q2 (LEVEL=ORDINAL) grp (LEVEL=NOMINAL)
   /PRINT=NONE
@@ -208,6 +212,9 @@ def run(oscat, n, keep, problems):
         problems.append("n=%d: %d scatterplot matrices, expected the four of MULTIPLE CORRESPONDENCE" % (n, sploms))
     if not any("Supplementary Objects" in s for s in svgs):
         problems.append("n=%d: no chart names the supplementary objects" % n)
+    for k in (2, 3):
+        if not any(">Row and Column Points, Dimensions 1 and %d<" % k in s for s in svgs):
+            problems.append("n=%d: no correspondence biplot titled with its pair 1 and %d" % (n, k))
     if not any("Supplementary rows" in s for s in svgs):
         problems.append("n=%d: the correspondence biplot does not name its supplementary row" % n)
     print("n=%d: %d charts in %.1f s" % (n, len(svgs), secs))

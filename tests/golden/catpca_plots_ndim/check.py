@@ -40,9 +40,14 @@ def residual_identity(r, var, scale):
 
 # 1. OPRINCIPAL, NDIM(1,3): dimension 1 against 2 and against 3.
 r = cmds[0]
-check(keys(r) == ["BiPlot loadings,objects", "BiPlot loadings,objects", "Residuals ^1"], keys(r))
+check(keys(r) == ["^1, Dimensions ^2 and ^3", "^1, Dimensions ^2 and ^3", "Residuals ^1"], keys(r))
 obj, load = residual_identity(r, "trust", [1, 1, 1])
-for ch, k in zip(charts(r, "BiPlot loadings,objects"), (1, 2)):
+pairs = charts(r, "^1, Dimensions ^2 and ^3")
+check(len(pairs) == 2, "two pairs")
+for ch, k in zip(pairs, (1, 2)):
+    # Each title names its pair: the two charts differ in the outline.
+    check(ch["title"]["text"] == "Biplot of Objects and Component Loadings, Dimensions 1 and %d" % (k + 1),
+          ch["title"]["text"])
     check(ch["x_label"]["text"] == "Dimension 1" and ch["y_label"]["text"] == dims[k], "pair", k)
     rows = chart_rows(ch)
     tips = {p["Label"]: p for p in rows if p["Points"] == "Component Loadings" and p["Label"]}
