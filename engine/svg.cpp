@@ -397,7 +397,11 @@ class BoxGrid {
   }
 
  private:
-  int clampi(double v, int n) const { return std::clamp(static_cast<int>(std::floor(v)), 0, n - 1); }
+  // NaN and far-off coordinates land in the edge cells (no cast overflows).
+  static int clampi(double v, int n) {
+    if (!(v > 0)) return 0;
+    return v >= n ? n - 1 : static_cast<int>(v);
+  }
   template <class F>
   bool visit(const Box& b, F f) {
     const int i0 = clampi((b.x0 - left_) / cell_, nx_), i1 = clampi((b.x1 - left_) / cell_, nx_);
@@ -697,6 +701,7 @@ struct LegendEntry {
 
 struct Legend {
   std::string title;
+  bool states_scale = false;  // an entry names the vectors' factor
   std::vector<LegendEntry> entries;
   int more = 0;      // entries left out: a legend never outgrows its chart
   double width = 0;  // 0: none
@@ -737,14 +742,16 @@ Legend legend_of(const Chart& c, const Groups& groups, double scale) {
     LegendEntry& le = entries[g];
     le.group = static_cast<int>(g);
     le.name = groups.names[g];
-    // The factor vectors were drawn with belongs to their name.
-    if (le.swatch == Swatch::Vector && scale != 1) le.name += " (\xC3\x97" + factor_text(scale) + ")";
-    le.name = fit_text(le.name, kLegendMaxText, kFont);
+    // The factor vectors were drawn with belongs to their name, and is never cut.
+    const std::string factor =
+        le.swatch == Swatch::Vector && scale != 1 ? " (\xC3\x97" + factor_text(scale) + ")" : std::string();
+    le.name = fit_text(le.name, kLegendMaxText - text_width(factor, kFont), kFont) + factor;
     w = std::max(w, 24 + text_width(le.name, kFont));
     if (L.entries.size() + 1 == kMaxLegendEntries && entries.size() - g > 1) {
       L.more = static_cast<int>(entries.size() - g);  // an upper bound when some groups draw nothing
       break;
     }
+    L.states_scale = L.states_scale || (le.swatch == Swatch::Vector && scale != 1);
     L.entries.push_back(le);
   }
   if (L.more > 0) {
@@ -1187,14 +1194,13 @@ std::string render_svg(const Chart& c) {
     double legend_bottom = 0;
     if (L.legend.width > 0) legend_bottom = draw_legend(body, L.legend, side + 24, top + 14);
     std::vector<std::string> notes = L.notes;
-    if (L.scale != 1 && L.legend.width == 0) notes.push_back("Vectors scaled by " + factor_text(L.scale));
+    if (L.scale != 1 && !L.legend.states_scale) notes.push_back("Vectors scaled by " + factor_text(L.scale));
     w = L.W;
     h = draw_notes(body, notes, top + side - 20 + 4, legend_bottom + 8);
   } else {
     Layout L = layout_single(c, groups);
     draw_titles(body, L);
     const PlotFrame& f = L.m.f;
-    std::vector<std::string> cats;
     const std::vector<std::string>* pcats = f.categorical_x ? &L.cats : nullptr;
     draw_axes(body, c, L);
     body += "<g class=\"data\">\n";
@@ -1213,7 +1219,7 @@ std::string render_svg(const Chart& c) {
     double legend_bottom = 0;
     if (L.legend.width > 0) legend_bottom = draw_legend(body, L.legend, kWidth + 4, f.top + 14);
     std::vector<std::string> notes = L.notes;
-    if (L.scale != 1 && L.legend.width == 0) notes.push_back("Vectors scaled by " + factor_text(L.scale));
+    if (L.scale != 1 && !L.legend.states_scale) notes.push_back("Vectors scaled by " + factor_text(L.scale));
     if (dropped + work.hidden > 0) notes.push_back(labels_note(dropped + work.hidden));
     w = L.W;
     h = draw_notes(body, notes, f.top + f.height + L.axes_bottom - 6, std::max(kHeight, legend_bottom + 8));
