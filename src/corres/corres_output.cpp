@@ -493,13 +493,15 @@ void Output::charts() {
         cx.CX_ADDLABELING(ch, se, lc, s_.label_len[kd.plot]);
       }
       if (gc) cx.CX_ADDLEGENDFRAMEEX(ch, key("Points"));
-      for (int side = 0; side < 2; ++side) {
-        const bool col = side == 1;
+      // Active points first, so that rows and columns keep the first two styles.
+      for (int pass = 0; pass < 2 * 2; ++pass) {
+        const bool col = pass % 2 == 1, supp_pass = pass >= 2;
         if ((col && !kd.cols) || (!col && !kd.rows)) continue;
         const int n = col ? a.J : a.I;
         Msg grp = lit(col ? l_.col_heading : l_.row_heading);
         for (int i = 0; i < n; ++i) {
           const bool supp = flag(col ? a.supcol : a.suprow, i);
+          if (supp != supp_pass) continue;
           cx.CX_ADDROW(ch);
           cx.CX_ADDDATATEXT(ch, lc, lit((col ? l_.col : l_.row)[i]));
           if (gc) cx.CX_ADDDATATEXT(ch, gc, supp ? key(col ? "Supplementary Columns" : "Supplementary Rows") : grp);
