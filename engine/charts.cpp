@@ -41,7 +41,11 @@ void ChartBuilder::CX_ADDFRAMEWITHLABEL(int chart, host::ChartFrame frame, host:
   switch (frame) {
     case host::ChartFrame::Title: c->title = text(t); break;
     case host::ChartFrame::Subtitle: c->subtitle = text(t); break;
-    case host::ChartFrame::Footnote: c->footnote = text(t); break;
+    case host::ChartFrame::Footnote:
+      // A chart may carry several notes (a method and a selection, say): keep each.
+      if (!c->footnote.text.empty()) c->earlier_footnotes.push_back(std::move(c->footnote));
+      c->footnote = text(t);
+      break;
   }
 }
 
@@ -112,6 +116,12 @@ void ChartBuilder::CX_SETELEMENTROWS(int chart, int element, int col) {
   Chart* c = find(chart);
   if (!c || element < 1 || static_cast<std::size_t>(element) > c->elements.size()) return;
   c->elements[element - 1].rows_col = column(*c, col);
+}
+
+void ChartBuilder::CX_SETELEMENTDOT(int chart, int element, host::ElementDot dot) {
+  Chart* c = find(chart);
+  if (!c || element < 1 || static_cast<std::size_t>(element) > c->elements.size()) return;
+  c->elements[element - 1].hollow = dot == host::ElementDot::Hollow;
 }
 
 void ChartBuilder::CX_ADDLEGENDFRAMEEX(int chart, host::Msg title) {

@@ -27,6 +27,7 @@ class ChartBuilder : public host::Charts {
   void CX_ADDSPLOMELEMENT(int chart, std::span<const int> cols, host::Msg label) override;
   void CX_ADDLABELING(int chart, int element, int label_col, int max_chars) override;
   void CX_SETELEMENTROWS(int chart, int element, int col) override;
+  void CX_SETELEMENTDOT(int chart, int element, host::ElementDot dot) override;
   void CX_ADDLEGENDFRAMEEX(int chart, host::Msg title) override;
   void CX_ADDXREFERENCELINE(int chart, double x) override;
   void CX_ADDYREFERENCELINE(int chart, double y) override;

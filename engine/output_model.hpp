@@ -88,11 +88,13 @@ struct ChartElement {
   int label_col = -1;   // column index, -1 none
   int label_max = 0;
   int rows_col = -1;    // column index: only rows with a value there are drawn; -1 all
+  bool hollow = false;  // supplementary points: open markers, dashed vectors
 };
 
 struct Chart {
   std::string chart_template;
   Text title, subtitle, footnote;
+  std::vector<Text> earlier_footnotes;  // footnote frames before the last one (`footnote`)
   std::vector<ChartColumn> columns;
   std::vector<std::vector<std::variant<double, std::string>>> rows;  // rows × columns
   int x_col = -1, y_col = -1;

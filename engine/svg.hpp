@@ -12,6 +12,12 @@ namespace oscat::engine {
 // escaped, control characters dropped, invalid UTF-8 bytes replaced by U+FFFD.
 std::string xml_escape(std::string_view s);
 
+// Estimated width in pixels of `s` set in the charts' sans-serif face at
+// `font_size`: per-character advance widths of that face for ASCII, a wide
+// average for other characters, rounded up a little so that the estimate
+// errs on the side of room.
+double text_width(std::string_view s, double font_size, bool bold = false);
+
 // Where a single-panel chart's data area lies (pixels) and which data range it
 // shows. With same_ratio one data unit has the same length on both axes.
 struct PlotFrame {
@@ -20,6 +26,17 @@ struct PlotFrame {
   bool categorical_x = false;  // text x column: categories at 0, 1, 2, ...
 };
 PlotFrame chart_plot_frame(const Chart& chart);
+
+// The factor by which a chart draws its vectors (loadings in a biplot) so that
+// they span the cloud of its points; 1 when the chart has no vectors, no
+// points, or vectors already of the cloud's size. A round number, shown in
+// the legend.
+double chart_vector_scale(const Chart& chart);
+
+// Point labels that an element draws only when it has at most this many
+// (per group when the element is grouped): a cloud of objects is left
+// unlabelled, its centroids and vectors keep their names.
+inline constexpr int kMaxLabelledPoints = 50;
 
 // The whole chart as an <svg> element (no XML declaration, so it can be
 // written to a file or placed inline in HTML). Deterministic.

@@ -135,7 +135,7 @@ void ellipse_chart(const View& v, const EllipseSet& set, Msg subtitle, int group
   const auto keep = kept(v, group, areas);
   auto& cx = H().charts;
   const int id = cx.CX_CREATECHARTDESCRIPTION("CATPCA");
-  cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, key("Confidence Ellipses Labeled by"));
+  cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Title, composite("Confidence Ellipses Labeled by", {subtitle}));
   cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Subtitle, subtitle);
   const int dir = v.s.plot.ellipse[static_cast<std::size_t>(group)].direction;
   if (dir != 0) cx.CX_ADDFRAMEWITHLABEL(id, host::ChartFrame::Footnote, key(notes[group][dir > 0 ? 1 : 0]));
@@ -148,7 +148,11 @@ void ellipse_chart(const View& v, const EllipseSet& set, Msg subtitle, int group
                                   composite("Dimension ^1", {num(b + 1)}));
   cx.CX_ADDXREFERENCELINE(id, 0);
   cx.CX_ADDYREFERENCELINE(id, 0);
-  cx.CX_ADDXYELEMENTEX(id, host::ElementKind::Polygon, gc);
+  const int el = cx.CX_ADDXYELEMENTEX(id, host::ElementKind::Polygon, gc);
+  // Each ellipse named at its centre, as the points of the matching plot are.
+  const auto& pl = v.s.plot;
+  cx.CX_ADDLABELING(id, el, gc, (group == 0 ? (v.in.mca ? pl.discrim : pl.loading) : group == 1 ? pl.category : pl.object)
+                                    .label_size);
   cx.CX_ADDLEGENDFRAMEEX(id, key("Label"));
   bool any = false;
   for (std::size_t i = 0; i < set.e.size(); ++i) {

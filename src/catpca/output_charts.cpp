@@ -52,22 +52,21 @@ Layout layout(const View& v) {
 
 // The points of one configuration chart, with their coordinates in every
 // dimension. Vectors (loadings) are rows of their own drawn by a vector
-// element (a line from the origin); plain points by a point element. Each
-// element is restricted to its rows by a flag column.
+// element (a line from the origin); plain points by a point element.
+// Supplementary points and vectors have elements of their own, drawn hollow
+// (dashed). Each element is restricted to its rows by a flag column.
 class Points {
  public:
   explicit Points(const View& v) : p_(v.p) {}
   template <class F>
-  void point(Msg label, Msg group, F coord) {
-    add(label, group, false, coord);
+  void point(Msg label, Msg group, F coord, bool supp = false) {
+    add(label, group, supp ? kSuppPoint : kPoint, coord);
   }
   template <class F>
-  void vector(Msg label, Msg group, F coord) {
-    add(label, group, true, coord);
-    vectors_ = true;
+  void vector(Msg label, Msg group, F coord, bool supp = false) {
+    add(label, group, supp ? kSuppVector : kVector, coord);
   }
   bool empty() const { return rows_.empty(); }
-  bool grouped() const { return grouped_; }
 
   void emit(Msg title, Msg subtitle, const Layout& l, int label_len, Msg legend) const {
     if (l.splom) {
@@ -75,18 +74,23 @@ class Points {
       for (int s = 0; s < p_; ++s) all.push_back(s);
       one(title, subtitle, all, true, label_len, legend);
     }
-    for (const auto& [a, b] : l.pairs) one(title, subtitle, {a, b}, false, label_len, legend);
+    // Several pairs of NDIM: each title names its pair, so the charts differ in the outline.
+    for (const auto& [a, b] : l.pairs)
+      one(l.pairs.size() > 1 ? composite("^1, Dimensions ^2 and ^3", {title, num(a + 1), num(b + 1)}) : title,
+          subtitle, {a, b}, false, label_len, legend);
   }
 
  private:
+  enum Kind { kPoint, kVector, kSuppPoint, kSuppVector, kKinds };
   struct R {
     Msg label, group;
-    bool vector;
+    Kind kind;
   };
 
   template <class F>
-  void add(Msg label, Msg group, bool vector, F coord) {
-    rows_.push_back({label, group, vector});
+  void add(Msg label, Msg group, Kind kind, F coord) {
+    rows_.push_back({label, group, kind});
+    used_[kind] = true;
     if (group != 0) grouped_ = true;
     for (int s = 0; s < p_; ++s) xy_.push_back(coord(s));
   }
@@ -98,8 +102,14 @@ class Points {
     const int gc = grouped_ ? cx.CX_ADDAGGREGATE(ch.id, legend, true) : 0;
     std::vector<int> dc;
     for (int s : dims) dc.push_back(cx.CX_ADDAGGREGATE(ch.id, dim_label(s), false));
-    const int pc = vectors_ ? cx.CX_ADDAGGREGATE(ch.id, key("Chart Point Rows"), false) : 0;
-    const int vc = vectors_ ? cx.CX_ADDAGGREGATE(ch.id, key("Chart Vector Rows"), false) : 0;
+    // Flag columns only when the rows are not all plain points.
+    const bool flags = used_[kVector] || used_[kSuppPoint] || used_[kSuppVector];
+    static const char* const flag_names[kKinds] = {"Chart Point Rows", "Chart Vector Rows",
+                                                   "Chart Supplementary Point Rows",
+                                                   "Chart Supplementary Vector Rows"};
+    int fc[kKinds] = {0, 0, 0, 0};
+    for (int k = 0; k < kKinds; ++k)
+      if (flags && used_[k]) fc[k] = cx.CX_ADDAGGREGATE(ch.id, key(flag_names[k]), false);
     if (splom) {
       cx.CX_ADDSPLOMELEMENT(ch.id, dc, key("Dimension"));
     } else {
@@ -107,14 +117,15 @@ class Points {
       cx.CX_ADDXREFERENCELINE(ch.id, 0);
       cx.CX_ADDYREFERENCELINE(ch.id, 0);
     }
-    if (vectors_) {
-      const int ve = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Vector, gc);
-      cx.CX_SETELEMENTROWS(ch.id, ve, vc);
-      cx.CX_ADDLABELING(ch.id, ve, lc, label_len);
+    // Vectors first, so that points are drawn over them.
+    for (Kind k : {kVector, kSuppVector, kPoint, kSuppPoint}) {
+      if (!used_[k]) continue;
+      const bool vec = k == kVector || k == kSuppVector;
+      const int el = cx.CX_ADDXYELEMENTEX(ch.id, vec ? host::ElementKind::Vector : host::ElementKind::Point, gc);
+      if (flags) cx.CX_SETELEMENTROWS(ch.id, el, fc[k]);
+      if (k == kSuppPoint || k == kSuppVector) cx.CX_SETELEMENTDOT(ch.id, el, host::ElementDot::Hollow);
+      cx.CX_ADDLABELING(ch.id, el, lc, label_len);
     }
-    const int el = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Point, gc);
-    if (vectors_) cx.CX_SETELEMENTROWS(ch.id, el, pc);
-    cx.CX_ADDLABELING(ch.id, el, lc, label_len);
     if (gc != 0) cx.CX_ADDLEGENDFRAMEEX(ch.id, legend);
     for (std::size_t r = 0; r < rows_.size(); ++r) {
       const R& row = rows_[r];
@@ -123,7 +134,7 @@ class Points {
       if (gc != 0 && row.group != 0) cx.CX_ADDDATATEXT(ch.id, gc, row.group);
       for (std::size_t d = 0; d < dims.size(); ++d)
         cx.CX_ADDDATAVALUE(ch.id, dc[d], xy_[r * static_cast<std::size_t>(p_) + static_cast<std::size_t>(dims[d])]);
-      if (vectors_) cx.CX_ADDDATAVALUE(ch.id, row.vector ? vc : pc, 1.0);
+      if (flags) cx.CX_ADDDATAVALUE(ch.id, fc[row.kind], 1.0);
     }
     ch.end(!rows_.empty());
   }
@@ -131,7 +142,8 @@ class Points {
   int p_;
   std::vector<R> rows_;
   std::vector<double> xy_;
-  bool vectors_ = false, grouped_ = false;
+  bool used_[kKinds] = {false, false, false, false};
+  bool grouped_ = false;
 };
 
 // Analysis variables a plot asks for (all when none are named).
@@ -151,26 +163,48 @@ std::vector<int> valid_vars(const View& v, const std::vector<int>& in) {
   return out;
 }
 
-void add_objects(const View& v, Points& pts, int lab, Msg group) {
+// Supplementary variables, as the tables footnote them: in a fixed
+// configuration every variable is fitted alike.
+bool supplementary(const View& v, int j) { return !v.active(j) && !v.fixed(); }
+
+// Objects with a score; supplementary ones in a group of their own. Without
+// `grouped` the active objects get a group only when supplementary ones need
+// telling apart.
+void add_objects(const View& v, Points& pts, int lab, bool grouped) {
   std::vector<Msg> labels;
   if (lab >= 0) labels = category_labels(v, lab);
-  for (int i = 0; i < v.n; ++i)
-    pts.point(object_label(v, i, lab, labels), group, [&](int s) { return v.X(i, s); });
+  bool any_supp = false;
+  for (int i = 0; i < v.n && !any_supp; ++i) any_supp = object_state(v, i) == ObjState::Supplementary;
+  const Msg active = grouped || any_supp ? key("Objects") : 0;
+  // Active objects first, so that they keep the first style of the legend.
+  for (const bool supp : {false, true})
+    for (int i = 0; i < v.n; ++i) {
+      const ObjState st = object_state(v, i);
+      // Excluded objects have no score: the object table shows none either.
+      if (st != (supp ? ObjState::Supplementary : ObjState::Active)) continue;
+      pts.point(object_label(v, i, lab, labels), supp ? key("Supplementary Objects") : active,
+                [&](int s) { return v.X(i, s); }, supp);
+    }
 }
 
 void add_loadings(const View& v, Points& pts, const std::vector<int>& vars, Msg group) {
   auto& pv = H().pivot;
-  for (int j : vars) pts.vector(pv.BP_VARIABLE(v.var(j)), group, [&](int s) { return loading(v, j, s); });
+  for (int j : vars) {
+    const bool supp = supplementary(v, j);
+    pts.vector(pv.BP_VARIABLE(v.var(j)), supp ? key("Supplementary Variables") : group,
+               [&](int s) { return loading(v, j, s); }, supp);
+  }
 }
 
 void add_centroids(const View& v, Points& pts, const std::vector<int>& vars) {
   auto& pv = H().pivot;
   for (int j : vars) {
     const auto labels = category_labels(v, j);
-    const Msg group = pv.BP_VARIABLE(v.var(j));
+    const bool supp = supplementary(v, j);
+    const Msg group = supp ? composite("Supplementary ^1", {pv.BP_VARIABLE(v.var(j))}) : pv.BP_VARIABLE(v.var(j));
     for (int c = 0; c < v.in.agg[j].K; ++c) {
       if (v.Y(j, c, 0) == host::SYSMIS || v.in.agg[j].f[c] == 0) continue;
-      pts.point(labels[static_cast<std::size_t>(c)], group, [&](int s) { return v.Y(j, c, s); });
+      pts.point(labels[static_cast<std::size_t>(c)], group, [&](int s) { return v.Y(j, c, s); }, supp);
     }
   }
 }
@@ -184,9 +218,9 @@ void object_plots(const View& v, const Layout& l) {
   auto& pv = H().pivot;
   for (int lab : labs) {
     Points pts(v);
-    add_objects(v, pts, lab, 0);
-    pts.emit(key("Object Points Labeled by"), lab >= 0 ? pv.BP_VARIABLE(v.var(lab)) : key("Case Number"), l,
-             r.label_size, 0);
+    add_objects(v, pts, lab, false);
+    const Msg by = lab >= 0 ? pv.BP_VARIABLE(v.var(lab)) : key("Case Number");
+    pts.emit(composite("Object Points Labeled by", {by}), by, l, r.label_size, key("Points"));
   }
 }
 
@@ -194,11 +228,16 @@ void variable_points(const View& v, const Layout& l, bool loadings) {
   auto& pv = H().pivot;
   Points pts(v);
   const auto& r = loadings ? v.s.plot.loading : v.s.plot.discrim;
+  bool any_supp = false;
+  for (int j : plot_vars(v, r)) any_supp = any_supp || (supplementary(v, j) && !(loadings && v.multiple(j)));
   for (int j : plot_vars(v, r)) {
     if (loadings && v.multiple(j)) continue;
-    pts.point(pv.BP_VARIABLE(v.var(j)), 0, [&](int s) { return loadings ? loading(v, j, s) : v.vafc(j, s); });
+    const bool supp = supplementary(v, j);
+    const Msg group = supp ? key("Supplementary Variables") : any_supp ? key("Variables") : 0;
+    pts.point(pv.BP_VARIABLE(v.var(j)), group, [&](int s) { return loadings ? loading(v, j, s) : v.vafc(j, s); },
+              supp);
   }
-  pts.emit(key(loadings ? "Component Loadings" : "Discrimination Measures"), 0, l, r.label_size, 0);
+  pts.emit(key(loadings ? "Component Loadings" : "Discrimination Measures"), 0, l, r.label_size, key("Points"));
 }
 
 void category_plots(const View& v, const Layout& l, bool joint) {
@@ -213,11 +252,13 @@ void category_plots(const View& v, const Layout& l, bool joint) {
   for (int j : plot_vars(v, r)) {
     Points pts(v);
     const auto labels = category_labels(v, j);
+    const bool supp = supplementary(v, j);
     for (int c = 0; c < v.in.agg[j].K; ++c) {
       if (v.Y(j, c, 0) == host::SYSMIS || v.in.agg[j].f[c] == 0) continue;
-      pts.point(labels[static_cast<std::size_t>(c)], 0, [&](int s) { return v.Y(j, c, s); });
+      pts.point(labels[static_cast<std::size_t>(c)], 0, [&](int s) { return v.Y(j, c, s); }, supp);
     }
-    pts.emit(key("Category Points"), pv.BP_VARIABLE(v.var(j)), l, r.label_size, 0);
+    const Msg var = pv.BP_VARIABLE(v.var(j));
+    pts.emit(composite("Category Points", {var}), var, l, r.label_size, 0);
   }
 }
 
@@ -241,13 +282,13 @@ void biplots(const View& v, const Layout& l) {
   }
   if (!load.empty()) {
     Points pts(v);
-    add_objects(v, pts, -1, key("Objects"));
+    add_objects(v, pts, -1, true);
     add_loadings(v, pts, load, key("Component Loadings"));
     pts.emit(key("BiPlot loadings,objects"), 0, l, r.label_size, key("Points"));
   }
   if (!cent.empty()) {
     Points pts(v);
-    add_objects(v, pts, -1, key("Objects"));
+    add_objects(v, pts, -1, true);
     add_centroids(v, pts, cent);
     pts.emit(key("BiPlot centroids,objects"), 0, l, r.label_size, key("Points"));
   }
@@ -267,7 +308,7 @@ void triplot(const View& v, const Layout& l) {
   if (load.empty()) warn("CPR variables all multiple triplot.");
   if (cent.empty()) warn("CPR no multiple variables triplot.");
   Points pts(v);
-  add_objects(v, pts, -1, key("Objects"));
+  add_objects(v, pts, -1, true);
   add_loadings(v, pts, load, key("Component Loadings"));
   add_centroids(v, pts, cent);
   pts.emit(key("TriPlot Header"), 0, l, r.label_size, key("Points"));
@@ -297,7 +338,7 @@ void residual_plots(const View& v) {
     for (int s = 0; s < dims; ++s) {
       const Msg sub = mult ? composite("^1, Dimension ^2", {pv.BP_VARIABLE(v.var(j)), num(s + 1)})
                            : pv.BP_VARIABLE(v.var(j));
-      Chart ch(key("Residuals"), sub);
+      Chart ch(composite("Residuals ^1", {sub}), sub);
       auto& cx = ch.cx;
       const Msg ylab = key(mult ? "Centroid Coordinate" : "Quantification");
       const int xc = cx.CX_ADDAGGREGATE(ch.id, key("Approximation"), false);
@@ -383,7 +424,7 @@ void projected_centroids(const View& v) {
     pv.BP_END_PIVOT_TABLE();
 
     // Each projecting variable is a vertical axis with the categories on it.
-    Chart ch(key("Projected Centroids"), pv.BP_VARIABLE(v.var(cv)));
+    Chart ch(composite("Projected Centroids ^1", {pv.BP_VARIABLE(v.var(cv))}), pv.BP_VARIABLE(v.var(cv)));
     auto& cx = ch.cx;
     const int lc = cx.CX_ADDAGGREGATE(ch.id, key("Label"), true);
     const int gc = cx.CX_ADDAGGREGATE(ch.id, pv.BP_VARIABLE(v.var(cv)), true);
@@ -410,7 +451,7 @@ void transformation_plots(const View& v) {
   auto& pv = H().pivot;
   for (int j : plot_vars(v, v.s.plot.trans)) {
     const auto labels = category_labels(v, j);
-    Chart ch(key("Transformation"), pv.BP_VARIABLE(v.var(j)));
+    Chart ch(composite("Transformation ^1", {pv.BP_VARIABLE(v.var(j))}), pv.BP_VARIABLE(v.var(j)));
     auto& cx = ch.cx;
     const bool mult = v.multiple(j);
     const int lc = cx.CX_ADDAGGREGATE(ch.id, key("Category"), true);

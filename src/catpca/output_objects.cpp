@@ -216,14 +216,11 @@ Msg object_label(const View& v, int i, int lab, const std::vector<Msg>& labels) 
   return labels[static_cast<std::size_t>(it - vals)];
 }
 
-// Object states for the object tables.
-enum class ObjState { Active, Supplementary, Excluded };
-
 static double object_weight(const View& v, int i) { return v.in.objw != nullptr ? v.in.objw[i] : v.ctx.w[i]; }
 
 // Excluded: left out by the configuration file, or without a category on
 // any active variable (no data to place it: it has no score).
-static ObjState object_state(const View& v, int i) {
+ObjState object_state(const View& v, int i) {
   if (v.in.conf_excluded != nullptr && v.in.conf_excluded[i]) return ObjState::Excluded;
   if (object_weight(v, i) > 0) return ObjState::Active;
   for (int j = 0; j < v.m; ++j)

@@ -80,6 +80,9 @@ int dimension_cells(int dim, int p);
 // Row label of object i: its case number, or its category label on analysis
 // variable `lab` (labels from category_labels).
 Msg object_label(const View& v, int i, int lab, const std::vector<Msg>& labels);
+// Whether object i entered the analysis, was only placed in it, or has no score.
+enum class ObjState { Active, Supplementary, Excluded };
+ObjState object_state(const View& v, int i);
 
 // Tables (output.cpp).
 void history_table(const View& v);

@@ -42,7 +42,7 @@ void transformation_plots(const Reported& r) {
   auto& pv = H().pivot;
   for (int j : plot_vars(r, r.ctx->settings->plot.trans, 0)) {
     const int var = var_of(r, j);
-    Chart ch(key("Transformation"), pv.BP_VARIABLE(var));
+    Chart ch(composite("Transformation ^1", {pv.BP_VARIABLE(var)}), pv.BP_VARIABLE(var));
     auto& cx = ch.cx;
     const int lc = cx.CX_ADDAGGREGATE(ch.id, key("Category"), true);
     const int yc = cx.CX_ADDAGGREGATE(ch.id, key("Quantification"), false);
@@ -103,6 +103,8 @@ void residual_chart(const Reported& r, const Stats& st, int j, bool active) {
   const int pts = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Point, 0);
   cx.CX_ADDLABELING(ch.id, pts, lc, 20);
   cx.CX_SETELEMENTROWS(ch.id, pts, pc);
+  // Cases outside the fit are supplementary points: drawn hollow.
+  if (!active) cx.CX_SETELEMENTDOT(ch.id, pts, host::ElementDot::Hollow);
   const int line = cx.CX_ADDXYELEMENTEX(ch.id, host::ElementKind::Line, 0);
   cx.CX_SETELEMENTROWS(ch.id, line, tc);
   for (int i : cases) {

@@ -450,41 +450,66 @@ void Output::charts() {
       pairs.push_back({0, -1});
       note = true;
     }
+    // Supplementary points are drawn hollow by an element of their own and
+    // named in the legend.
+    bool any_supp = false;
+    if (kd.rows)
+      for (int i = 0; i < a.I; ++i) any_supp = any_supp || flag(a.suprow, i);
+    if (kd.cols)
+      for (int j = 0; j < a.J; ++j) any_supp = any_supp || flag(a.supcol, j);
     for (auto [xd, yd] : pairs) {
       const int ch = cx.CX_CREATECHARTDESCRIPTION("CORRESP");
-      cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Title, title);
+      // Several pairs of NDIM: each title names its pair, so the charts differ in the outline.
+      Msg t = title;
+      if (pairs.size() > 1) {
+        auto& mm = H().msg;
+        t = mm.BP_BEGIN_COMPSTRING(key("^1, Dimensions ^2 and ^3"));
+        mm.BP_ADD_PARAMETER(t, title);
+        mm.BP_ADD_PARAMETER(t, num(xd + 1));
+        mm.BP_ADD_PARAMETER(t, num(yd + 1));
+        t = mm.BP_END_COMPSTRING(t);
+      }
+      cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Title, t);
       cx.CX_ADDFRAMEWITHLABEL(ch, host::ChartFrame::Footnote, footnote());
       const int lc = cx.CX_ADDAGGREGATE(ch, key("Label"), true);
-      const int gc = kd.rows && kd.cols ? cx.CX_ADDAGGREGATE(ch, key("Points"), true) : 0;
+      const int gc = (kd.rows && kd.cols) || any_supp ? cx.CX_ADDAGGREGATE(ch, key("Points"), true) : 0;
       std::vector<int> dc;
       const int ndc = yd < 0 ? a.p : 2;
       for (int k = 0; k < ndc; ++k) {
         const int dim = yd < 0 ? k : (k == 0 ? xd : yd);
         dc.push_back(cx.CX_ADDAGGREGATE(ch, dim_label(dim), false));
       }
-      int el;
-      if (yd < 0) {
-        cx.CX_ADDSPLOMELEMENT(ch, dc, key("Dimension"));
-        el = 0;
-      } else {
-        cx.CX_ADDXYDIMAXISWITHSAMERATIO(ch, dc[0], dc[1], dim_label(xd), dim_label(yd));
-        el = cx.CX_ADDXYELEMENTEX(ch, host::ElementKind::Point, gc);
-      }
+      const int ac = any_supp ? cx.CX_ADDAGGREGATE(ch, key("Active point"), false) : 0;
+      const int sc = any_supp ? cx.CX_ADDAGGREGATE(ch, key("Supplementary point"), false) : 0;
+      if (yd < 0) cx.CX_ADDSPLOMELEMENT(ch, dc, key("Dimension"));
+      else cx.CX_ADDXYDIMAXISWITHSAMERATIO(ch, dc[0], dc[1], dim_label(xd), dim_label(yd));
+      const int el = cx.CX_ADDXYELEMENTEX(ch, host::ElementKind::Point, gc);
       cx.CX_ADDLABELING(ch, el, lc, s_.label_len[kd.plot]);
+      if (any_supp) {
+        cx.CX_SETELEMENTROWS(ch, el, ac);
+        const int se = cx.CX_ADDXYELEMENTEX(ch, host::ElementKind::Point, gc);
+        cx.CX_SETELEMENTROWS(ch, se, sc);
+        cx.CX_SETELEMENTDOT(ch, se, host::ElementDot::Hollow);
+        cx.CX_ADDLABELING(ch, se, lc, s_.label_len[kd.plot]);
+      }
       if (gc) cx.CX_ADDLEGENDFRAMEEX(ch, key("Points"));
-      for (int side = 0; side < 2; ++side) {
-        const bool col = side == 1;
+      // Active points first, so that rows and columns keep the first two styles.
+      for (int pass = 0; pass < 2 * 2; ++pass) {
+        const bool col = pass % 2 == 1, supp_pass = pass >= 2;
         if ((col && !kd.cols) || (!col && !kd.rows)) continue;
         const int n = col ? a.J : a.I;
         Msg grp = lit(col ? l_.col_heading : l_.row_heading);
         for (int i = 0; i < n; ++i) {
+          const bool supp = flag(col ? a.supcol : a.suprow, i);
+          if (supp != supp_pass) continue;
           cx.CX_ADDROW(ch);
           cx.CX_ADDDATATEXT(ch, lc, lit((col ? l_.col : l_.row)[i]));
-          if (gc) cx.CX_ADDDATATEXT(ch, gc, grp);
+          if (gc) cx.CX_ADDDATATEXT(ch, gc, supp ? key(col ? "Supplementary Columns" : "Supplementary Rows") : grp);
           for (int k = 0; k < ndc; ++k) {
             const int dim = yd < 0 ? k : (k == 0 ? xd : yd);
             cx.CX_ADDDATAVALUE(ch, dc[k], value(col, i, dim));
           }
+          if (any_supp) cx.CX_ADDDATAVALUE(ch, supp ? sc : ac, 1.0);
         }
       }
       if (valid && !m.error_flag()) cx.CX_ENDCHART(ch); else cx.CX_KILLCHART(ch);

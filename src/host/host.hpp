@@ -431,6 +431,9 @@ class Files {
 enum class ChartFrame { Title, Subtitle, Footnote };
 // Vector: a line from the origin to each row's point (loadings in a biplot).
 enum class ElementKind { Point, Line, Polygon, Bar, Vector };
+// How an element's points are drawn: filled, or hollow (supplementary points;
+// a hollow vector is dashed).
+enum class ElementDot { Filled, Hollow };
 
 class Charts {
  public:
@@ -456,6 +459,7 @@ class Charts {
   // is not missing, or a non-empty text); by default an element draws every
   // row. Lets one chart hold points and vectors without drawing either twice.
   virtual void CX_SETELEMENTROWS(int /*chart*/, int /*element*/, int /*col*/) {}
+  virtual void CX_SETELEMENTDOT(int /*chart*/, int /*element*/, ElementDot /*dot*/) {}
   virtual void CX_ADDLEGENDFRAMEEX(int chart, Msg title) = 0;
   virtual void CX_ADDXREFERENCELINE(int chart, double x) = 0;
   virtual void CX_ADDYREFERENCELINE(int chart, double y) = 0;

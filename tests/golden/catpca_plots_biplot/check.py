@@ -78,7 +78,7 @@ check_objects(tp); check_vectors(tp_chart, ["income", "trust", "age"]); check_ce
 # Residuals of income.
 qi, _ = quant("income")
 qcol = column(tables(report, "Quantifications", "income")[0], "Quantification")
-res = chart_rows(charts(report, "Residuals", "income")[0])
+res = chart_rows(charts(report, "Residuals ^1", "income")[0])
 check(len(res) == n, "residual points", len(res))
 want = sorted((X[i][0] * load["income"][0] + X[i][1] * load["income"][1], qi[data[i]["income"]][qcol])
               for i in range(n))
@@ -90,7 +90,7 @@ check(close(mean_prod, vaf["income"][vtot], 1e-5), "mean q*approx", mean_prod, v
 
 # Residuals of region per dimension: centroid against object score.
 for s in range(2):
-    res = chart_rows(charts(report, "Residuals", "region, Dimension %d" % (s + 1))[0])
+    res = chart_rows(charts(report, "Residuals ^1", "region, Dimension %d" % (s + 1))[0])
     got = sorted((r["Approximation"], r["Centroid Coordinate"]) for r in res)
     want = sorted((X[i][s], cent[s][data[i]["region"]]) for i in range(n))
     for (a, b), (c, d) in zip(got, want):
@@ -100,7 +100,7 @@ for s in range(2):
 
 # Projected centroids: table and chart.
 pt = matrix(tables(report, "Projected Centroids")[0])
-pc = chart_rows(charts(report, "Projected Centroids", "region")[0])
+pc = chart_rows(charts(report, "Projected Centroids ^1", "region")[0])
 check(len(pc) == 12, "projected points", len(pc))
 for k, v in enumerate(["income", "trust", "age"]):
     a = load[v]; na = math.hypot(a[0], a[1])

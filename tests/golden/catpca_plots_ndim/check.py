@@ -26,7 +26,7 @@ def residual_identity(r, var, scale):
     qt = tables(r, "Quantifications", var)[0]
     q = matrix(qt)
     qc = column(qt, "Quantification")
-    res = chart_rows(charts(r, "Residuals", var)[0])
+    res = chart_rows(charts(r, "Residuals ^1", var)[0])
     want = sorted((sum(obj[str(i + 1)][s] * load[var][s] * scale[s] for s in range(3)), q[data[i][var]][qc])
                   for i in range(n))
     got = sorted((p["Approximation"], p["Quantification"]) for p in res)
@@ -40,9 +40,14 @@ def residual_identity(r, var, scale):
 
 # 1. OPRINCIPAL, NDIM(1,3): dimension 1 against 2 and against 3.
 r = cmds[0]
-check(keys(r) == ["BiPlot loadings,objects", "BiPlot loadings,objects", "Residuals"], keys(r))
+check(keys(r) == ["^1, Dimensions ^2 and ^3", "^1, Dimensions ^2 and ^3", "Residuals ^1"], keys(r))
 obj, load = residual_identity(r, "trust", [1, 1, 1])
-for ch, k in zip(charts(r, "BiPlot loadings,objects"), (1, 2)):
+pairs = charts(r, "^1, Dimensions ^2 and ^3")
+check(len(pairs) == 2, "two pairs")
+for ch, k in zip(pairs, (1, 2)):
+    # Each title names its pair: the two charts differ in the outline.
+    check(ch["title"]["text"] == "Biplot of Objects and Component Loadings, Dimensions 1 and %d" % (k + 1),
+          ch["title"]["text"])
     check(ch["x_label"]["text"] == "Dimension 1" and ch["y_label"]["text"] == dims[k], "pair", k)
     rows = chart_rows(ch)
     tips = {p["Label"]: p for p in rows if p["Points"] == "Component Loadings" and p["Label"]}
@@ -54,7 +59,7 @@ for ch, k in zip(charts(r, "BiPlot loadings,objects"), (1, 2)):
 # residuals with the eigenvalue scale taken out.
 r = cmds[1]
 check(keys(r) == ["CPR Indep norm no biplot.", "Object Points Labeled by", "Note on NDIM plot keyword.",
-                  "Residuals"], keys(r))
+                  "Residuals ^1"], keys(r))
 ch = charts(r, "Object Points Labeled by")[0]
 check(len(ch.get("splom", [])) == 3, "scatterplot matrix")
 summ = matrix(tables(r, "Model Summary")[0])
@@ -68,7 +73,7 @@ check(keys(cmds[2]) == ["CPR No plots one dimension."], keys(cmds[2]))
 # single variables.
 r = cmds[3]
 check(keys(r) == ["CPR BIPLOT(LOADING) for MNOM.", "BiPlot loadings,objects", "CPR no multiple variables triplot.",
-                  "TriPlot Header", "CPR PROJCENT on MNOM ^1.", "Projected Centroids"], keys(r))
+                  "TriPlot Header", "CPR PROJCENT on MNOM ^1.", "Projected Centroids ^1"], keys(r))
 bl = chart_rows(charts(r, "BiPlot loadings,objects")[0])
 check(sorted({p["Label"] for p in bl if p["Points"] == "Component Loadings" and p["Label"]}) == ["trust"], "biplot")
 tp = chart_rows(charts(r, "TriPlot Header")[0])

@@ -19,7 +19,7 @@ for t in cmd_tables(cmd, "Quantifications"):
     k = cells(t)
     q[t["dimensions"][0]["label"]["text"]] = {float(leaf(c)): k[(i, 1)] for i, c in enumerate(t["dimensions"][0]["categories"])}
 
-(tc,) = charts(report, "Transformation")
+(tc,) = charts(report, "Transformation ^1")
 assert [(float(a), b) for a, b in tc["rows"]] == sorted(q["c"].items())
 
 for j, v in ((1, "a"), (2, "b")):

@@ -31,7 +31,7 @@ for var in ("region", "housing"):
         for s in range(2):
             check(close(p["Dimension %d" % (s + 1)], m[s][p["Label"]], 1e-5), "centroid", var, p)
 
-res = charts(report, "Residuals")
+res = charts(report, "Residuals ^1")
 check([c["subtitle"]["text"] for c in res] == ["transport, Dimension 1"], "one dimension asked for")
 m = means("transport", 0)
 got = sorted((p["Approximation"], p["Centroid Coordinate"]) for p in chart_rows(res[0]))
