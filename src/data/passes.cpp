@@ -309,14 +309,14 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
   };
   for (const auto& e : list) {
     if (e.kind == K::Reversed) {
-      frame::report("Invalid CPR supp obj range.", 3, 2);
+      frame::report("Invalid CPR supp obj range.", {frame::text(e.text)}, 3, 2);
       ok = false;
       continue;
     }
     const int a = e.kind == K::Invalid ? -1 : find(e.first);
     const int b = e.kind == K::Range ? find(e.last) : a;
     if (a < 0 || b < 0) {
-      frame::report("Invalid CPR supp obj.", 3, 2);
+      frame::report("Invalid CPR supp obj.", {frame::text(e.text)}, 3, 2);
       ok = false;
       continue;
     }

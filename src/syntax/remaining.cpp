@@ -73,8 +73,8 @@ void loading_check(CommandSettings& s) {
 }
 }  // namespace
 
-bool parse_remaining(CommandSettings& s) {
-  errors().errors = 0;
+namespace {
+bool parse_in_order(CommandSettings& s) {
   const ProcedureKind k = s.kind;
   const bool pca = is_pca(k);
   auto done = [] { return errors().errors == 0; };
@@ -139,6 +139,14 @@ bool parse_remaining(CommandSettings& s) {
   }
   cross_checks(s);
   return done();
+}
+}  // namespace
+
+bool parse_remaining(CommandSettings& s) {
+  errors().errors = 0;
+  const bool ok = parse_in_order(s);
+  hint_swallowed_command();
+  return ok;
 }
 
 }  // namespace oscat::syntax
