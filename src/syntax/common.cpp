@@ -32,6 +32,20 @@ void report_n(std::string_view key, std::initializer_list<std::string_view> para
   msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, sev);
 }
 
+void report_n(std::string_view key, const std::vector<std::string>& params, int cls, int sev) {
+  if (sev >= 3) ++errors().errors;
+  auto& msg = H().msg;
+  const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key(key));
+  for (const std::string& p : params) msg.BP_ADD_PARAMETER(c, frame::text(p));
+  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, sev);
+}
+
+std::vector<std::string> var_names(const CommandSettings& s, std::span<const int> ps) {
+  std::vector<std::string> out;
+  for (int p : ps) out.push_back(H().dict.DICGET(s.vars.variables[static_cast<std::size_t>(p)]).name);
+  return out;
+}
+
 void period_hint(int position) {
   if (errors().period_hinted) return;
   errors().period_hinted = frame::period_hint(position);

@@ -34,6 +34,9 @@ void report1(std::string_view key, std::string_view param, int cls = 2, int sev 
 // Report a key with ^1, ^2, ... filled by literal texts, in order.
 void report_n(std::string_view key, std::initializer_list<std::string_view> params, int cls = 2,
               int sev = 3);
+void report_n(std::string_view key, const std::vector<std::string>& params, int cls = 2, int sev = 3);
+// Names of the variables at 0-based positions `ps` of the VARIABLES list.
+std::vector<std::string> var_names(const CommandSettings& s, std::span<const int> ps);
 inline void warn(std::string_view key) { report(key, 2, 2); }
 inline void warn1(std::string_view key, std::string_view p) { report1(key, p, 2, 2); }
 // After a report about the token at `position`: a command name there means

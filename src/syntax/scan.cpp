@@ -392,7 +392,7 @@ void parse_analysis(CommandSettings& s) {
       with_seen = true;
       before_with = static_cast<int>(order.size());
       if (!had_spec) warn("No OS level depvar.");
-      if (before_with > 1) report("More than one dep var specified.");
+      if (before_with > 1) report_n("More than one dep var specified.", var_names(s, order));
       continue;
     }
     if (ends(t)) {
@@ -408,7 +408,7 @@ void parse_analysis(CommandSettings& s) {
   }
   if (catreg && !stop && !order.empty() && !with_seen) {
     // Without WITH there are no predictors.
-    if (order.size() > 1) report("More than one dep var specified.");
+    if (order.size() > 1) report_n("More than one dep var specified.", var_names(s, order));
     else report("CRG No indep var ANALY.");
   }
   if (duplicate) {

@@ -419,7 +419,7 @@ void parse_print(CommandSettings& s) {
         p.quant_vars = list;
       } else {
         p.object = true;
-        if (list.size() > 1) report("CPR OBJECT too many vars.");
+        if (list.size() > 1) report_n("CPR OBJECT too many vars.", var_names(s, list));
         else if (list.size() == 1) p.object_label_var = list[0];
       }
       continue;

@@ -45,6 +45,7 @@ TEST(SyntaxMessages, ScanAndVariableListsNameTheToken) {
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a zz", "CPR Undefined ^1 Var.", {"ANALYSIS", "zz"}},
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a b d", "CPR Undefined ^1 Var.", {"ANALYSIS", "d"}},
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a b a", "CPR Duplicate var ANALY.", {"a"}},
+           {K::Catreg, "VARIABLES = a b c /ANALYSIS = a b WITH c", "More than one dep var specified.", {"a", "b"}},
        })
     expect_named(h, c);
 }
@@ -87,6 +88,7 @@ TEST(SyntaxMessages, PrintPlotSupplementaryNameTheVariable) {
            {K::Catpca, two + "/PRINT = QUANT(c)", "CPR Non ANA var PRINT kwd ^1.", {"QUANT", "c"}},
            {K::Catpca, kPca + "/PRINT = LOADING(UP)", "CPR inv option print load", {"UP"}},
            {K::Catpca, kPca + "/PRINT = SORT", "CPR out of place sort", {"SORT"}},
+           {K::Catpca, kPca + "/PRINT = OBJECT(a b)", "CPR OBJECT too many vars.", {"a", "b"}},
            {K::Catpca, kPca + "/PLOT = TRANS(zz)", "CPR Undefined ^1 Var.", {"PLOT", "zz"}},
            {K::Catpca, two + "/PLOT = TRANS(c)", "CPR Non ANA var PLOT kwd ^1.", {"TRANS", "c"}},
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a (MNOMINAL) b c /PLOT = LOADING(a)",
