@@ -298,7 +298,7 @@ bool CRG_ParsePenaltyList(Cursor& c, const PenaltyRange& range, std::vector<doub
         continue;
       }
       if (b < a) {
-        report("CRG Invalid penalty range.");
+        report1("CRG Invalid penalty range.", shown(t) + " THRU " + shown(e));
         ok = false;
         continue;
       }

@@ -39,6 +39,13 @@ const char* const kOutfile[3][5] = {{"TRDATA", "DISCRDAT", "OBJECT", "APPROX", "
 
 int kidx(ProcedureKind k) { return static_cast<int>(k) - 1; }
 
+// Tokens as typed, separated by commas.
+std::string typed_list(const std::vector<Token>& ts) {
+  std::string out;
+  for (const Token& t : ts) out += (out.empty() ? "" : ", ") + shown(t);
+  return out;
+}
+
 // Name of the variable at 0-based position `p` of the VARIABLES list.
 std::string var_name(const CommandSettings& s, int p) {
   return H().dict.DICGET(s.vars.variables[static_cast<std::size_t>(p)]).name;
@@ -540,11 +547,12 @@ void parse_plot(CommandSettings& s) {
           not_int = &v;
       if (not_int != nullptr) report1("CPR Invalid plotdim.", shown(*not_int));
       else if (vals.size() == 1) report("CPR only one plotdim.");
-      else if (vals.size() > 2) report("CPR invalid plotdim spec.");
+      else if (vals.size() > 2) report_n("CPR invalid plotdim spec.", {typed_list(vals), std::to_string(s.dim.p)});
       else {
         int a = static_cast<int>(vals[0].value), b = static_cast<int>(vals[1].value);
         bool one = s.dim.p == 1 && a == 1 && b == 1;
-        if (!one && (a >= b || b > s.dim.p)) report("CPR invalid plotdim spec.");
+        if (!one && (a >= b || b > s.dim.p))
+          report_n("CPR invalid plotdim spec.", {typed_list(vals), std::to_string(s.dim.p)});
         else {
           pl.ndim_lo = a;
           pl.ndim_hi = b;
@@ -562,7 +570,7 @@ void parse_plot(CommandSettings& s) {
         report1("CPR inval spec NEllpnts ^1", shown(v));
       }
       if (lp.kind != TokenKind::LParen) {
-        report("CPR SpecWithoutLeftPar");
+        report1("CPR SpecWithoutLeftPar", name);
         if (ends(v)) c.back();
         continue;
       }
@@ -579,7 +587,7 @@ void parse_plot(CommandSettings& s) {
       eg.requested = true;
       Token lp = c.next();
       if (lp.kind != TokenKind::LParen) {
-        report("CPR SpecWithoutLeftPar");
+        report1("CPR SpecWithoutLeftPar", name);
         c.back();
         continue;
       }

@@ -94,6 +94,8 @@ TEST(SyntaxMessages, PrintPlotSupplementaryNameTheVariable) {
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a (MNOMINAL) b c /PLOT = LOADING(a)",
             "CPR PLOT LOAD var is MNOM.", {"a"}},
            {K::Catpca, kPca + "/PLOT = NDIM(1, x)", "CPR Invalid plotdim.", {"x"}},
+           {K::Catpca, kPca + "/DIMENSION = 2 /PLOT = NDIM(2, 1)", "CPR invalid plotdim spec.", {"2, 1", "2"}},
+           {K::Catpca, kPca + "/PLOT = OBJECT NELLPNT 10", "CPR SpecWithoutLeftPar", {"NELLPNT"}},
            {K::Catpca, kPca + "/SUPPLEMENTARY = VARIABLE(zz)", "CPR Undefined Suppl. Var.", {"zz"}},
            {K::Catpca, two + "/SUPPLEMENTARY = VARIABLE(c)", "Invalid CPR Suppl. Var.", {"c"}},
            {K::Catpca, kPca + "/SAVE = APPROX(ap (2))", "CPR unexp dim spec SAVE APPROX.", {"APPROX"}},
