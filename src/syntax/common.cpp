@@ -61,8 +61,14 @@ void undefined_var(std::string_view subcommand, const std::string& name) {
 }
 
 void mult_subcommand(std::string_view name) { report1("Mult CPR subcommand ^1.", name); }
-void missing_lpar(std::string_view name, int sev) { report1("Missing left par in ^1.", name, 2, sev); }
-void missing_rpar(std::string_view name, int sev) { report1("Missing right par in ^1.", name, 2, sev); }
+// The token found instead is the one last read, unless the caller names it.
+void missing_lpar(std::string_view name, int sev, std::string_view found) {
+  report_n("Missing left par in ^1.", {name, found.empty() ? shown(H().tokens.current()) : std::string(found)}, 2,
+           sev);
+}
+void missing_rpar(std::string_view name, int sev) {
+  report_n("Missing right par in ^1.", {name, shown(H().tokens.current())}, 2, sev);
+}
 
 Token Cursor::start(int position) {
   H().tokens.SSETPT(position);

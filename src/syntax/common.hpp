@@ -47,7 +47,8 @@ void period_hint(int position);
 void undefined_var(std::string_view subcommand, const std::string& name);
 // Shared reports.
 void mult_subcommand(std::string_view name);
-void missing_lpar(std::string_view name, int sev = 3);
+// Both name the subcommand and the token found where the parenthesis belongs.
+void missing_lpar(std::string_view name, int sev = 3, std::string_view found = {});
 void missing_rpar(std::string_view name, int sev = 3);
 
 // Cursor over the host token stream.

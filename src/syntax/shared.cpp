@@ -401,7 +401,7 @@ void parse_print(CommandSettings& s) {
       Token nx = c.peek();
       if (nx.kind == TokenKind::Name && match(nx, table) == 0 && H().dict.DICSCH(nx.text) != 0) {
         // A list without its "(" is taken with a warning.
-        missing_lpar("PRINT", 2);
+        missing_lpar("PRINT", 2, shown(nx));
         std::string bad;
         if (read_list(s, c, list, bad) == 1) {
           undefined_var("PRINT", bad);

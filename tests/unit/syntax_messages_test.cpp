@@ -46,6 +46,10 @@ TEST(SyntaxMessages, ScanAndVariableListsNameTheToken) {
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a b d", "CPR Undefined ^1 Var.", {"ANALYSIS", "d"}},
            {K::Catpca, "VARIABLES = a b c /ANALYSIS = a b a", "CPR Duplicate var ANALY.", {"a"}},
            {K::Catreg, "VARIABLES = a b c /ANALYSIS = a b WITH c", "More than one dep var specified.", {"a", "b"}},
+           {K::Catpca, "VARIABLES = a b /ANALYSIS = a b (NOMI", "Missing right par in ^1.",
+            {"ANALYSIS", "end of command"}},
+           {K::Catpca, kPca + "/MISSING = a EXTRACAT", "Missing left par in ^1.", {"MISSING", "EXTRACAT"}},
+           {K::Catpca, kPca + "/PRINT = DESCRIP b", "Missing left par in ^1.", {"PRINT", "b"}},
        })
     expect_named(h, c);
 }
