@@ -191,6 +191,14 @@ TEST(SyntaxMessages, ForgottenPeriodNote) {
   EXPECT_TRUE(r4.has("Mult CPR subcommand ^1.", "ANALYSIS"));
   EXPECT_TRUE(r4.has(note, "CATREG"));
 
+  // The host's variable-list reader reports the name and gives the note
+  // itself; the parsers do not repeat it.
+  auto r5 = h.run(K::Catpca, "VARIABLES = a b\nCATREG /ANALYSIS = a b");
+  EXPECT_TRUE(r5.has("Variable ^1 not found.", "CATREG"));
+  int r5_notes = 0;
+  for (auto& m : r5.msgs) r5_notes += m.key == note;
+  EXPECT_EQ(r5_notes, 1);
+
   // No note for an ordinary mistake, for a variable named like a command,
   // nor for a subcommand keyword that is also a command word (SAVE).
   h.engine().dictionary().add_variable("homals", 0);
