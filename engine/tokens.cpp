@@ -248,10 +248,16 @@ std::string TokenStream::command_at(int position) const {
     }
     return true;
   };
+  // A command name goes on with its specification, never with a value: the
+  // keyword WEIGHT of "WEIGHT 2" inside parentheses is no command.
+  auto continues = [&](std::size_t words) {
+    const TokenKind k = at(position + static_cast<int>(words)).kind;
+    return k != TokenKind::Number && k != TokenKind::Equals && k != TokenKind::RParen && k != TokenKind::Comma;
+  };
   for (const auto& c : procedure_commands())
-    if (spelled(c.words)) return c.name;
+    if (spelled(c.words) && continues(c.words.size())) return c.name;
   for (const auto& c : host_commands())
-    if (spelled(c.words)) return c.name;
+    if (spelled(c.words) && continues(c.words.size())) return c.name;
   return {};
 }
 

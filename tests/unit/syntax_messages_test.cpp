@@ -205,4 +205,5 @@ TEST(SyntaxMessages, ForgottenPeriodNote) {
   EXPECT_FALSE(h.run(K::Catpca, "VARIABLES = a b /ANALYSIS = a zz").has(note));
   EXPECT_FALSE(h.run(K::Catpca, "VARIABLES = a homals /ANALYSIS = a homals zz").has(note));
   EXPECT_FALSE(h.run(K::Catpca, kPca + "/SAVE = BOGUS").has(note));
+  EXPECT_FALSE(h.run(K::Catpca, "VARIABLES = a b /ANALYSIS = a (NOMINAL WEIGHT 2) zz").has(note));
 }
