@@ -31,7 +31,7 @@ int read_file(const CommandSettings& s, const char* bad_name) {
   }
   for (int f : named_files(s))
     if (H().files.QSAMEFILESPEC(f, h)) {
-      report("CRG filename used more than once.");
+      report1("CRG filename used more than once.", path);
       return 0;
     }
   return h;

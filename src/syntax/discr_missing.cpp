@@ -115,7 +115,7 @@ void parse_discretization(CommandSettings& s) {
         } else {
           method = DISCR_GROUPING_NORMAL;
           if (nc > 36) {
-            warn("No. cats greater max NORMAL distr.");
+            warn1("No. cats greater max NORMAL distr.", std::to_string(nc));
             nc = 36;
           }
         }

@@ -974,7 +974,7 @@ void parse_outfile(CommandSettings& s) {
     }
     for (int u : used)
       if (H().files.QSAMEFILESPEC(u, h)) {
-        report(k == ProcedureKind::Catreg ? "CRG filename used more than once." : "Outfile used more than once.");
+        report1(k == ProcedureKind::Catreg ? "CRG filename used more than once." : "Outfile used more than once.", path);
         return;
       }
     used.push_back(h);

@@ -103,6 +103,10 @@ TEST(SyntaxMessages, PrintPlotSupplementaryNameTheVariable) {
            {K::Catpca, kPca + "/SUPPLEMENTARY = VARIABLE(zz)", "CPR Undefined Suppl. Var.", {"zz"}},
            {K::Catpca, two + "/SUPPLEMENTARY = VARIABLE(c)", "Invalid CPR Suppl. Var.", {"c"}},
            {K::Catpca, kPca + "/SAVE = APPROX(ap (2))", "CPR unexp dim spec SAVE APPROX.", {"APPROX"}},
+           {K::Catpca, "VARIABLES = a b c /ANALYSIS = a (WEIGHT = 2) b c /SUPPLEMENTARY = VARIABLE(a)",
+            "CPR suppl var no weight.", {"a"}},
+           {K::Catpca, kPca + "/DISCRETIZATION = a (GROUPING NCAT = 40)", "No. cats greater max NORMAL distr.",
+            {"40"}},
        })
     expect_named(h, c);
 }
