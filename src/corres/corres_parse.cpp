@@ -793,14 +793,14 @@ bool Parser::checks() {
 void parse_and_run(Settings& s) {
   Parser parser(s);
   const bool ok = parser.run();
-  // A command run into the next one for want of a period: say so once.
-  if ((!ok || H().msg.error_flag()) && !parser.period_hinted()) frame::period_hint(frame::command_inside());
-  if (!ok) {
-    H().tokens.skip_command();
+  if (ok && !H().msg.error_flag()) {
+    run_analysis(s);
     return;
   }
-  if (H().msg.error_flag()) return;
-  run_analysis(s);
+  // A command run into the next one for want of a period: say so once. The
+  // search rereads the tokens, so they are skipped again afterwards.
+  if (!parser.period_hinted()) frame::period_hint(frame::command_inside());
+  H().tokens.skip_command();
 }
 
 host::KeywordTable subcommand_keywords() { return kSubcommands; }
