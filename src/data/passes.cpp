@@ -297,13 +297,14 @@ bool equal_interval_check(const int* vars, int m, const int* handles, const doub
 bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
                           int n, double* aside) {
   using K = syntax::SupplementaryObject::Kind;
-  bool ok = true, odd_weight = false;
+  bool ok = true;
+  std::vector<int> odd_weight;  // case numbers set aside with a weight other than 1
   auto find = [&](double k) -> int {
     const int* p = std::lower_bound(cases, cases + n, static_cast<int>(k));
     return (p != cases + n && *p == static_cast<int>(k)) ? static_cast<int>(p - cases) : -1;
   };
   auto set_aside = [&](int i) {
-    if (w[i] != 1 && w[i] != 0) odd_weight = true;
+    if (w[i] != 1 && w[i] != 0) odd_weight.push_back(cases[i]);
     if (aside && w[i] != 0) aside[i] = w[i];
     w[i] = 0;
   };
@@ -322,7 +323,12 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
     }
     for (int i = a; i < n && cases[i] <= e.last; ++i) set_aside(i);
   }
-  if (odd_weight) frame::report("CPR weight supp obj.", 2, 2);
+  if (!odd_weight.empty()) {
+    auto& msg = H().msg;
+    const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key("CPR weight supp obj."));
+    for (int k : odd_weight) msg.BP_ADD_PARAMETER(c, frame::integer(k));
+    msg.BP_ERROR(msg.BP_END_COMPSTRING(c), 2, 2);
+  }
   return ok;
 }
 
