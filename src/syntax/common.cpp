@@ -24,20 +24,16 @@ void report1(std::string_view key, std::string_view param, int cls, int sev) {
   frame::report(key, {frame::text(param)}, sev, cls);
 }
 
-void report_n(std::string_view key, std::initializer_list<std::string_view> params, int cls, int sev) {
-  if (sev >= 3) ++errors().errors;
-  auto& msg = H().msg;
-  const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key(key));
-  for (std::string_view p : params) msg.BP_ADD_PARAMETER(c, frame::text(p));
-  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, sev);
-}
-
 void report_n(std::string_view key, const std::vector<std::string>& params, int cls, int sev) {
   if (sev >= 3) ++errors().errors;
   auto& msg = H().msg;
   const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key(key));
   for (const std::string& p : params) msg.BP_ADD_PARAMETER(c, frame::text(p));
   msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, sev);
+}
+
+void report_n(std::string_view key, std::initializer_list<std::string_view> params, int cls, int sev) {
+  report_n(key, std::vector<std::string>(params.begin(), params.end()), cls, sev);
 }
 
 std::vector<std::string> var_names(const CommandSettings& s, std::span<const int> ps) {
