@@ -5,7 +5,7 @@ import json, sys
 
 NOTE = "Period missing before ^1."
 # In file order: the swallowed command of each command that lost its period.
-expected = ["CATPCA", "MULTIPLE CORRESPONDENCE", "CATREG", "HOMALS"]
+expected = ["CATPCA", "MULTIPLE CORRESPONDENCE", "CATREG", "HOMALS", "CATPCA"]
 report = json.load(open(sys.argv[1]))
 found = []
 for c in report["commands"]:

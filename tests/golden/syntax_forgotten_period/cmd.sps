@@ -11,3 +11,6 @@ CORRESPONDENCE TABLE = a(1,3) BY b(1,3) /DIMENSION = 2
 HOMALS VARIABLES = a(3) b(3) /ANALYSIS = a b.
 * With the periods in place the same commands run.
 CATPCA VARIABLES = a b c /ANALYSIS = a b c (NOMI) /PRINT = NONE /PLOT = NONE.
+* A host command that lost its period.
+GET DATA /TYPE=CSV /FILE='d.csv'
+CATPCA VARIABLES = a b c /ANALYSIS = a b c.
