@@ -275,7 +275,9 @@ bool Parser::table_all() {
   bool closed = false, bad = false;
   std::vector<double> v = values(closed, bad);
   if (bad || v.size() != 2) {
-    report("Invalid (nrow,ncol) table is all.", 3, 3);
+    std::string found;
+    for (const std::string& x : typed_) found += (found.empty() ? "" : ", ") + x;
+    report_t("Invalid (nrow,ncol) table is all.", {bad || found.empty() ? shown(t_) : found}, 3, 3);
     return false;
   }
   for (int i = 0; i < 2; ++i)
@@ -590,10 +592,15 @@ bool Parser::outfile() {
     std::string path;
     const int h = H().files.MTDFRO(path);
     if (h <= 0) {
-      report("Incorrect file specification.", 3, 2);
+      // MTDFRO consumed an asterisk (h < 0) but left any other token that is
+      // no file specification unread: that one is skipped here, so that the
+      // closing parenthesis is read next.
+      if (h == 0) {
+        next();
+        if (t_.kind == TokenKind::RParen || ends(t_)) unread();
+      }
+      report_t("Incorrect file specification.", {h < 0 ? std::string("*") : shown(t_)}, 3, 2);
       if (scores) s_.out_scores = false; else s_.out_variance = false;
-      // MTDFRO left the offending token unread when it was no specification.
-      if (h < 0) next();
     } else {
       if (scores) {
         s_.out_scores = true;
@@ -716,8 +723,10 @@ bool Parser::side_lists(bool equal) {
 
 bool Parser::checks() {
   Settings& s = s_;
-  if (s.plot_first > s.ndim) report("Plot min spec higher ndim spec.", 2, 3);
-  if (s.plot_last > s.ndim) report("Plot max spec higher ndim spec.", 2, 3);
+  if (s.plot_first > s.ndim)
+    report_t("Plot min spec higher ndim spec.", {std::to_string(s.plot_first), std::to_string(s.ndim)}, 2, 3);
+  if (s.plot_last > s.ndim)
+    report_t("Plot max spec higher ndim spec.", {std::to_string(s.plot_last), std::to_string(s.ndim)}, 2, 3);
   bool any = false;
   for (bool b : s.plot) any = any || b;
   if (!any && !s.plot_none) s.plot[G_BIPLOT] = true;
@@ -774,7 +783,8 @@ bool Parser::checks() {
     report1("Too many dimensions ^1.", int_param(s.ndim), 2, 2);
   }
   if (s.nperm > s.ndim) {
-    report("Nr of dim on PERM keyword greater than actual.", 2, 2);
+    report_t("Nr of dim on PERM keyword greater than actual.", {std::to_string(s.nperm), std::to_string(s.ndim)}, 2,
+             2);
     s.nperm = s.ndim;
   }
   if (s.nperm > 200) {

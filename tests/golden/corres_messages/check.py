@@ -19,6 +19,8 @@ expected = [
     ("NDIM1 greater than NDIM2.", ["3", "2"]),
     ("Unknown variable on SUPPLEMENTARY subcommand.", ["rows"]),
     ("String variable ^1 in TABLE.", ["region"]),
+    ("Incorrect file specification.", ["*"]),
+    ("Out of range column number on SUPPLEMENTARY.", ["0", "COLUMN", "1", "4"]),
 ]
 report = json.load(open(sys.argv[1]))
 msgs = [it for c in report["commands"] for it in c["items"] if it["type"] == "message"]
@@ -28,4 +30,6 @@ for key, params in expected:
     for p in params:
         assert p in hits[0]["text"], (key, hits[0]["text"])
     assert "^" not in hits[0]["text"], hits[0]["text"]
+# SCORES(*) is closed by its parenthesis: no report of a missing one.
+assert not any(m["key"] == "Missing right parenthesis." and m["params"][0] == "OUTFILE" for m in msgs), msgs
 print("%d reports name their token" % len(expected))
