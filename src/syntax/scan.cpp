@@ -100,7 +100,6 @@ void warn_if_empty(Cursor& c, int sub) {
 }
 }  // namespace
 
-
 bool scan_subcommands(CommandSettings& s) {
   errors().errors = 0;
   errors().period_hinted = false;
