@@ -332,8 +332,9 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
   return ok;
 }
 
-bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var, double* aside) {
-  bool any = false;
+bool all_missing_objects(const double* coded, double* w, const int* cases, int n, int ma, const int* supp_var,
+                         double* aside) {
+  std::vector<int> found;  // their case numbers
   for (int i = 0; i < n; ++i) {
     if (w[i] == 0) continue;
     bool valid = false;
@@ -342,11 +343,19 @@ bool all_missing_objects(const double* coded, double* w, int n, int ma, const in
     if (!valid) {
       if (aside) aside[i] = w[i];
       w[i] = 0;
-      any = true;
+      found.push_back(cases[i]);
     }
   }
-  if (any) frame::report("Object all missings.", 2, 2);
-  return any;
+  if (found.empty()) return false;
+  // The first 30 are named, as in the case processing summary.
+  constexpr std::size_t kNamed = 30;
+  auto& msg = H().msg;
+  const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key("Object all missings."));
+  for (std::size_t k = 0; k < found.size() && k < kNamed; ++k) msg.BP_ADD_PARAMETER(c, frame::integer(found[k]));
+  if (found.size() > kNamed)
+    msg.BP_ADD_PARAMETER(c, frame::composite("and ^1 more", {frame::integer(static_cast<long long>(found.size() - kNamed))}));
+  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), 2, 2);
+  return true;
 }
 
 int zero_variance(const CategoryBook& b, int ma, double* flags) {

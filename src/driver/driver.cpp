@@ -67,7 +67,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   }
   if (opt.all_missing_supplementary) {
     const int* supp = s.supp.variable.empty() ? nullptr : s.supp.variable.data();
-    if (data::all_missing_objects(c.coded, c.w, n, ma, supp, aside)) c.has_supplementary_objects = true;
+    if (data::all_missing_objects(c.coded, c.w, c.cases, n, ma, supp, aside)) c.has_supplementary_objects = true;
   }
   // 5. Equal-interval check; the temporaries go.
   if (!data::equal_interval_check(vars, m, pv.tables, pv.method)) return false;
