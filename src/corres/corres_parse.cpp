@@ -43,7 +43,7 @@ std::string shown(const Token& t) {
   if (t.kind == TokenKind::End) return "end of command";
   return t.raw.empty() ? t.text : t.raw;
 }
-// A number as typed in a value list.
+// A bound computed from the table's range, written without trailing zeros.
 std::string typed(double v) {
   std::string out = std::to_string(v);
   if (out.find('.') != std::string::npos) {
