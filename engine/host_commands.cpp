@@ -36,12 +36,28 @@ class Reader {
     failed_ = true;
     return false;
   }
+  // After a failure at `tok`: a command name there means the command before
+  // it lacks its period.
+  void period_hint(const Token& tok) {
+    const std::string cmd = t_.command_at(tok.position);
+    if (!cmd.empty()) e_.report("Period missing before ^1.", {cmd}, 1, 1);
+  }
   static std::string shown(const Token& tok) {
     if (tok.kind == TokenKind::End) return "end of command";
     return tok.raw.empty() ? tok.text : tok.raw;
   }
-  bool syntax(const Token& tok) { return fail(kSyntax, {shown(tok)}); }
-  bool expected(const std::string& what, const Token& tok) { return fail(kExpected, {what, shown(tok)}); }
+  bool syntax(const Token& tok) {
+    const bool first = !failed_;
+    fail(kSyntax, {shown(tok)});
+    if (first) period_hint(tok);
+    return false;
+  }
+  bool expected(const std::string& what, const Token& tok) {
+    const bool first = !failed_;
+    fail(kExpected, {what, shown(tok)});
+    if (first) period_hint(tok);
+    return false;
+  }
   bool is_name(const Token& tok, const char* word) const { return tok.kind == TokenKind::Name && tok.text == word; }
   // Skip an optional "=".
   void optional_equals() {
@@ -61,7 +77,12 @@ class Reader {
     std::string bad;
     vars.clear();
     int rc = t_.PRVRLT(vars, bad);
-    if (rc == 1) return fail(kNotFound, {bad});
+    if (rc == 1) {
+      const bool first = !failed_;
+      fail(kNotFound, {bad});
+      if (first) period_hint(t_.current());
+      return false;
+    }
     if (rc != 0 || vars.empty()) return fail("Expected a variable name near ^1.", {shown(peek())});
     return true;
   }
@@ -70,7 +91,12 @@ class Reader {
     Token tok = next();
     if (tok.kind != TokenKind::Name) return fail("Expected a variable name near ^1.", {shown(tok)});
     index = e_.dictionary().DICSCH(tok.text);
-    if (index == 0) return fail(kNotFound, {tok.raw.empty() ? tok.text : tok.raw});
+    if (index == 0) {
+      const bool first = !failed_;
+      fail(kNotFound, {tok.raw.empty() ? tok.text : tok.raw});
+      if (first) period_hint(tok);
+      return false;
+    }
     return true;
   }
   const std::string& name(int index) { return e_.dictionary().DICGET(index).name; }
@@ -234,7 +260,8 @@ bool missing_list(Reader& r, host::MissingSpec& spec, std::string& first_string,
         double hi = 0;
         Token end;
         if (!range_end(hi, end)) return false;
-        if (spec.has_range) return r.fail("Only one range of missing values is allowed.", {});
+        if (spec.has_range)
+          return r.fail("Only one range of missing values is allowed.", {Reader::shown(tok) + " THRU " + Reader::shown(end)});
         if (lo > hi) return r.fail("Invalid range ^1 THRU ^2.", {Reader::shown(tok), Reader::shown(end)});
         spec.has_range = true;
         spec.lo = lo;
@@ -427,7 +454,7 @@ void set(Engine& e) {
       Token n = r.next();
       // Whole numbers up to 2^53 are exact as doubles.
       if (n.kind != TokenKind::Number || n.value < 1 || n.value > 9007199254740992.0 || n.value != std::floor(n.value))
-        r.fail("Seed must be a positive integer.", {});
+        r.fail("Seed must be a positive integer.", {Reader::shown(n)});
       else seed = static_cast<std::uint64_t>(n.value);
     } else if (r.is_name(tok, "WORKSPACE")) {
       r.optional_equals();

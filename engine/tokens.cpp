@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "engine/dictionary.hpp"
+#include "engine/engine.hpp"
+#include "engine/host_commands.hpp"
 
 namespace oscat::engine {
 
@@ -224,6 +226,41 @@ void TokenStream::report(std::string_view key, std::vector<std::string> params) 
   msg_.BP_ERROR(msg_.BP_END_COMPSTRING(c), 2, 3);
 }
 
+void TokenStream::report_not_found(int position) {
+  const Token& t = at(position);
+  report("Variable ^1 not found.", {t.raw.empty() ? t.text : t.raw});
+  const std::string cmd = command_at(position);
+  if (cmd.empty()) return;
+  host::Msg c = msg_.BP_BEGIN_COMPSTRING(msg_.BP_CSTRING("Period missing before ^1."));
+  msg_.BP_ADD_PARAMETER(c, msg_.BP_CSTRING_NO_TRANSLATE(cmd));
+  msg_.BP_ERROR(msg_.BP_END_COMPSTRING(c), 1, 1);
+}
+
+std::string TokenStream::command_at(int position) const {
+  const Token& first = at(position);
+  if (first.kind != TokenKind::Name || dict_.DICSCH(first.text) != 0) return {};
+  // The words of a command name, matched like the command words that start a
+  // command (8-character rule).
+  auto spelled = [&](const std::vector<std::string>& words) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      const Token& t = at(position + static_cast<int>(i));
+      if (t.kind != TokenKind::Name || !command_word_matches(t.text, words[i])) return false;
+    }
+    return true;
+  };
+  // A command name goes on with its specification, never with a value: the
+  // keyword WEIGHT of "WEIGHT 2" inside parentheses is no command.
+  auto continues = [&](std::size_t words) {
+    const TokenKind k = at(position + static_cast<int>(words)).kind;
+    return k != TokenKind::Number && k != TokenKind::Equals && k != TokenKind::RParen && k != TokenKind::Comma;
+  };
+  for (const auto& c : procedure_commands())
+    if (spelled(c.words) && continues(c.words.size())) return c.name;
+  for (const auto& c : host_commands())
+    if (spelled(c.words) && continues(c.words.size())) return c.name;
+  return {};
+}
+
 int TokenStream::read_var_list(std::vector<int>& vars, ListMode mode, std::span<const int> allowed,
                                std::string* bad, std::span<const char* const> also_end) {
   vars.clear();
@@ -265,7 +302,7 @@ int TokenStream::read_var_list(std::vector<int>& vars, ListMode mode, std::span<
     }
     if (a == 0 || !is_allowed(a)) {
       if (mode != ListMode::Report) return fail_at(p, t.raw);
-      report("Variable ^1 not found.", {t.raw});
+      report_not_found(p);
       status = 1;
     }
     const bool range = at(p + 1).kind == TokenKind::Name && at(p + 1).text == "TO";
@@ -285,7 +322,7 @@ int TokenStream::read_var_list(std::vector<int>& vars, ListMode mode, std::span<
     int b = dict_.DICSCH(to_name.text);
     if (b == 0) {
       if (mode != ListMode::Report) return fail_at(p + 2, to_name.raw);
-      report("Variable ^1 not found.", {to_name.raw});
+      report_not_found(p + 2);
       status = 1;
     } else if (a != 0 && b < a) {
       if (mode != ListMode::Report) return fail_at(p, t.raw);

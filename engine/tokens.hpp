@@ -95,6 +95,7 @@ class TokenStream : public host::Tokens {
              std::span<const char* const> also_end = {}) override;
   int PRVRLT(std::vector<int>& vars, std::string& bad) override;
   int PRVALT(std::vector<double>& values, std::string& bad) override;
+  std::string command_at(int position) const override;
 
  private:
   // Shared reader of the three variable-list calls.
@@ -105,6 +106,9 @@ class TokenStream : public host::Tokens {
   // Stop on the token at `position`: current, and returned again next.
   void stop_at(int position) { cur_ = next_ = position; }
   void report(std::string_view key, std::vector<std::string> params);
+  // "Variable ^1 not found." for the name at `position`, with a note when
+  // the name begins another command (a period is missing before it).
+  void report_not_found(int position);
 
   const host::Dictionary& dict_;
   host::Messages& msg_;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "corres/corres.hpp"
 #include "corres/corres_msg.hpp"
@@ -35,10 +38,33 @@ const char* const kPrintKeywords[] = {"DEFAULT", "ALL", "NONE", "TABLE", "RPROFI
 
 bool ends(const Token& t) { return t.kind == TokenKind::Slash || t.kind == TokenKind::End; }
 
+// A token as the user typed it, for a message parameter.
+std::string shown(const Token& t) {
+  if (t.kind == TokenKind::End) return "end of command";
+  return t.raw.empty() ? t.text : t.raw;
+}
+// A bound computed from the table's range, written without trailing zeros.
+std::string typed(double v) {
+  std::string out = std::to_string(v);
+  if (out.find('.') != std::string::npos) {
+    while (out.back() == '0') out.pop_back();
+    if (out.back() == '.') out.pop_back();
+  }
+  return out;
+}
+// Reports with literal parameters.
+void report_t(const char* key, std::initializer_list<std::string_view> params, int cls, int severity) {
+  auto& msg = H().msg;
+  const host::Msg c = msg.BP_BEGIN_COMPSTRING(msg.BP_CSTRING(key));
+  for (std::string_view p : params) msg.BP_ADD_PARAMETER(c, text_param(p));
+  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, severity);
+}
+
 class Parser {
  public:
   explicit Parser(Settings& s) : s_(s) {}
   bool run();
+  bool period_hinted() const { return hinted_; }
 
  private:
   Token next() {
@@ -59,11 +85,13 @@ class Parser {
   // end (left current). `bad` is set when another token interrupts the list.
   std::vector<double> values(bool& closed, bool& bad) {
     std::vector<double> v;
+    typed_.clear();
     closed = bad = false;
     for (;;) {
       next();
       if (t_.kind == TokenKind::Number) {
         v.push_back(t_.value);
+        typed_.push_back(shown(t_));
       } else if (t_.kind == TokenKind::Comma) {
         continue;
       } else if (t_.kind == TokenKind::RParen) {
@@ -93,6 +121,9 @@ class Parser {
 
   Settings& s_;
   Token t_;
+  std::vector<std::string> typed_;  // the values of the last value list as typed
+  bool hinted_ = false;             // the note on a missing period was given
+  void hint(int position) { hinted_ = hinted_ || frame::period_hint(position); }
   bool seen_[11] = {};
 };
 
@@ -118,7 +149,8 @@ bool Parser::run() {
     }
     const int sc = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kSubcommands) : 0;
     if (sc == 0) {
-      report1("Invalid CP subcommand ^1.", text_param(t_.raw.empty() ? t_.text : t_.raw), 2, 3);
+      report1("Invalid CP subcommand ^1.", text_param(shown(t_)), 2, 3);
+      hint(t_.position);
       return false;
     }
     if (seen_[sc]) report1("Multiple CP subcommand ^1.", text_param(kSubcommandNames[sc - 1]), 2, 2);
@@ -176,7 +208,8 @@ bool Parser::table() {
     const bool row = side == 0;
     const int var = t_.kind == TokenKind::Name ? H().dict.DICSCH(t_.text) : 0;
     if (var == 0) {
-      report(row ? "No row variable." : "No column variable.", 3, 3);
+      report_t(row ? "No row variable." : "No column variable.", {shown(t_)}, 3, 3);
+      hint(t_.position);
       return false;
     }
     const std::string name = H().dict.DICGET(var).name;
@@ -192,23 +225,25 @@ bool Parser::table() {
     (row ? s_.row_eqname : s_.col_eqname) = upper;
     next();
     if (t_.kind != TokenKind::LParen) {
-      report("Missing left parenthesis.", 3, 3);
+      report_t("Missing left parenthesis.", {"TABLE: " + name + " needs its range, (min, max)", shown(t_)}, 3, 3);
       return false;
     }
     bool closed = false, bad = false;
     std::vector<double> v = values(closed, bad);
     if (bad || v.size() != 2 || !closed) {
-      report("Invalid (min,max) for rows/columns.", 3, 3);
+      report_t("Invalid (min,max) for rows/columns.", {name}, 3, 3);
       return false;
     }
-    if (!host::QDINT(v[0]) || !host::QDINT(v[1])) report("Invalid number of row/columns.", 2, 2);
+    for (int i = 0; i < 2; ++i)
+      if (!host::QDINT(v[static_cast<std::size_t>(i)]))
+        report_t("Invalid number of row/columns.", {typed_[static_cast<std::size_t>(i)]}, 2, 2);
     const double lo = std::trunc(std::clamp(v[0], -2147483647.0, 2147483647.0));
     const double hi = std::trunc(std::clamp(v[1], -2147483647.0, 2147483647.0));
     const double count = hi - lo + 1;
     (row ? s_.row_min : s_.col_min) = static_cast<int>(lo);
     (row ? s_.row_max : s_.col_max) = static_cast<int>(hi);
     if (count < 2) {
-      report("Invalid range specified.", 2, 3);
+      report_t("Invalid range specified.", {name, typed_[0], typed_[1]}, 2, 3);
       return false;
     }
     // Counts beyond int32 cannot be held; they fail the workspace check.
@@ -216,7 +251,7 @@ bool Parser::table() {
     if (row) {
       next();
       if (!(t_.kind == TokenKind::Name && t_.text == "BY")) {
-        report("Missing BY keyword.", 3, 3);
+        report_t("Missing BY keyword.", {shown(t_)}, 3, 3);
         return false;
       }
       next();
@@ -234,27 +269,32 @@ bool Parser::table_all() {
     if (v != s_.rowcat_var && s_.matrix_vars != nullptr) s_.matrix_vars[s_.nmatrix_vars++] = v;
   next();
   if (t_.kind != TokenKind::LParen) {
-    report("Missing left parenthesis.", 3, 2);
+    report_t("Missing left parenthesis.", {"TABLE = ALL", shown(t_)}, 3, 2);
     unread();
   }
   bool closed = false, bad = false;
   std::vector<double> v = values(closed, bad);
   if (bad || v.size() != 2) {
-    report("Invalid (nrow,ncol) table is all.", 3, 3);
+    std::string found;
+    for (const std::string& x : typed_) found += (found.empty() ? "" : ", ") + x;
+    report_t("Invalid (nrow,ncol) table is all.", {bad || found.empty() ? shown(t_) : found}, 3, 3);
     return false;
   }
-  if (!host::QDINT(v[0]) || !host::QDINT(v[1])) report("Invalid number of row/columns.", 2, 2);
+  for (int i = 0; i < 2; ++i)
+    if (!host::QDINT(v[static_cast<std::size_t>(i)]))
+      report_t("Invalid number of row/columns.", {typed_[static_cast<std::size_t>(i)]}, 2, 2);
   s_.nrow = static_cast<int>(std::trunc(std::clamp(v[0], -1.0, 2147483647.0)));
   s_.ncol = static_cast<int>(std::trunc(std::clamp(v[1], -1.0, 2147483647.0)));
+  const std::string all = "ALL (" + typed_[0] + ", " + typed_[1] + ")";
   if (s_.nrow < 1) {
-    report("No row variable.", 3, 3);
+    report_t("No row variable.", {all}, 3, 3);
     return false;
   }
   if (s_.ncol < 1) {
-    report("No column variable.", 3, 3);
+    report_t("No column variable.", {all}, 3, 3);
     return false;
   }
-  if (!closed) report("Missing right parenthesis.", 2, 2);
+  if (!closed) report_t("Missing right parenthesis.", {"TABLE = ALL", shown(t_)}, 2, 2);
   s_.row_name = s_.row_eqname = "ROW";
   s_.col_name = s_.col_eqname = "COLUMN";
   if (closed) next();
@@ -270,7 +310,7 @@ void Parser::dimension() {
   if (t_.kind == TokenKind::Number && host::QDINT(t_.value) && t_.value >= 1) {
     s_.ndim = static_cast<int>(t_.value);
   } else {
-    report("Invalid number of dimensions.", 2, 2);
+    report_t("Invalid number of dimensions.", {shown(t_)}, 2, 2);
     s_.ndim = 2;
   }
   next();
@@ -284,7 +324,7 @@ void Parser::normalization() {
   }
   if (t_.kind == TokenKind::Number) {
     if (t_.value < -1 || t_.value > 1 || !std::isfinite(t_.value)) {
-      report("Invalid normalization value.", 3, 2);
+      report_t("Invalid normalization value.", {shown(t_)}, 3, 2);
     } else {
       s_.alpha = t_.value;
       s_.principal = false;
@@ -314,7 +354,7 @@ void Parser::normalization() {
     for (const Norm& n : kNorms)
       if (n.keyword == k) norm = &n;
     if (norm == nullptr) {
-      report("Invalid NORMALIZATION keyword.", 3, 2);
+      report_t("Invalid NORMALIZATION keyword.", {shown(t_)}, 3, 2);
     } else {
       s_.alpha = norm->alpha;
       s_.principal = norm->principal;
@@ -322,7 +362,7 @@ void Parser::normalization() {
       s_.norm_short = norm->short_name;
     }
   }
-  for (next(); !ends(t_); next()) report("Normalization reassignment.", 3, 2);
+  for (next(); !ends(t_); next()) report_t("Normalization reassignment.", {shown(t_)}, 3, 2);
 }
 
 void Parser::measure() {
@@ -337,10 +377,10 @@ void Parser::measure() {
   } else if (k == K_EUCLID) {
     s_.measure = EUCLID;
   } else {
-    report("Invalid MEASURE keyword.", 3, 2);
+    report_t("Invalid MEASURE keyword.", {shown(t_)}, 3, 2);
     s_.measure = CHISQ;
   }
-  for (next(); !ends(t_); next()) report("MEASURE reassignment.", 3, 2);
+  for (next(); !ends(t_); next()) report_t("MEASURE reassignment.", {shown(t_)}, 3, 2);
 }
 
 void Parser::standardize() {
@@ -357,10 +397,10 @@ void Parser::standardize() {
     case K_RSUM: s_.standardize = RSUM; break;
     case K_CSUM: s_.standardize = CSUM; break;
     default:
-      report("Invalid STANDARDIZE keyword.", 3, 2);
+      report_t("Invalid STANDARDIZE keyword.", {shown(t_)}, 3, 2);
       s_.standardize = RCMEAN;
   }
-  for (next(); !ends(t_); next()) report("STANDARDIZE reassignment.", 3, 2);
+  for (next(); !ends(t_); next()) report_t("STANDARDIZE reassignment.", {shown(t_)}, 3, 2);
 }
 
 void Parser::print() {
@@ -396,7 +436,7 @@ void Parser::print() {
         }
         next();
         if (t_.kind != TokenKind::Number) {
-          report("Incorrect ndim on PERM keyword.", 3, 2);
+          report_t("Incorrect ndim on PERM keyword.", {shown(t_)}, 3, 2);
           s_.nperm = 1;
           if (t_.kind == TokenKind::RParen || ends(t_)) {
             unread();
@@ -407,13 +447,14 @@ void Parser::print() {
         }
         next();
         if (t_.kind != TokenKind::RParen) {
-          report("Missing right parenthesis.", 3, 2);
+          report_t("Missing right parenthesis.", {"PRINT PERMUTATION", shown(t_)}, 3, 2);
           unread();
         }
         break;
       }
       default:
-        report("Invalid PRINT keyword.", 3, 2);
+        report_t("Invalid PRINT keyword.", {shown(t_)}, 3, 2);
+        hint(t_.position);
     }
   }
 }
@@ -423,12 +464,12 @@ void Parser::ndim() {
   bool err = false;
   next();
   if (t_.kind != TokenKind::LParen) {
-    report("Missing left parenthesis.", 3, 2);
+    report_t("Missing left parenthesis.", {"PLOT NDIM", shown(t_)}, 3, 2);
     unread();
   }
   next();
   if (t_.kind != TokenKind::Number) {
-    report("Invalid NDIM1 value on PLOT subcommand.", 3, 2);
+    report_t("Invalid NDIM1 value on PLOT subcommand.", {shown(t_)}, 3, 2);
     s_.plot_first = 1;
     s_.plot_last = 0;
     err = true;
@@ -437,25 +478,26 @@ void Parser::ndim() {
     if (ends(t_)) unread();
     return;
   }
-  if (!host::QDINT(t_.value) || t_.value < 1) report("Invalid NDIM1 on PLOT subcommand.", 3, 2);
+  if (!host::QDINT(t_.value) || t_.value < 1) report_t("Invalid NDIM1 on PLOT subcommand.", {shown(t_)}, 3, 2);
+  const std::string first_typed = shown(t_);
   s_.plot_first = t_.value < 1 ? 1 : static_cast<int>(std::min(std::trunc(t_.value), 1e9));
   next();
   if (t_.kind == TokenKind::Comma) next();
   int last = 0;
   if (t_.kind == TokenKind::Number) {
-    if (!host::QDINT(t_.value) || t_.value < 1) report("Invalid NDIM2 on PLOT subcommand.", 3, 2);
+    if (!host::QDINT(t_.value) || t_.value < 1) report_t("Invalid NDIM2 on PLOT subcommand.", {shown(t_)}, 3, 2);
     last = t_.value < 2 ? 0 : static_cast<int>(std::min(std::trunc(t_.value), 1e9));
   } else if (t_.kind == TokenKind::Name && host::QABMCH(t_.text, kKeywords) == K_MAX) {
     last = 0;
   } else {
-    report("Invalid NDIM2 value on PLOT subcommand.", 3, 2);
+    report_t("Invalid NDIM2 value on PLOT subcommand.", {shown(t_)}, 3, 2);
     s_.plot_first = 1;
     last = 0;
     err = true;
     if (t_.kind == TokenKind::RParen || ends(t_)) unread();
   }
   if (!err && last != 0 && last < s_.plot_first) {
-    report("NDIM1 greater than NDIM2.", 3, 3);
+    report_t("NDIM1 greater than NDIM2.", {first_typed, shown(t_)}, 3, 3);
     s_.plot_first = 1;
     last = 0;
     err = true;
@@ -463,7 +505,7 @@ void Parser::ndim() {
   s_.plot_last = last;
   next();
   if (t_.kind != TokenKind::RParen) {
-    if (!err) report("Missing right parenthesis.", 3, 2);
+    if (!err) report_t("Missing right parenthesis.", {"PLOT NDIM", shown(t_)}, 3, 2);
     unread();
   }
 }
@@ -490,7 +532,8 @@ void Parser::plot() {
         ndim();
         continue;
       default:
-        report("Invalid PLOT keyword.", 3, 2);
+        report_t("Invalid PLOT keyword.", {shown(t_)}, 3, 2);
+        hint(t_.position);
         continue;
     }
     s_.plot[which] = true;
@@ -501,17 +544,17 @@ void Parser::plot() {
     }
     next();
     if (t_.kind != TokenKind::Number) {
-      report("Incorrect PLOT label size.", 3, 2);
+      report_t("Incorrect PLOT label size.", {shown(t_)}, 3, 2);
       if (t_.kind == TokenKind::RParen || ends(t_)) unread();
     } else if (t_.value < 0 || t_.value > 60) {
-      report("Out of range plot label size.", 2, 2);
+      report_t("Out of range plot label size.", {shown(t_)}, 2, 2);
       s_.label_len[which] = 60;
     } else {
       s_.label_len[which] = static_cast<int>(t_.value);
     }
     next();
     if (t_.kind != TokenKind::RParen) {
-      report("Missing right parenthesis.", 2, 2);
+      report_t("Missing right parenthesis.", {"PLOT", shown(t_)}, 2, 2);
       unread();
     }
   }
@@ -531,7 +574,7 @@ bool Parser::outfile() {
     if (t_.kind == TokenKind::Equals) continue;
     const int k = t_.kind == TokenKind::Name ? host::QABMCH(t_.text, kKeywords) : 0;
     if (k != K_SCORES && k != K_VARIANCE) {
-      report("Invalid OUTFILE keyword.", 3, 3);
+      report_t("Invalid OUTFILE keyword.", {shown(t_)}, 3, 3);
       skip_subcommand();
       report("Incomplete OUTFILE subcommand.", 3, 3);
       return false;
@@ -539,7 +582,7 @@ bool Parser::outfile() {
     const bool scores = k == K_SCORES;
     next();
     if (t_.kind != TokenKind::LParen) {
-      report("Missing left parenthesis on OUTFILE.", 3, 2);
+      report_t("Missing left parenthesis on OUTFILE.", {shown(t_)}, 3, 2);
       if (ends(t_)) {
         report("Incomplete OUTFILE subcommand.", 3, 3);
         return false;
@@ -549,10 +592,15 @@ bool Parser::outfile() {
     std::string path;
     const int h = H().files.MTDFRO(path);
     if (h <= 0) {
-      report("Incorrect file specification.", 3, 2);
+      // MTDFRO consumed an asterisk (h < 0) but left any other token that is
+      // no file specification unread: that one is skipped here, so that the
+      // closing parenthesis is read next.
+      if (h == 0) {
+        next();
+        if (t_.kind == TokenKind::RParen || ends(t_)) unread();
+      }
+      report_t("Incorrect file specification.", {h < 0 ? std::string("*") : shown(t_)}, 3, 2);
       if (scores) s_.out_scores = false; else s_.out_variance = false;
-      // MTDFRO left the offending token unread when it was no specification.
-      if (h < 0) next();
     } else {
       if (scores) {
         s_.out_scores = true;
@@ -571,7 +619,7 @@ bool Parser::outfile() {
     }
     next();
     if (t_.kind != TokenKind::RParen) {
-      report("Missing right parenthesis.", 3, 2);
+      report_t("Missing right parenthesis.", {"OUTFILE", shown(t_)}, 3, 2);
       unread();
     }
   }
@@ -592,11 +640,13 @@ bool Parser::side_lists(bool equal) {
     } else if (t_.kind == TokenKind::Name && s_.table_mode == 1 && t_.text == s_.col_eqname) {
       byvalue = true;
     } else {
-      report(equal ? "Unknown variable on EQUAL subcommand." : "Unknown variable on SUPPLEMENTARY subcommand.", 3,
-             3);
+      report_t(equal ? "Unknown variable on EQUAL subcommand." : "Unknown variable on SUPPLEMENTARY subcommand.",
+               {shown(t_)}, 3, 3);
+      hint(t_.position);
       skip_subcommand();
       return true;
     }
+    const std::string side_name = shown(t_);
     int* flags = side_array(row, equal);
     if (flags == nullptr) return false;
     const int n = row ? s_.nrow : s_.ncol;
@@ -604,7 +654,7 @@ bool Parser::side_lists(bool equal) {
     std::fill(flags, flags + n, 0);
     next();
     if (t_.kind != TokenKind::LParen) {
-      report("Missing left parenthesis.", 3, 2);
+      report_t("Missing left parenthesis.", {equal ? "EQUAL" : "SUPPLEMENTARY", shown(t_)}, 3, 2);
       unread();
     }
     int count = 0;
@@ -621,30 +671,34 @@ bool Parser::side_lists(bool equal) {
           report(row ? "No row numbers on SUPPLEMENTARY." : "No column numbers on SUPPLEMENTARY.", 3, 3);
       }
       if (bad)
-        report(equal ? "Invalid value on EQUAL." : "Invalid value on SUPPLEMENTARY subcommand.", 3, 3);
+        report_t(equal ? "Invalid value on EQUAL." : "Invalid value on SUPPLEMENTARY subcommand.", {shown(t_)}, 3, 3);
       int group = 0;
       count = 0;
       for (std::size_t e = 0; e < v.size(); ++e) {
+        const std::string& value = typed_[e];
         if (!host::QDINT(v[e])) {
-          report(equal ? "Invalid value on EQUAL." : "Invalid value on SUPPLEMENTARY subcommand.", 3, 3);
+          report_t(equal ? "Invalid value on EQUAL." : "Invalid value on SUPPLEMENTARY subcommand.", {value}, 3, 3);
           continue;
         }
         const double num = v[e] - shift;
         if (num < 1 || num > n) {
+          // The range the values of this name may take.
+          const std::string lo = typed(1 + shift), hi = typed(n + shift);
           if (equal)
-            report(row ? "Out of range row number on EQUAL." : "Out of range column number on EQUAL.", 3, 3);
+            report_t(row ? "Out of range row number on EQUAL." : "Out of range column number on EQUAL.",
+                     {value, side_name, lo, hi}, 3, 3);
           else
-            report(row ? "Out of range row number on SUPPLEMENTARY." : "Out of range column number on SUPPLEMENTARY.",
-                   3, 3);
+            report_t(row ? "Out of range row number on SUPPLEMENTARY." : "Out of range column number on SUPPLEMENTARY.",
+                     {value, side_name, lo, hi}, 3, 3);
           continue;
         }
         const int k = static_cast<int>(num) - 1;
         if (flags[k] != 0) {
           if (equal)
-            report(row ? "Duplicate row number on EQUAL." : "Duplicate column number on EQUAL.", 3, 3);
+            report_t(row ? "Duplicate row number on EQUAL." : "Duplicate column number on EQUAL.", {value}, 3, 3);
           else
-            report(row ? "Duplicate row number on SUPPLEMENTARY." : "Duplicate column number on SUPPLEMENTARY.", 3,
-                   3);
+            report_t(row ? "Duplicate row number on SUPPLEMENTARY." : "Duplicate column number on SUPPLEMENTARY.",
+                     {value}, 3, 3);
           continue;
         }
         if (equal) {
@@ -669,8 +723,10 @@ bool Parser::side_lists(bool equal) {
 
 bool Parser::checks() {
   Settings& s = s_;
-  if (s.plot_first > s.ndim) report("Plot min spec higher ndim spec.", 2, 3);
-  if (s.plot_last > s.ndim) report("Plot max spec higher ndim spec.", 2, 3);
+  if (s.plot_first > s.ndim)
+    report_t("Plot min spec higher ndim spec.", {std::to_string(s.plot_first), std::to_string(s.ndim)}, 2, 3);
+  if (s.plot_last > s.ndim)
+    report_t("Plot max spec higher ndim spec.", {std::to_string(s.plot_last), std::to_string(s.ndim)}, 2, 3);
   bool any = false;
   for (bool b : s.plot) any = any || b;
   if (!any && !s.plot_none) s.plot[G_BIPLOT] = true;
@@ -727,7 +783,8 @@ bool Parser::checks() {
     report1("Too many dimensions ^1.", int_param(s.ndim), 2, 2);
   }
   if (s.nperm > s.ndim) {
-    report("Nr of dim on PERM keyword greater than actual.", 2, 2);
+    report_t("Nr of dim on PERM keyword greater than actual.", {std::to_string(s.nperm), std::to_string(s.ndim)}, 2,
+             2);
     s.nperm = s.ndim;
   }
   if (s.nperm > 200) {
@@ -746,12 +803,14 @@ bool Parser::checks() {
 void parse_and_run(Settings& s) {
   Parser parser(s);
   const bool ok = parser.run();
-  if (!ok) {
-    H().tokens.skip_command();
+  if (ok && !H().msg.error_flag()) {
+    run_analysis(s);
     return;
   }
-  if (H().msg.error_flag()) return;
-  run_analysis(s);
+  // A command run into the next one for want of a period: say so once. The
+  // search rereads the tokens, so they are skipped again afterwards.
+  if (!parser.period_hinted()) frame::period_hint(frame::command_inside());
+  H().tokens.skip_command();
 }
 
 host::KeywordTable subcommand_keywords() { return kSubcommands; }

@@ -297,37 +297,44 @@ bool equal_interval_check(const int* vars, int m, const int* handles, const doub
 bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, double* w, const int* cases,
                           int n, double* aside) {
   using K = syntax::SupplementaryObject::Kind;
-  bool ok = true, odd_weight = false;
+  bool ok = true;
+  std::vector<int> odd_weight;  // case numbers set aside with a weight other than 1
   auto find = [&](double k) -> int {
     const int* p = std::lower_bound(cases, cases + n, static_cast<int>(k));
     return (p != cases + n && *p == static_cast<int>(k)) ? static_cast<int>(p - cases) : -1;
   };
   auto set_aside = [&](int i) {
-    if (w[i] != 1 && w[i] != 0) odd_weight = true;
+    if (w[i] != 1 && w[i] != 0) odd_weight.push_back(cases[i]);
     if (aside && w[i] != 0) aside[i] = w[i];
     w[i] = 0;
   };
   for (const auto& e : list) {
     if (e.kind == K::Reversed) {
-      frame::report("Invalid CPR supp obj range.", 3, 2);
+      frame::report("Invalid CPR supp obj range.", {frame::text(e.text)}, 3, 2);
       ok = false;
       continue;
     }
     const int a = e.kind == K::Invalid ? -1 : find(e.first);
     const int b = e.kind == K::Range ? find(e.last) : a;
     if (a < 0 || b < 0) {
-      frame::report("Invalid CPR supp obj.", 3, 2);
+      frame::report("Invalid CPR supp obj.", {frame::text(e.text)}, 3, 2);
       ok = false;
       continue;
     }
     for (int i = a; i < n && cases[i] <= e.last; ++i) set_aside(i);
   }
-  if (odd_weight) frame::report("CPR weight supp obj.", 2, 2);
+  if (!odd_weight.empty()) {
+    auto& msg = H().msg;
+    const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key("CPR weight supp obj."));
+    for (int k : odd_weight) msg.BP_ADD_PARAMETER(c, frame::integer(k));
+    msg.BP_ERROR(msg.BP_END_COMPSTRING(c), 2, 2);
+  }
   return ok;
 }
 
-bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var, double* aside) {
-  bool any = false;
+bool all_missing_objects(const double* coded, double* w, const int* cases, int n, int ma, const int* supp_var,
+                         double* aside) {
+  std::vector<int> found;  // their case numbers
   for (int i = 0; i < n; ++i) {
     if (w[i] == 0) continue;
     bool valid = false;
@@ -336,11 +343,19 @@ bool all_missing_objects(const double* coded, double* w, int n, int ma, const in
     if (!valid) {
       if (aside) aside[i] = w[i];
       w[i] = 0;
-      any = true;
+      found.push_back(cases[i]);
     }
   }
-  if (any) frame::report("Object all missings.", 2, 2);
-  return any;
+  if (found.empty()) return false;
+  // The first 30 are named, as in the case processing summary.
+  constexpr std::size_t kNamed = 30;
+  auto& msg = H().msg;
+  const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key("Object all missings."));
+  for (std::size_t k = 0; k < found.size() && k < kNamed; ++k) msg.BP_ADD_PARAMETER(c, frame::integer(found[k]));
+  if (found.size() > kNamed)
+    msg.BP_ADD_PARAMETER(c, frame::composite("and ^1 more", {frame::integer(static_cast<long long>(found.size() - kNamed))}));
+  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), 2, 2);
+  return true;
 }
 
 int zero_variance(const CategoryBook& b, int ma, double* flags) {

@@ -50,9 +50,10 @@ bool supplementary_objects(std::span<const syntax::SupplementaryObject> list, do
                           int n, double* aside = nullptr);
 
 // CATPCA / MCORRESP: objects without a valid code on any active analysis
-// variable get weight 0 (a warning), their case weight kept in `aside` as
-// above. Returns whether any object was set aside.
-bool all_missing_objects(const double* coded, double* w, int n, int ma, const int* supp_var,
+// variable get weight 0 (a warning naming their case numbers, from `cases`),
+// their case weight kept in `aside` as above. Returns whether any object was
+// set aside.
+bool all_missing_objects(const double* coded, double* w, const int* cases, int n, int ma, const int* supp_var,
                          double* aside = nullptr);
 
 // Variables (among the first ma) with zero variance on the objects of a run:

@@ -67,7 +67,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   }
   if (opt.all_missing_supplementary) {
     const int* supp = s.supp.variable.empty() ? nullptr : s.supp.variable.data();
-    if (data::all_missing_objects(c.coded, c.w, n, ma, supp, aside)) c.has_supplementary_objects = true;
+    if (data::all_missing_objects(c.coded, c.w, c.cases, n, ma, supp, aside)) c.has_supplementary_objects = true;
   }
   // 5. Equal-interval check; the temporaries go.
   if (!data::equal_interval_check(vars, m, pv.tables, pv.method)) return false;
@@ -113,14 +113,16 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
       data::treat_missing(in, pv.miss_code, c.coded, c.w, c.cases, c.status, c.book, valid, issue, c.draw);
   std::vector<int> invalid, lw_supp, lw_fixed, too_many;
   for (int j = 0; j < m; ++j) {
-    if (issue[j] & data::kIssueInvalidCode) invalid.push_back(j);
-    if (issue[j] & data::kIssueListwiseSupp) lw_supp.push_back(j);
-    if (issue[j] & data::kIssueListwiseFixed) lw_fixed.push_back(j);
+    if (issue[j] & data::kIssueInvalidCode) invalid.push_back(vars[j]);
+    if (issue[j] & data::kIssueListwiseSupp) lw_supp.push_back(vars[j]);
+    if (issue[j] & data::kIssueListwiseFixed) lw_fixed.push_back(vars[j]);
     if (issue[j] & data::kIssueTooManyMissing) too_many.push_back(vars[j]);
   }
-  if (!invalid.empty()) frame::error("CPR Invalid Missing option.");
-  if (!lw_supp.empty()) frame::error("CPR Invalid MISS Kwd supp var.");
-  if (!lw_fixed.empty()) frame::error("CPR Invalid MISS Kwd fixed conf.");
+  // Each names its variables; the keys' texts hold a list slot for them.
+  for (const auto& [key, list] : {std::pair{"CPR Invalid Missing option.", &invalid},
+                                  std::pair{"CPR Invalid MISS Kwd supp var.", &lw_supp},
+                                  std::pair{"CPR Invalid MISS Kwd fixed conf.", &lw_fixed}})
+    frame::report_variables(key, key, *list, 2, frame::kError);
   if (!(r.total <= kMaxTotalWeight)) {
     frame::error(keys.total_weight);
   } else if (r.too_few_objects) {

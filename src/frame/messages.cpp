@@ -22,6 +22,35 @@ void report(std::string_view k, std::initializer_list<Msg> params, int severity,
   H().msg.BP_ERROR(composite(k, params), cls, severity);
 }
 
+bool period_hint(int position) {
+  const std::string cmd = H().tokens.command_at(position);
+  if (cmd.empty()) return false;
+  report("Period missing before ^1.", {text(cmd)}, kNote, 1);
+  return true;
+}
+
+int command_inside() {
+  auto& tk = H().tokens;
+  int found = 0;
+  host::TokenKind before = host::TokenKind::Slash;
+  tk.SSETPT(1);
+  for (host::Token t = tk.SSNXT1(); t.kind != host::TokenKind::End; t = tk.SSNXT1()) {
+    const bool candidate = t.kind == host::TokenKind::Name && t.position > 1 &&
+                           before != host::TokenKind::Slash && before != host::TokenKind::LParen;
+    before = t.kind;
+    if (!candidate || tk.command_at(t.position).empty()) continue;
+    const int p = t.position;
+    tk.SSETPT(p + 1);
+    if (tk.SSNXT1().kind != host::TokenKind::Equals) {
+      found = p;
+      break;
+    }
+    tk.SSETPT(p + 1);
+  }
+  tk.SSETPT(1);
+  return found;
+}
+
 void report_variables(std::string_view single, std::string_view list, std::span<const int> dict_vars,
                       int cls, int severity) {
   if (dict_vars.empty()) return;

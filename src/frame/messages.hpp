@@ -25,6 +25,15 @@ void report(std::string_view k, std::initializer_list<host::Msg> params, int sev
 inline void warn(std::string_view k) { report(k, kWarning); }
 inline void error(std::string_view k) { report(k, kError); }
 
+// A note when a command name begins at token `position` (no variable has that
+// name): the command before it was not ended with a period. Whether it was given.
+bool period_hint(int position);
+// Position of the first command name inside the current command, where no
+// subcommand keyword, keyword with "=" or parenthesised item stands: what a
+// missing period leaves behind; 0 when none. Rereads the command's tokens:
+// afterwards the next token read is the first one.
+int command_inside();
+
 // One report naming variables (dictionary indexes): nothing for none, `single`
 // with ^1 for one, `list` with a "[%1:, ^1:, $1]1" list slot for several.
 void report_variables(std::string_view single, std::string_view list, std::span<const int> dict_vars,

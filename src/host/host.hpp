@@ -101,6 +101,14 @@ class Tokens {
   // up to ")" or "/" or the end; the closing token is left current.
   // Returns 0, or 1 when a token is neither a number nor a separator (`bad` set).
   virtual int PRVALT(std::vector<double>& values, std::string& bad) = 0;
+  // The name of the command (a procedure's or one of the host's) whose words
+  // begin at token `position`, when that token is no variable of the working
+  // file; empty otherwise. Such a name inside a command means the command
+  // before it was not ended with a period.
+  virtual std::string command_at(int position) const {
+    (void)position;
+    return {};
+  }
 };
 
 // Pure token helpers (no host state; implemented in src/host/keywords.cpp).

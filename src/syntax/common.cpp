@@ -24,14 +24,46 @@ void report1(std::string_view key, std::string_view param, int cls, int sev) {
   frame::report(key, {frame::text(param)}, sev, cls);
 }
 
+void report_n(std::string_view key, const std::vector<std::string>& params, int cls, int sev) {
+  if (sev >= 3) ++errors().errors;
+  auto& msg = H().msg;
+  const host::Msg c = msg.BP_BEGIN_COMPSTRING(frame::key(key));
+  for (const std::string& p : params) msg.BP_ADD_PARAMETER(c, frame::text(p));
+  msg.BP_ERROR(msg.BP_END_COMPSTRING(c), cls, sev);
+}
+
+void report_n(std::string_view key, std::initializer_list<std::string_view> params, int cls, int sev) {
+  report_n(key, std::vector<std::string>(params.begin(), params.end()), cls, sev);
+}
+
+std::vector<std::string> var_names(const CommandSettings& s, std::span<const int> ps) {
+  std::vector<std::string> out;
+  for (int p : ps) out.push_back(H().dict.DICGET(s.vars.variables[static_cast<std::size_t>(p)]).name);
+  return out;
+}
+
+void period_hint(int position) {
+  if (errors().period_hinted) return;
+  errors().period_hinted = frame::period_hint(position);
+}
+
+void hint_swallowed_command() {
+  if (errors().errors > 0 && errors().swallowed > 0) period_hint(errors().swallowed);
+}
+
+void undefined_var(std::string_view subcommand, const std::string& name) {
+  report_n("CPR Undefined ^1 Var.", {subcommand, name});
+  period_hint(H().tokens.current().position);
+}
+
 void mult_subcommand(std::string_view name) { report1("Mult CPR subcommand ^1.", name); }
-void missing_lpar(std::string_view name, int sev) {
-  if (name.empty()) report("Missing left parenthesis.", 2, sev);
-  else report1("Missing left par in ^1.", name, 2, sev);
+// The token found instead is the one last read, unless the caller names it.
+void missing_lpar(std::string_view name, int sev, std::string_view found) {
+  report_n("Missing left par in ^1.", {name, found.empty() ? shown(H().tokens.current()) : std::string(found)}, 2,
+           sev);
 }
 void missing_rpar(std::string_view name, int sev) {
-  if (name.empty()) report("Missing right parenthesis.", 2, sev);
-  else report1("Missing right par in ^1.", name, 2, sev);
+  report_n("Missing right par in ^1.", {name, shown(H().tokens.current())}, 2, sev);
 }
 
 Token Cursor::start(int position) {
@@ -63,7 +95,7 @@ void Cursor::skip_subcommand() {
 }
 
 std::string shown(const Token& t) {
-  if (t.kind == TokenKind::End) return "";
+  if (t.kind == TokenKind::End) return "end of command";
   if (!t.raw.empty()) return t.raw;
   return t.text;
 }
@@ -76,7 +108,10 @@ int match(const Token& t, host::KeywordTable table) {
 int BP_PRKYVR(Cursor& c, host::KeywordTable table, std::string_view invalid, Token& kw) {
   kw = c.next();
   int k = match(kw, table);
-  if (k == 0) report(invalid, 3, 3);
+  if (k == 0) {
+    report1(invalid, shown(kw), 3, 3);
+    period_hint(kw.position);
+  }
   return k;
 }
 
@@ -122,7 +157,7 @@ void parse_positive_int(int pos, std::string_view subcommand, std::string_view i
     if (t.kind == TokenKind::Number && host::QDINT(t.value) && t.value >= 1)
       out = static_cast<int>(t.value);
     else
-      report(invalid_key);
+      report1(invalid_key, shown(t));
   }
   if (count > 1) report(multiple_key);
 }

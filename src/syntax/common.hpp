@@ -2,6 +2,7 @@
 // the host's token stream, message helpers and the keyword reader.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,21 +15,40 @@ namespace oscat::syntax::detail {
 using host::Token;
 using host::TokenKind;
 
-// Counts the errors this command's parsers reported (severity 3).
+// Counts the errors this command's parsers reported (severity 3), and
+// whether the note on a missing period was given for this command.
 struct ErrorCount {
   int errors = 0;
+  bool period_hinted = false;
+  int swallowed = 0;  // position of a command name inside the command, 0 none
 };
+// At the end of a parsing phase with errors: the period note when the
+// command holds another command's name.
+void hint_swallowed_command();
 ErrorCount& errors();
 
 // Report a key (class 2, severity 3 unless given).
 void report(std::string_view key, int cls = 2, int sev = 3);
 // Report a key with ^1 filled by literal text.
 void report1(std::string_view key, std::string_view param, int cls = 2, int sev = 3);
+// Report a key with ^1, ^2, ... filled by literal texts, in order.
+void report_n(std::string_view key, std::initializer_list<std::string_view> params, int cls = 2,
+              int sev = 3);
+void report_n(std::string_view key, const std::vector<std::string>& params, int cls = 2, int sev = 3);
+// Names of the variables at 0-based positions `ps` of the VARIABLES list.
+std::vector<std::string> var_names(const CommandSettings& s, std::span<const int> ps);
 inline void warn(std::string_view key) { report(key, 2, 2); }
 inline void warn1(std::string_view key, std::string_view p) { report1(key, p, 2, 2); }
+// After a report about the token at `position`: a command name there means
+// a period is missing (the note is given once per command).
+void period_hint(int position);
+// "CPR Undefined ^1 Var." for `subcommand` and the name a list stopped on
+// (the current token), with the period note.
+void undefined_var(std::string_view subcommand, const std::string& name);
 // Shared reports.
 void mult_subcommand(std::string_view name);
-void missing_lpar(std::string_view name, int sev = 3);
+// Both name the subcommand and the token found where the parenthesis belongs.
+void missing_lpar(std::string_view name, int sev = 3, std::string_view found = {});
 void missing_rpar(std::string_view name, int sev = 3);
 
 // Cursor over the host token stream.

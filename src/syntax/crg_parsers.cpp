@@ -31,7 +31,7 @@ int read_file(const CommandSettings& s, const char* bad_name) {
   }
   for (int f : named_files(s))
     if (H().files.QSAMEFILESPEC(f, h)) {
-      report("CRG filename used more than once.");
+      report1("CRG filename used more than once.", path);
       return 0;
     }
   return h;
@@ -60,7 +60,7 @@ void CRG_ParseInitial(CommandSettings& s) {
   if (k >= 3 && s.vars.ordinal_predictors == 0) report("CRG nonappl keyword INI.");
   t = c.next();
   if (k <= 2) {
-    if (!ends(t)) report("CRG Mult Kwd or Nonappl spec INI.");
+    if (!ends(t)) report1("CRG Mult Kwd or Nonappl spec INI.", shown(t));
     return;
   }
   if (ends(t)) {
@@ -74,24 +74,24 @@ void CRG_ParseInitial(CommandSettings& s) {
   bool have_file = false, have_num = false, have_all = false;
   while (!ends(t)) {
     if (have_file && (!multi && have_num)) {
-      report("CRG Mult Kwd or Nonappl spec INI.");
+      report1("CRG Mult Kwd or Nonappl spec INI.", shown(t));
       return;
     }
     if (t.kind != TokenKind::LParen) {
-      if (have_file) report("CRG Mult Kwd or Nonappl spec INI.");
+      if (have_file) report1("CRG Mult Kwd or Nonappl spec INI.", shown(t));
       else no_lpar();
       return;
     }
     Token it = c.next();
     if (multi && it.kind == TokenKind::Number) {
-      if (it.value < 0 || it.value > 100) report("CRG Invalid val INI MLT.");
+      if (it.value < 0 || it.value > 100) report1("CRG Invalid val INI MLT.", shown(it));
       else in.threshold = it.value;
     } else if (multi && !have_all && match(it, kAll) == 1) {
       have_all = true;
       in.threshold = -1.0;
     } else if (!multi && it.kind == TokenKind::Number) {
       if (host::QDINT(it.value) && it.value >= 1) in.pattern = static_cast<int>(it.value);
-      else report("CRG Invalid val INI FIX.");
+      else report1("CRG Invalid val INI FIX.", shown(it));
       have_num = true;
     } else if (it.kind == TokenKind::RParen || ends(it)) {
       report(multi ? "CRG Inv filename INI MLT." : "CRG Inv filename INI FIX.");
@@ -100,7 +100,7 @@ void CRG_ParseInitial(CommandSettings& s) {
     } else {
       c.back();
       if (have_file) {
-        report(multi ? "CRG Invalid val INI MLT." : "CRG Invalid val INI FIX.");
+        report1(multi ? "CRG Invalid val INI MLT." : "CRG Invalid val INI FIX.", shown(it));
         std::string ignored;
         H().files.SFDFRO(ignored);
       } else {
@@ -141,7 +141,7 @@ void CRG_ParseRegularization(CommandSettings& s) {
   r.method = RegMethod::None;
   r.first = r.second = PenaltyRange{};
   if (k == 1) {
-    if (!ends(c.next())) report("CRG spec with NONE REGU.");
+    if (Token x = c.next(); !ends(x)) report1("CRG spec with NONE REGU.", shown(x));
     return;
   }
   const bool enet = k == 4;
@@ -165,7 +165,7 @@ void CRG_ParseRegularization(CommandSettings& s) {
         missing_lpar("REGULARIZATION");
         return;
       }
-      report("CRG non applicable spec REGU.");
+      report1("CRG non applicable spec REGU.", shown(t));
       return;
     }
     Token it = c.next();
@@ -173,10 +173,12 @@ void CRG_ParseRegularization(CommandSettings& s) {
       double x[3] = {0, 0, 0};
       int n = 0;
       bool value_error = false;
+      std::string negative;  // the first negative value
       Token v = it;
       while (v.kind == TokenKind::Number || v.kind == TokenKind::Comma) {
         if (v.kind == TokenKind::Number) {
           if (n < 3) x[n] = v.value;
+          if (v.value < 0 && !value_error) negative = shown(v);
           if (v.value < 0) value_error = true;
           ++n;
         }
@@ -190,7 +192,7 @@ void CRG_ParseRegularization(CommandSettings& s) {
         report("CRG not 3 par REGU.");
         report("CRG explain par REGU.");
       } else if (value_error) {
-        report("CRG Inv value REGU.");
+        report1("CRG Inv value REGU.", negative);
       } else if (ntrip >= (enet ? 2 : 1)) {
         report(enet ? "CRG Too many lists ENET." : "CRG Too many lists REGU.");
       } else {
@@ -214,7 +216,7 @@ void CRG_ParseRegularization(CommandSettings& s) {
     } else {
       c.back();
       if (have_file) {
-        report("CRG Inv value REGU.");
+        report1("CRG Inv value REGU.", shown(it));
         std::string ignored;
         H().files.SFDFRO(ignored);
       } else {
@@ -275,7 +277,7 @@ bool CRG_ParsePenaltyList(Cursor& c, const PenaltyRange& range, std::vector<doub
     }
     numbers = true;
     if (t.value < 0) {
-      report("CRG Invalid value penalty.");
+      report1("CRG Invalid value penalty.", shown(t));
       ok = false;
       continue;
     }
@@ -296,7 +298,7 @@ bool CRG_ParsePenaltyList(Cursor& c, const PenaltyRange& range, std::vector<doub
         continue;
       }
       if (b < a) {
-        report("CRG Invalid penalty range.");
+        report1("CRG Invalid penalty range.", shown(t) + " THRU " + shown(e));
         ok = false;
         continue;
       }
@@ -335,7 +337,7 @@ void parse_resample(CommandSettings& s) {
     return;
   }
   if (k == 1) {
-    if (!ends(c.next())) report("ZYL invalid kwd or spec RESMPL");
+    if (Token x = c.next(); !ends(x)) report1("ZYL invalid kwd or spec RESMPL", shown(x));
     return;
   }
   r.method = k - 1;
@@ -352,18 +354,18 @@ void parse_resample(CommandSettings& s) {
     Token it = c.next();
     if (it.kind == TokenKind::RParen) break;
     if (ends(it)) {
-      report(pca ? "CPR Inv val2 RESMPL or rpar missing" : "CRG Invalid value RESMPL.");
+      report1(pca ? "CPR Inv val2 RESMPL or rpar missing" : "CRG Invalid value RESMPL.", shown(it));
       return;
     }
     if (it.kind == TokenKind::Comma) continue;
     if (pca && match(it, kBal) != 0) {
-      if (bal) report("CPR mult bal RESMPL");
+      if (bal) report1("CPR mult bal RESMPL", shown(it));
       bal = true;
       r.balanced = match(it, kBal) == 1;
       continue;
     }
     if (pca && match(it, kRotMatch) != 0) {
-      if (rot) report("CPR mult rot RESMPL");
+      if (rot) report1("CPR mult rot RESMPL", shown(it));
       rot = true;
       r.procrustes = match(it, kRotMatch) == 1;
       continue;
@@ -372,18 +374,18 @@ void parse_resample(CommandSettings& s) {
     const bool num = it.kind == TokenKind::Number && host::QDINT(it.value);
     if (nvals == 1) {
       if (num && it.value >= 0) r.count = static_cast<int>(it.value);
-      else report(pca ? "CPR Invalid value1 RESMPL" : "CRG Invalid value RESMPL.");
+      else report1(pca ? "CPR Invalid value1 RESMPL" : "CRG Invalid value RESMPL.", shown(it));
     } else if (nvals == 2) {
-      if (!pca) report("CRG too many val RESMPL");
+      if (!pca) report1("CRG too many val RESMPL", shown(it));
       else if (num && it.value >= 1 && it.value <= 100) r.level = static_cast<int>(it.value);
-      else report("CPR Invalid value2 RESMPL");
+      else report1("CPR Invalid value2 RESMPL", shown(it));
     } else if (nvals == 3 && pca) {
-      report("CPR too many val RESMPL");
+      report1("CPR too many val RESMPL", shown(it));
     }
   }
   if (nvals == 0 && !bal && !rot) r.count = 1000;  // "()" alone
   if (r.count == 0) r.method = 0;
-  if (!ends(c.next())) report("ZYL Mult Kwd RESMPL");
+  if (Token x = c.next(); !ends(x)) report1("ZYL Mult Kwd RESMPL", shown(x));
 }
 
 }  // namespace oscat::syntax::detail

@@ -30,11 +30,12 @@ void parse_discretization(CommandSettings& s) {
   c.back();
   std::vector<char> has(m, 0);
   bool dup = false;
+  std::string dup_name;  // the first variable named twice
   for (;;) {
     std::vector<int> list;
     std::string bad;
     if (read_list(s, c, list, bad) == 1) {
-      report1("CPR Undefined ^1 Var.", "DISCRETIZATION");
+      undefined_var("DISCRETIZATION", bad);
       return;
     }
     t = c.next();
@@ -51,7 +52,7 @@ void parse_discretization(CommandSettings& s) {
         }
         int kw = match(it, kDiscKw);
         if (kw >= 1 && kw <= 3) {
-          if (main_kw != 0) report("CPR Mult Kwd DISCR.");
+          if (main_kw != 0) report1("CPR Mult Kwd DISCR.", shown(it));
           main_kw = kw;
           continue;
         }
@@ -68,11 +69,11 @@ void parse_discretization(CommandSettings& s) {
         if (v.kind == TokenKind::Equals) v = c.next();
         if (kw == 4) {
           if (v.kind != TokenKind::Number) {
-            report("CPR No value EQINTV.");
+            report1("CPR No value EQINTV.", shown(v));
             bad_spec = true;
             c.back();
           } else if (!(v.value > 0)) {
-            report("CPR Invalid value EQINTV.");
+            report1("CPR Invalid value EQINTV.", shown(v));
             bad_spec = true;
           } else {
             width = v.value;
@@ -81,7 +82,7 @@ void parse_discretization(CommandSettings& s) {
           if (v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 2) {
             ncat = static_cast<int>(v.value);
           } else {
-            report("CPR NCAT not a number.");
+            report1("CPR NCAT not a number.", shown(v));
             bad_spec = true;
             if (v.kind != TokenKind::Number) c.back();
           }
@@ -114,7 +115,7 @@ void parse_discretization(CommandSettings& s) {
         } else {
           method = DISCR_GROUPING_NORMAL;
           if (nc > 36) {
-            warn("No. cats greater max NORMAL distr.");
+            warn1("No. cats greater max NORMAL distr.", std::to_string(nc));
             nc = 36;
           }
         }
@@ -126,6 +127,7 @@ void parse_discretization(CommandSettings& s) {
     (void)bad_spec;
     for (int p : list) {
       auto i = static_cast<std::size_t>(p);
+      if (has[i] && !dup) dup_name = H().dict.DICGET(s.vars.variables[i]).name;
       if (has[i]) dup = true;
       has[i] = 1;
       d.method[i] = method;
@@ -140,7 +142,7 @@ void parse_discretization(CommandSettings& s) {
     report1("CPR Invalid DISC keyword ^1.", shown(t));
     break;
   }
-  if (dup) report("CPR Duplicate var DISCR.");
+  if (dup) report1("CPR Duplicate var DISCR.", dup_name);
 }
 
 void parse_missing(CommandSettings& s) {
@@ -180,13 +182,16 @@ void parse_missing(CommandSettings& s) {
   c.back();
   std::vector<char> named(m, 0);
   bool dup = false;
+  std::string dup_name;  // the first variable named twice
   for (;;) {
     std::vector<int> list;
     std::string bad;
     if (read_list(s, c, list, bad) == 1) {
       // A keyword right after a list ("a EXTRACAT") lacks its parenthesis.
-      if (!list.empty() && H().dict.DICSCH(bad) == 0) missing_lpar("MISSING");
-      else report1("CPR Undefined ^1 Var.", "MISSING");
+      if (!list.empty() && H().dict.DICSCH(bad) == 0 && H().tokens.command_at(H().tokens.current().position).empty())
+        missing_lpar("MISSING");
+      else
+        undefined_var("MISSING", bad);
       break;
     }
     t = c.next();
@@ -206,10 +211,10 @@ void parse_missing(CommandSettings& s) {
       }
       int kw = match(it, table);
       if (kw >= 1 && kw <= 3) {
-        if (main_kw != 0) report("CPR Mult Kwd MISS.");
+        if (main_kw != 0) report1("CPR Mult Kwd MISS.", shown(it));
         main_kw = kw;
       } else if (kw >= 4) {
-        if (impu != 0) report(catreg ? "CPR Mult Kwd MISS." : "CPR Mult impu Kwd MISS.");
+        if (impu != 0) report1(catreg ? "CPR Mult Kwd MISS." : "CPR Mult impu Kwd MISS.", shown(it));
         impu = kw;
       } else if (main_kw == 1) {
         report1("CPR Invalid PASSIVE keyword ^1.", shown(it));
@@ -222,7 +227,7 @@ void parse_missing(CommandSettings& s) {
     if (stop) break;
     int value;
     if (main_kw == 3) {
-      if (impu != 0) report("CPR Unexp impu kwd MISS.");
+      if (impu != 0) report1("CPR Unexp impu kwd MISS.", kMissPca[impu - 1]);
       value = MISS_LISTWISE;
     } else {
       if (main_kw == 0) main_kw = catreg ? 2 : 1;
@@ -231,6 +236,7 @@ void parse_missing(CommandSettings& s) {
     }
     for (int p : list) {
       auto i = static_cast<std::size_t>(p);
+      if (named[i] && !dup) dup_name = H().dict.DICGET(s.vars.variables[i]).name;
       if (named[i]) dup = true;
       named[i] = 1;
       code[i] = value;
@@ -244,7 +250,7 @@ void parse_missing(CommandSettings& s) {
     report1(catreg ? "CRG Invalid MISS keyword ^1." : "CPR Invalid MISS keyword ^1.", shown(t));
     break;
   }
-  if (dup) report("CPR Duplicate var MISS.");
+  if (dup) report1("CPR Duplicate var MISS.", dup_name);
   finish();
 }
 

@@ -66,7 +66,7 @@ void parse_configuration(CommandSettings& s) {
   Token after = c.next();
   if (!ends(after)) {
     if (match(after, kConf) == 0) report1("CPR Invalid CONF keyword ^1.", shown(after));
-    else report("CPR Mult Kwd CONF.");
+    else report1("CPR Mult Kwd CONF.", shown(after));
   }
 }
 
@@ -82,7 +82,7 @@ void CPR_ParseNorm(CommandSettings& s) {
   int count = 0;
   for (Token t = c.start(pos); !ends(t); t = c.next()) {
     ++count;
-    if (count == 2) report("CPR Mult Kwd NORM.");
+    if (count == 2) report1("CPR Mult Kwd NORM.", shown(t));
     if (count > 1) continue;
     int k = match(t, kNorm);
     if (k != 0) {
@@ -125,18 +125,19 @@ void parse_rotation(CommandSettings& s) {
     if (k == 7 || match(t, kKaiser) != 0) {
       // A Kaiser keyword alone keeps the default method.
       r.kaiser = match(t, kKaiser) == 1;
-      if (!ends(c.next())) report("CPR Invalid kwd or spec Rot");
+      if (Token x = c.next(); !ends(x)) report1("CPR Invalid kwd or spec Rot", shown(x));
       return;
     }
     report1("CPR Inv Kwd ^1 on Rot", shown(t));
     return;
   }
+  const std::string method_word = shown(t);
   int method = codes[k - 1];
   double param = method == ROT_PROMAX ? 4 : 0;
   bool had_param = false;
   t = c.next();
   if (method == ROT_NONE) {
-    if (!ends(t)) report("CPR Invalid kwd or spec Rot");
+    if (!ends(t)) report1("CPR Invalid kwd or spec Rot", shown(t));
     r.method = ROT_NONE;
     r.param = 0;
     return;
@@ -146,16 +147,16 @@ void parse_rotation(CommandSettings& s) {
     Token v = c.next();
     bool ok = true;
     if (method != ROT_OBLIMIN && method != ROT_PROMAX) {
-      report("CPR Invalid spec Rot");
+      report1("CPR Invalid spec Rot", method_word);
       ok = false;
     } else if (v.kind != TokenKind::Number) {
-      report("CPR Invalid value Rot");
+      report1("CPR Invalid value Rot", shown(v));
       ok = false;
     } else if (method == ROT_OBLIMIN && v.value > 0.8) {
-      report("CPR Invalid val Rot Obli");
+      report1("CPR Invalid val Rot Obli", shown(v));
       ok = false;
     } else if (method == ROT_PROMAX && v.value < 1) {
-      report("CPR Invalid val Rot Pro");
+      report1("CPR Invalid val Rot Pro", shown(v));
       ok = false;
     } else {
       param = v.value;
@@ -170,10 +171,10 @@ void parse_rotation(CommandSettings& s) {
   if (!ends(t)) {
     int kk = match(t, kKaiser);
     if (kk == 0) {
-      report(had_param ? "CPR Mult Kwd Rot" : "CPR Invalid kwd or spec Rot");
+      report1(had_param ? "CPR Mult Kwd Rot" : "CPR Invalid kwd or spec Rot", shown(t));
     } else {
       r.kaiser = kk == 1;
-      if (!ends(c.next())) report("CPR Invalid kwd or spec Rot");
+      if (Token x = c.next(); !ends(x)) report1("CPR Invalid kwd or spec Rot", shown(x));
     }
   }
   r.method = method;

@@ -11,25 +11,26 @@ void cross_checks(CommandSettings& s) {
   auto& v = s.vars;
   if (is_pca(k)) {
     const bool fixed = s.config.fixed();
+    // The warnings name their variables (positions in the VARIABLES list).
+    std::vector<int> made_active, supp_w, fixed_w;
     if (fixed) {
-      bool any = false;
-      for (auto& f : s.supp.variable) {
-        any = any || f != 0;
-        f = 0;
+      for (std::size_t i = 0; i < s.supp.variable.size(); ++i) {
+        if (s.supp.variable[i] != 0) made_active.push_back(static_cast<int>(i));
+        s.supp.variable[i] = 0;
       }
-      if (any) warn("CPR supp var while fixed conf.");
     }
-    bool supp_w = false, fixed_w = false;
     for (int i = 0; i < v.m_a; ++i) {
       auto& w = v.weights[static_cast<std::size_t>(i)];
       if (w == 1) continue;
-      if (fixed) fixed_w = true;
-      else if (s.supp.variable[static_cast<std::size_t>(i)]) supp_w = true;
+      if (fixed) fixed_w.push_back(i);
+      else if (s.supp.variable[static_cast<std::size_t>(i)]) supp_w.push_back(i);
       else continue;
       w = 1;
     }
-    if (supp_w) warn("CPR suppl var no weight.");
-    if (fixed_w) warn("CPR fixconf var no weight.");
+    for (const auto& [key, list] : {std::pair{"CPR supp var while fixed conf.", &made_active},
+                                    std::pair{"CPR suppl var no weight.", &supp_w},
+                                    std::pair{"CPR fixconf var no weight.", &fixed_w}})
+      if (!list->empty()) report_n(key, var_names(s, *list), 2, 2);
     if (s.norm.independent()) {
       if (s.plot.biplot.on) warn("CPR Indep norm no biplot.");
       if (s.plot.triplot.on) warn("CPR Indep norm no triplot.");
@@ -73,8 +74,8 @@ void loading_check(CommandSettings& s) {
 }
 }  // namespace
 
-bool parse_remaining(CommandSettings& s) {
-  errors().errors = 0;
+namespace {
+bool parse_in_order(CommandSettings& s) {
   const ProcedureKind k = s.kind;
   const bool pca = is_pca(k);
   auto done = [] { return errors().errors == 0; };
@@ -139,6 +140,14 @@ bool parse_remaining(CommandSettings& s) {
   }
   cross_checks(s);
   return done();
+}
+}  // namespace
+
+bool parse_remaining(CommandSettings& s) {
+  errors().errors = 0;
+  const bool ok = parse_in_order(s);
+  hint_swallowed_command();
+  return ok;
 }
 
 }  // namespace oscat::syntax

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "frame/messages.hpp"
 #include "syntax/common.hpp"
 
 namespace oscat::syntax {
@@ -45,9 +46,33 @@ const char* const kLevels[3][6] = {
     {"NOMINAL", "ORDINAL", "NUMERICA", "MNOMINAL", "SPORD", "SPNOM"},
     {"NOMINAL", "ORDINAL", "NUMERICA", "", "SPORD", "SPNOM"},
     {"", "", "", "MNOMINAL", "", ""}};
+// Full level names, for the prefixes people type (NOMI, ORDI, NUME, MNOM).
+const char* const kLevelNames[3][6] = {
+    {"NOMINAL", "ORDINAL", "NUMERICAL", "MNOMINAL", "SPORD", "SPNOM"},
+    {"NOMINAL", "ORDINAL", "NUMERICAL", "", "SPORD", "SPNOM"},
+    {"", "", "", "MNOMINAL", "", ""}};
+// What ANALYSIS accepts, for the message on an item it cannot take.
+const char* const kAnaKwList[3] = {"WEIGHT, LEVEL, INKNOT, DEGREE", "LEVEL, INKNOT, DEGREE", "WEIGHT, LEVEL"};
+const char* const kLevelList[3] = {"NOMINAL, ORDINAL, NUMERICAL, MNOMINAL, SPORD, SPNOM",
+                                   "NOMINAL, ORDINAL, NUMERICAL, SPORD, SPNOM", "MNOMINAL"};
 const char* const kWith[] = {"WITH"};
 
 int kidx(ProcedureKind k) { return static_cast<int>(k) - 1; }
+
+// 1-based level of the procedure's table: by the 8-character rules, or by an
+// unambiguous prefix of at least four letters of a full level name.
+int match_level(const Token& t, int ki) {
+  if (int l = match(t, host::KeywordTable(kLevels[ki], 6))) return l;
+  if (t.kind != TokenKind::Name || t.text.size() < 4) return 0;
+  int found = 0;
+  for (int i = 0; i < 6; ++i) {
+    const std::string_view full = kLevelNames[ki][i];
+    if (t.text.size() > full.size() || full.compare(0, t.text.size(), t.text) != 0) continue;
+    if (found != 0) return 0;  // ambiguous
+    found = i + 1;
+  }
+  return found;
+}
 }  // namespace
 
 host::KeywordTable subcommand_table(ProcedureKind kind) {
@@ -77,6 +102,8 @@ void warn_if_empty(Cursor& c, int sub) {
 
 bool scan_subcommands(CommandSettings& s) {
   errors().errors = 0;
+  errors().period_hinted = false;
+  errors().swallowed = frame::command_inside();
   const ProcedureKind k = s.kind;
   const char* vari = pick(k, "Invalid CPR VARI subcommand.", "Invalid CRG VARI subcommand.",
                           "Invalid MCOR VARI subcommand.");
@@ -110,7 +137,8 @@ bool scan_subcommands(CommandSettings& s) {
   } else if ((kw = match(t, table)) != 0) {
     record(subcommand_of(k, kw), t.position + 1);
   } else {
-    report(vari, 3, 3);
+    report1(vari, shown(t), 3, 3);
+    period_hint(t.position);
   }
   for (;;) {
     c.skip_subcommand();
@@ -125,6 +153,7 @@ bool scan_subcommands(CommandSettings& s) {
       warn_if_empty(c, subcommand_of(k, n));
     }
   }
+  hint_swallowed_command();
   return errors().errors == 0;
 }
 
@@ -150,8 +179,13 @@ bool parse_variables(CommandSettings& s) {
   bool old_syntax = false;
   for (;;) {
     std::vector<int> list;
+    const int from = H().tokens.position();
     int rc = H().tokens.PRUVL(list);
-    if (rc == 1) ++errors().errors;  // PRUVL reported the unknown name
+    if (rc == 1) {
+      ++errors().errors;  // PRUVL reported the unknown name, and a command name as such
+      const int sw = errors().swallowed;
+      if (sw > from && sw <= H().tokens.position()) errors().period_hinted = true;
+    }
     for (int d : list) {
       if (d < 1 || d > nvars || seen[static_cast<std::size_t>(d)]) continue;
       seen[static_cast<std::size_t>(d)] = 1;
@@ -168,20 +202,22 @@ bool parse_variables(CommandSettings& s) {
         old_syntax = true;
         continue;
       }
-      report("Unexpected token in variable list.");
+      report1("Unexpected token in variable list.", shown(r));
       break;
     }
     if (t.kind == TokenKind::Name && !list.empty()) {  // defensive: list continues
       c.back();
       continue;
     }
-    report("Unexpected token in variable list.");
+    report1("Unexpected token in variable list.", shown(t));
+    period_hint(t.position);
     break;
   }
   if (old_syntax) warn("Old VARIABLES syntax found.");
   v.m = static_cast<int>(v.variables.size());
   if (v.m == 0 && errors().errors == 0) report("No VARIABLE list.");
   if (s.kind == ProcedureKind::Catreg && v.m == 1) report("One var on VARI cmd.");
+  hint_swallowed_command();
   return errors().errors == 0 && v.m > 0;
 }
 
@@ -225,11 +261,15 @@ void parse_analysis(CommandSettings& s) {
   c.back();
   const int ki = kidx(k);
   host::KeywordTable kws(kAnaKw[ki], 4);
-  host::KeywordTable lev(kLevels[ki], 6);
+  auto unexpected = [&](const Token& x) {
+    report_n("CPR Invalid/unexp Kwd/Val ANALY ^1.", {shown(x), kAnaKwList[ki], kLevelList[ki]});
+    period_hint(x.position);
+  };
   std::vector<int> order;  // positions in VARIABLES order, in ANALYSIS order
   std::vector<ScalingLevelRecord> recs;
   std::vector<double> wts;
   bool duplicate = false, stop = false;
+  std::string duplicate_name;  // the first variable named twice
   bool catreg = k == ProcedureKind::Catreg;
   bool with_seen = false;
   int before_with = 0;
@@ -239,15 +279,18 @@ void parse_analysis(CommandSettings& s) {
     std::vector<int> list;
     std::string bad;
     if (read_list(s, c, list, bad, also_end) == 1) {
-      report1("CPR Undefined ^1 Var.", "ANALYSIS");
+      undefined_var("ANALYSIS", bad);
       break;
     }
     for (int p : list) {
+      const bool again = std::find(order.begin(), order.end(), p) != order.end();
+      if (again && duplicate_name.empty())
+        duplicate_name = H().dict.DICGET(v.variables[static_cast<std::size_t>(p)]).name;
       if (static_cast<int>(order.size()) >= m) {
         duplicate = true;
         continue;
       }
-      if (std::find(order.begin(), order.end(), p) != order.end()) duplicate = true;
+      if (again) duplicate = true;
       order.push_back(p);
       recs.push_back(ScalingLevelRecord{});
       wts.push_back(-1);
@@ -270,11 +313,11 @@ void parse_analysis(CommandSettings& s) {
         }
         int kw = match(it, kws);
         Token val;
-        if (kw == 0 && match(it, lev) != 0) {
+        if (kw == 0 && match_level(it, ki) != 0) {
           kw = 2;
           val = it;
         } else if (kw == 0) {
-          report1("CPR Invalid/unexp Kwd/Val ANALY ^1.", shown(it));
+          unexpected(it);
           stop = true;
           break;
         } else {
@@ -292,12 +335,12 @@ void parse_analysis(CommandSettings& s) {
             if (val.kind == TokenKind::Number && host::QDINT(val.value) && val.value >= 1) {
               w = val.value;
             } else {
-              report("CPR weight not integer.");
+              report1("CPR weight not integer.", shown(val));
               w = 1;
             }
             break;
           case 2: {
-            int l = match(val, lev);
+            int l = match_level(val, ki);
             if (l != 0) {
               r.mlevel = l - 1;
             } else {
@@ -312,13 +355,13 @@ void parse_analysis(CommandSettings& s) {
             if (val.kind == TokenKind::Number && host::QDINT(val.value) && val.value >= 0)
               r.inknot = static_cast<int>(val.value);
             else
-              report("CPR Invalid inknot.");
+              report1("CPR Invalid inknot.", shown(val));
             break;
           case 4:
             if (val.kind == TokenKind::Number && host::QDINT(val.value) && val.value >= 1) {
               r.degree = static_cast<int>(val.value);
             } else {
-              report("CPR Invalid degree.");
+              report1("CPR Invalid degree.", shown(val));
               r.degree = 0;
             }
             break;
@@ -341,14 +384,14 @@ void parse_analysis(CommandSettings& s) {
     if (catreg && t.kind == TokenKind::Name && t.text == "WITH") {
       if (with_seen || order.empty()) {
         if (order.empty()) report("No depvar on ANALYSIS.");
-        else report1("CPR Invalid/unexp Kwd/Val ANALY ^1.", shown(t));
+        else unexpected(t);
         stop = true;
         break;
       }
       with_seen = true;
       before_with = static_cast<int>(order.size());
       if (!had_spec) warn("No OS level depvar.");
-      if (before_with > 1) report("More than one dep var specified.");
+      if (before_with > 1) report_n("More than one dep var specified.", var_names(s, order));
       continue;
     }
     if (ends(t)) {
@@ -359,16 +402,16 @@ void parse_analysis(CommandSettings& s) {
       c.back();
       continue;
     }
-    report1("CPR Invalid/unexp Kwd/Val ANALY ^1.", shown(t));
+    unexpected(t);
     break;
   }
   if (catreg && !stop && !order.empty() && !with_seen) {
     // Without WITH there are no predictors.
-    if (order.size() > 1) report("More than one dep var specified.");
+    if (order.size() > 1) report_n("More than one dep var specified.", var_names(s, order));
     else report("CRG No indep var ANALY.");
   }
   if (duplicate) {
-    report("CPR Duplicate var ANALY.");
+    report1("CPR Duplicate var ANALY.", duplicate_name);
   } else if (!order.empty()) {
     std::vector<int> vars;
     std::vector<ScalingLevelRecord> lv;
@@ -413,7 +456,7 @@ void parse_crititer(CommandSettings& s) {
       s.iter.crititer = t.value;
       ++count;
     } else {
-      report("CPR Invalid value CRIT.");
+      report1("CPR Invalid value CRIT.", shown(t));
     }
   }
   if (count > 1) report("CPR Mult Val CRIT.");

@@ -110,6 +110,7 @@ struct MissingSettings {
 struct SupplementaryObject {
   enum Kind { Case, Range, Invalid, Reversed } kind = Case;
   double first = 0, last = 0;  // a case number, or the two ends of a THRU range
+  std::string text;            // the entry as typed, for messages
 };
 
 struct SupplementarySettings {

@@ -39,6 +39,18 @@ const char* const kOutfile[3][5] = {{"TRDATA", "DISCRDAT", "OBJECT", "APPROX", "
 
 int kidx(ProcedureKind k) { return static_cast<int>(k) - 1; }
 
+// Tokens as typed, separated by commas.
+std::string typed_list(const std::vector<Token>& ts) {
+  std::string out;
+  for (const Token& t : ts) out += (out.empty() ? "" : ", ") + shown(t);
+  return out;
+}
+
+// Name of the variable at 0-based position `p` of the VARIABLES list.
+std::string var_name(const CommandSettings& s, int p) {
+  return H().dict.DICGET(s.vars.variables[static_cast<std::size_t>(p)]).name;
+}
+
 bool valid_root(const std::string& r) {
   if (r.empty() || r.size() > 64) return false;
   unsigned char c0 = static_cast<unsigned char>(r[0]);
@@ -60,7 +72,7 @@ bool paren_list(const CommandSettings& s, Cursor& c, const char* sub_name, std::
   had = true;
   std::string bad;
   if (read_list(s, c, out, bad) == 1) {
-    report1("CPR Undefined ^1 Var.", sub_name);
+    undefined_var(sub_name, bad);
     c.skip_subcommand();
     return false;
   }
@@ -137,7 +149,7 @@ bool read_group(const CommandSettings& s, Cursor& c, const std::string& kw, int 
       // The list stops on the name it could not take; a sub-keyword there is
       // handled by the next round.
       if (sub_keyword(c.peek()) != 0) continue;
-      report1("CPR Undefined ^1 Var.", "PLOT");
+      undefined_var("PLOT", bad);
       c.skip_subcommand();
       return false;
     }
@@ -149,24 +161,24 @@ bool read_group(const CommandSettings& s, Cursor& c, const std::string& kw, int 
 bool dim_count(const CommandSettings& s, Cursor& c, const std::string& kw, int& dims) {
   Token v = c.next();
   if (ends(v)) {
-    report1("CPR Invalid dim PLOT ^1.", kw);
+    report_n("CPR Invalid dim PLOT ^1.", {kw, shown(v)});
     missing_rpar("PLOT");
     c.back();
     return false;
   }
   if (v.kind == TokenKind::LParen) {
-    report1("CPR Invalid dim PLOT ^1.", kw);
+    report_n("CPR Invalid dim PLOT ^1.", {kw, shown(v)});
     c.back();
     return skip_group(c);
   }
   Token r = v.kind == TokenKind::RParen ? v : c.next();
   if (v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1 &&
       r.kind == TokenKind::RParen) {
-    if (v.value > s.dim.p) report1("CPR plotdim too high ^1.", kw);
+    if (v.value > s.dim.p) report_n("CPR plotdim too high ^1.", {kw, shown(v), std::to_string(s.dim.p)});
     else dims = static_cast<int>(v.value);
     return true;
   }
-  report1("CPR Invalid dim PLOT ^1.", kw);
+  report_n("CPR Invalid dim PLOT ^1.", {kw, shown(v)});
   if (r.kind == TokenKind::RParen) return true;
   if (ends(r)) {
     missing_rpar("PLOT");
@@ -206,18 +218,19 @@ std::vector<SupplementaryObject> supplementary_object_list(const std::vector<Tok
     const Token& t = list[i++];
     if (t.kind == TokenKind::Comma) continue;
     if (!valid(t)) {
-      out.push_back({K::Invalid, 0, 0});
+      out.push_back({K::Invalid, 0, 0, shown(t)});
       continue;
     }
     if (i < list.size() && list[i].kind == TokenKind::Name && list[i].text == "THRU") {
       ++i;
       const Token* b = i < list.size() ? &list[i++] : nullptr;
-      if (b == nullptr || !valid(*b)) out.push_back({K::Invalid, 0, 0});
-      else if (t.value > b->value) out.push_back({K::Reversed, t.value, b->value});
-      else out.push_back({K::Range, t.value, b->value});
+      const std::string typed = shown(t) + " THRU" + (b != nullptr ? " " + shown(*b) : std::string());
+      if (b == nullptr || !valid(*b)) out.push_back({K::Invalid, 0, 0, typed});
+      else if (t.value > b->value) out.push_back({K::Reversed, t.value, b->value, typed});
+      else out.push_back({K::Range, t.value, b->value, typed});
       continue;
     }
-    out.push_back({K::Case, t.value, t.value});
+    out.push_back({K::Case, t.value, t.value, shown(t)});
   }
   return out;
 }
@@ -284,12 +297,13 @@ void parse_supplementary(CommandSettings& s) {
         std::vector<int> list;
         std::string bad;
         if (read_list(s, c, list, bad) == 1) {
-          report("CPR Undefined Suppl. Var.");
+          report1("CPR Undefined Suppl. Var.", bad);
+          period_hint(H().tokens.current().position);
           c.skip_subcommand();
           break;
         }
         for (int p : list) {
-          if (p >= s.vars.m_a) report("Invalid CPR Suppl. Var.");
+          if (p >= s.vars.m_a) report1("Invalid CPR Suppl. Var.", var_name(s, p));
           else sp.variable[static_cast<std::size_t>(p)] = 1;
         }
         Token r = c.next();
@@ -363,10 +377,14 @@ void parse_print(CommandSettings& s) {
       }
     }
     if (kw == 0) {
-      if (match(t, kSort) != 0) report("CPR out of place sort");
-      else report1(pick(k, "CPR Invalid PRIN keyword ^1.", "CRG Invalid PRIN keyword ^1.",
-                        "MCOR Invalid PRIN keyword ^1."),
-                   shown(t));
+      if (match(t, kSort) != 0) {
+        report1("CPR out of place sort", shown(t));
+      } else {
+        report1(pick(k, "CPR Invalid PRIN keyword ^1.", "CRG Invalid PRIN keyword ^1.",
+                     "MCOR Invalid PRIN keyword ^1."),
+                shown(t));
+        period_hint(t.position);
+      }
       continue;
     }
     if (seen[kw - 1]) report1("CPR Mult Kwd PRIN ^1.", kPrint[ki][kw - 1]);
@@ -383,10 +401,10 @@ void parse_print(CommandSettings& s) {
       Token nx = c.peek();
       if (nx.kind == TokenKind::Name && match(nx, table) == 0 && H().dict.DICSCH(nx.text) != 0) {
         // A list without its "(" is taken with a warning.
-        missing_lpar("PRINT", 2);
+        missing_lpar("PRINT", 2, shown(nx));
         std::string bad;
         if (read_list(s, c, list, bad) == 1) {
-          report1("CPR Undefined ^1 Var.", "PRINT");
+          undefined_var("PRINT", bad);
           c.skip_subcommand();
         }
         if (c.peek().kind == TokenKind::RParen) c.next();
@@ -404,11 +422,11 @@ void parse_print(CommandSettings& s) {
       } else if (name == "QUANT") {
         p.quant = true;
         for (int v : list)
-          if (v >= s.vars.m_a) report1("CPR Non ANA var PRINT kwd ^1.", "QUANT");
+          if (v >= s.vars.m_a) report_n("CPR Non ANA var PRINT kwd ^1.", {"QUANT", var_name(s, v)});
         p.quant_vars = list;
       } else {
         p.object = true;
-        if (list.size() > 1) report("CPR OBJECT too many vars.");
+        if (list.size() > 1) report_n("CPR OBJECT too many vars.", var_names(s, list));
         else if (list.size() == 1) p.object_label_var = list[0];
       }
       continue;
@@ -419,7 +437,7 @@ void parse_print(CommandSettings& s) {
         c.next();
         Token o = c.next();
         int so = match(o, kSort);
-        if (so == 0) report("CPR inv option print load");
+        if (so == 0) report1("CPR inv option print load", shown(o));
         else p.loading_sort = so == 2;
         Token r = so == 0 && o.kind == TokenKind::RParen ? o : c.next();
         if (r.kind != TokenKind::RParen) {
@@ -481,7 +499,10 @@ void parse_plot(CommandSettings& s) {
     if (kw == 0) {
       if (t.kind == TokenKind::RParen) report1("CPR right without left par ^1", "PLOT");
       else if (t.kind == TokenKind::LParen) report1("ZYL unexp left par in ^1.", "PLOT");
-      else report1(inval, shown(t));
+      else {
+        report1(inval, shown(t));
+        period_hint(t.position);
+      }
       if (t.kind == TokenKind::LParen) c.skip_subcommand();
       continue;
     }
@@ -520,16 +541,18 @@ void parse_plot(CommandSettings& s) {
         pl.ndim_lo = pl.ndim_hi = 0;
         continue;
       }
-      bool ints = true;
+      const Token* not_int = nullptr;
       for (auto& v : vals)
-        ints = ints && v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1;
-      if (!ints) report("CPR Invalid plotdim.");
+        if (not_int == nullptr && !(v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1))
+          not_int = &v;
+      if (not_int != nullptr) report1("CPR Invalid plotdim.", shown(*not_int));
       else if (vals.size() == 1) report("CPR only one plotdim.");
-      else if (vals.size() > 2) report("CPR invalid plotdim spec.");
+      else if (vals.size() > 2) report_n("CPR invalid plotdim spec.", {typed_list(vals), std::to_string(s.dim.p)});
       else {
         int a = static_cast<int>(vals[0].value), b = static_cast<int>(vals[1].value);
         bool one = s.dim.p == 1 && a == 1 && b == 1;
-        if (!one && (a >= b || b > s.dim.p)) report("CPR invalid plotdim spec.");
+        if (!one && (a >= b || b > s.dim.p))
+          report_n("CPR invalid plotdim spec.", {typed_list(vals), std::to_string(s.dim.p)});
         else {
           pl.ndim_lo = a;
           pl.ndim_hi = b;
@@ -547,7 +570,7 @@ void parse_plot(CommandSettings& s) {
         report1("CPR inval spec NEllpnts ^1", shown(v));
       }
       if (lp.kind != TokenKind::LParen) {
-        report("CPR SpecWithoutLeftPar");
+        report1("CPR SpecWithoutLeftPar", name);
         if (ends(v)) c.back();
         continue;
       }
@@ -564,7 +587,7 @@ void parse_plot(CommandSettings& s) {
       eg.requested = true;
       Token lp = c.next();
       if (lp.kind != TokenKind::LParen) {
-        report("CPR SpecWithoutLeftPar");
+        report1("CPR SpecWithoutLeftPar", name);
         c.back();
         continue;
       }
@@ -581,7 +604,7 @@ void parse_plot(CommandSettings& s) {
         eg.direction = (x.text[0] == '>' || x.text == "GT" || x.text == "GE") ? 1 : -1;
         Token v = c.next();
         if (v.kind != TokenKind::Number) {
-          report("CPR ELLArSpecError");
+          report1("CPR ELLArSpecError", shown(v));
           if (v.kind != TokenKind::RParen) c.skip_subcommand();
           continue;
         }
@@ -591,7 +614,7 @@ void parse_plot(CommandSettings& s) {
         x = c.next();
       }
       if (x.kind != TokenKind::RParen) {
-        report("CPR ELLArSpecError");
+        report1("CPR ELLArSpecError", shown(x));
         if (!ends(x)) c.skip_subcommand();
         else c.back();
       }
@@ -692,8 +715,8 @@ void parse_plot(CommandSettings& s) {
         }
         for (int v : list) {
           bool mn = v < s.vars.m_a && s.vars.levels[static_cast<std::size_t>(v)].mlevel == MNOMINAL;
-          if (sub == 2 && !mn) report("CPR PLOT CENTR var is not MNOM.");
-          if (sub == 1 && mn) report("CPR PLOT LOAD var is MNOM.");
+          if (sub == 2 && !mn) report1("CPR PLOT CENTR var is not MNOM.", var_name(s, v));
+          if (sub == 1 && mn) report1("CPR PLOT LOAD var is MNOM.", var_name(s, v));
         }
         if (sub == 2) req->centroid_vars.insert(req->centroid_vars.end(), list.begin(), list.end());
         else {
@@ -729,7 +752,7 @@ void parse_plot(CommandSettings& s) {
       if (x.kind != TokenKind::Name) {
         if (name == "LOADING") report1("CPR ^1 load not varname.", shown(x));
         else if (name == "PROJCENT") report1("CPR ^1 centr not varname.", shown(x));
-        else report1("CPR unexp dim spec ^1.", name);
+        else report_n("CPR unexp dim spec ^1.", {name, shown(x)});
         continue;
       }
       c.back();
@@ -740,7 +763,7 @@ void parse_plot(CommandSettings& s) {
         // is taken by the next round.
         int next_sub = sub_keyword(c.peek());
         if (next_sub == 0 || (next_sub == 1 && !groups)) {
-          report1("CPR Undefined ^1 Var.", "PLOT");
+          undefined_var("PLOT", badname);
           c.skip_subcommand();
           bad = true;
           break;
@@ -748,12 +771,12 @@ void parse_plot(CommandSettings& s) {
       }
       had_vars = had_vars || !list.empty();
       for (int v : list) {
-        if (v >= s.vars.m_a && name != "OBJECT") report1("CPR Non ANA var PLOT kwd ^1.", name);
+        if (v >= s.vars.m_a && name != "OBJECT") report_n("CPR Non ANA var PLOT kwd ^1.", {name, var_name(s, v)});
         if (name == "LOADING" && v < s.vars.m_a &&
             s.vars.levels[static_cast<std::size_t>(v)].mlevel == MNOMINAL)
-          report("CPR PLOT LOAD var is MNOM.");
+          report1("CPR PLOT LOAD var is MNOM.", var_name(s, v));
         if (name == "RESID" && k == ProcedureKind::Catreg && v == 0)
-          report("CRG RESID plot depvar requested.");
+          report1("CRG RESID plot depvar requested.", var_name(s, v));
       }
       req->vars.insert(req->vars.end(), list.begin(), list.end());
     }
@@ -769,7 +792,7 @@ void parse_plot(CommandSettings& s) {
       } else {
         int v0 = req->vars[0];
         if (v0 >= s.vars.m_a || s.vars.levels[static_cast<std::size_t>(v0)].mlevel != MNOMINAL)
-          report("CPR no mnom var in plot PROJCENTR.");
+          report1("CPR no mnom var in plot PROJCENTR.", var_name(s, v0));
         req->centroid_vars = {v0};
         req->vars.erase(req->vars.begin());
         if (req->vars.empty()) report("CPR no single var no plot PROJCENTR.");
@@ -836,7 +859,7 @@ void parse_save(CommandSettings& s) {
     auto read_dims = [&]() -> bool {  // "(" read
       Token v = c.next();
       const bool dims_ok = is_pca(k) && (kw == 1 || kw == 2);
-      if (!dims_ok) report("CPR unexp dim spec SAVE APPROX.");
+      if (!dims_ok) report1("CPR unexp dim spec SAVE APPROX.", kSave[ki][kw - 1]);
       else if (v.kind == TokenKind::Number && host::QDINT(v.value) && v.value >= 1) {
         if (s.dim.p > 0 && v.value > s.dim.p) report1("CPR savedim too high ^1.", shown(v));
         else req->dims = static_cast<int>(v.value);
@@ -951,7 +974,7 @@ void parse_outfile(CommandSettings& s) {
     }
     for (int u : used)
       if (H().files.QSAMEFILESPEC(u, h)) {
-        report(k == ProcedureKind::Catreg ? "CRG filename used more than once." : "Outfile used more than once.");
+        report1(k == ProcedureKind::Catreg ? "CRG filename used more than once." : "Outfile used more than once.", path);
         return;
       }
     used.push_back(h);

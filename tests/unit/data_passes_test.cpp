@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <unistd.h>
+#include <variant>
 #include <vector>
 
 #include "data/passes.hpp"
@@ -100,4 +101,33 @@ TEST(DataPasses, CountsAndCodesPerDistinctValue) {
     EXPECT_EQ(cases[r], r + 1);
   }
   data::close_value_tables(handles, 2);
+}
+
+// Objects missing on every analysis variable are named by case number, the
+// first 30 of them, and the rest counted.
+TEST(DataPasses, SetAsideObjectsAreNamed) {
+  engine::Engine e;
+  testing_support::ScopedHost bound(e.host());
+  host::register_messages();
+  e.session().begin_command("TEST", "");
+  const int n = 35;
+  std::vector<double> coded(2 * n, 0.0), w(n, 1.0);
+  std::vector<int> cases(n);
+  for (int i = 0; i < n; ++i) cases[i] = 101 + i;
+  coded[0] = 1;          // case 101 has a valid code on the first variable
+  coded[n + 34] = 2;     // case 135 on the second
+  EXPECT_TRUE(data::all_missing_objects(coded.data(), w.data(), cases.data(), n, 2, nullptr));
+  EXPECT_EQ(w[0], 1.0);
+  EXPECT_EQ(w[1], 0.0);
+  EXPECT_EQ(w[34], 1.0);
+  const auto& items = e.session().document().commands.back().items;
+  ASSERT_EQ(items.size(), 1u);
+  const auto& m = std::get<engine::Message>(items[0]);
+  EXPECT_EQ(m.text.key, "Object all missings.");
+  ASSERT_EQ(m.text.params.size(), 31u);  // cases 102 .. 131, then the rest counted
+  EXPECT_EQ(m.text.params[0], "102");
+  EXPECT_EQ(m.text.params[29], "131");
+  EXPECT_EQ(m.text.params[30], "and 3 more");  // 132, 133, 134
+  EXPECT_NE(m.text.text.find("102, 103"), std::string::npos) << m.text.text;
+  EXPECT_NE(m.text.text.find("131, and 3 more"), std::string::npos) << m.text.text;
 }

@@ -491,6 +491,7 @@ TEST_F(EngineFixture, ErrorsAreReportedAndLeaveEverythingUnchanged) {
   EXPECT_EQ(msgs[4].text.key, "Too many missing values for ^1.");
   EXPECT_EQ(msgs[5].text.key, "Invalid value ^1 for ^2.");
   EXPECT_EQ(msgs[6].text.key, "Seed must be a positive integer.");
+  EXPECT_EQ(msgs[6].text.params, std::vector<std::string>{"-4"});
   EXPECT_EQ(msgs[7].text.key, "File ^1 cannot be read: ^2.");
   EXPECT_NE(msgs[7].text.text.find("No such file"), std::string::npos) << msgs[7].text.text;
   for (const auto& m : msgs) EXPECT_EQ(m.severity, 3);
@@ -633,4 +634,31 @@ TEST(Workspace, DefaultFromTheMachineAndTheRefusedRequestIsNamed) {
 TEST_F(EngineFixture, FirstTitleNamesTheReport) {
   e.run_syntax("TITLE 'First part'.\nTITLE 'Second part'.\n");
   EXPECT_EQ(e.title(), "First part");
+}
+
+// A host command run into the next one for want of a period: its error is
+// followed by a note naming the command found where a variable or keyword
+// was expected.
+TEST_F(EngineFixture, ACommandThatLostItsPeriodGetsANote) {
+  e.run_syntax(
+      "VARIABLE LABELS score 'Score'\n"
+      "WEIGHT BY w.\n"
+      "SET SEED=5\n"
+      "MULTIPLE CORRESPONDENCE VARIABLES = sex score.\n"
+      "VARIABLE LABELS nosuch 'x'.\n");
+  auto msgs = reported(e);
+  ASSERT_EQ(msgs.size(), 5u);
+  EXPECT_EQ(msgs[0].text.key, "Variable ^1 not found.");
+  EXPECT_EQ(msgs[0].text.params, std::vector<std::string>{"WEIGHT"});
+  EXPECT_EQ(msgs[1].text.key, "Period missing before ^1.");
+  EXPECT_EQ(msgs[1].text.params, std::vector<std::string>{"WEIGHT"});
+  EXPECT_EQ(msgs[1].severity, 1);
+  EXPECT_EQ(msgs[2].text.key, "Syntax error near ^1.");
+  EXPECT_EQ(msgs[3].text.key, "Period missing before ^1.");
+  EXPECT_EQ(msgs[3].text.params, std::vector<std::string>{"MULTIPLE CORRESPONDENCE"});
+  EXPECT_NE(msgs[3].text.text.find("period"), std::string::npos);
+  // An unknown name that is no command gets no note.
+  EXPECT_EQ(msgs[4].text.key, "Variable ^1 not found.");
+  EXPECT_EQ(msgs[4].text.params, std::vector<std::string>{"nosuch"});
+  EXPECT_EQ(e.active_file().weight_variable(), 0);  // the WEIGHT was never run
 }

@@ -16,6 +16,7 @@ struct Reported {
   std::string key;
   int cls = 0, severity = 0;
   std::vector<std::string> params;
+  std::string text;  // as shown, parameters filled in
 };
 
 struct Run {
@@ -27,6 +28,12 @@ struct Run {
     for (auto& m : msgs)
       if (m.key == key && (param.empty() || (!m.params.empty() && m.params[0] == param))) return true;
     return false;
+  }
+  // The first report of `key`, or nullptr.
+  const Reported* find(const std::string& key) const {
+    for (auto& m : msgs)
+      if (m.key == key) return &m;
+    return nullptr;
   }
   int severity_of(const std::string& key) const {
     for (auto& m : msgs)
@@ -65,7 +72,7 @@ class Harness {
     const auto& items = eng_.session().document().commands.back().items;
     for (std::size_t i = 0; i < items.size(); ++i)
       if (auto* m = std::get_if<oscat::engine::Message>(&items[i]))
-        r.msgs.push_back({m->text.key, m->cls, m->severity, m->text.params});
+        r.msgs.push_back({m->text.key, m->cls, m->severity, m->text.params, m->text.text});
     eng_.messages().clear_error_flag();
     return r;
   }

@@ -20,3 +20,5 @@ CATPCA VARIABLES = a b /ANALYSIS = a b /SUPPLEMENTARY = VARIABLE(a).
 * CATREG: INITIAL and REGULARIZATION.
 CATREG VARIABLES = a b c /ANALYSIS = a WITH b (NOMINAL) c (NOMINAL) /INITIAL = MULTISTART('s.csv').
 CATREG VARIABLES = a b c /ANALYSIS = a WITH b c /REGULARIZATION = LASSO(1 0 0.1)('r.csv').
+* Supplementary objects that name no case: a number past the last case, a reversed range.
+CATPCA VARIABLES = a b c /ANALYSIS = a b c /SUPPLEMENTARY = OBJECT(2 99 5 THRU 3) /PRINT = NONE /PLOT = NONE.
