@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -128,7 +129,78 @@ std::vector<bool> declared_strings(const std::vector<std::optional<Declared>>& d
   return text;
 }
 
+template <class I>
+constexpr I kNarrowMissing = std::numeric_limits<I>::min();
+
+// Whether `v` is SYSMIS or a whole number that I holds (its lowest value,
+// the SYSMIS mark, and -0, whose sign would be lost, excluded).
+template <class I>
+bool fits(double v) {
+  if (host::is_sysmis(v)) return true;
+  if (!(v > static_cast<double>(kNarrowMissing<I>) && v <= static_cast<double>(std::numeric_limits<I>::max())))
+    return false;
+  return v == std::trunc(v) && !(v == 0 && std::signbit(v));
+}
+
+template <class I>
+std::vector<I> to_narrow(const std::vector<double>& num) {
+  std::vector<I> out(num.size());
+  for (std::size_t r = 0; r < num.size(); ++r)
+    out[r] = host::is_sysmis(num[r]) ? kNarrowMissing<I> : static_cast<I>(num[r]);
+  return out;
+}
+
+template <class I>
+double from_narrow(I v) {
+  return v == kNarrowMissing<I> ? host::SYSMIS : static_cast<double>(v);
+}
+
 }  // namespace
+
+double ActiveFile::Column::at(std::size_t row) const {
+  if (!i8.empty()) return from_narrow(i8[row]);
+  if (!i16.empty()) return from_narrow(i16[row]);
+  if (!i32.empty()) return from_narrow(i32[row]);
+  return num[row];
+}
+
+void ActiveFile::Column::narrow() {
+  if (is_string || num.empty()) return;
+  bool b8 = true, b16 = true, b32 = true;
+  for (const double v : num) {
+    if (b8 && !fits<std::int8_t>(v)) b8 = false;
+    if (!b8 && b16 && !fits<std::int16_t>(v)) b16 = false;
+    if (!b16 && !fits<std::int32_t>(v)) {
+      b32 = false;
+      break;
+    }
+  }
+  if (b8) i8 = to_narrow<std::int8_t>(num);
+  else if (b16) i16 = to_narrow<std::int16_t>(num);
+  else if (b32) i32 = to_narrow<std::int32_t>(num);
+  else return;
+  std::vector<double>().swap(num);
+}
+
+void ActiveFile::Column::widen() {
+  if (i8.empty() && i16.empty() && i32.empty()) return;
+  std::vector<double> wide(i8.size() + i16.size() + i32.size());
+  for (std::size_t r = 0; r < wide.size(); ++r) wide[r] = at(r);
+  num = std::move(wide);
+  std::vector<std::int8_t>().swap(i8);
+  std::vector<std::int16_t>().swap(i16);
+  std::vector<std::int32_t>().swap(i32);
+}
+
+void ActiveFile::Column::set(std::size_t row, double v) {
+  if (!i8.empty() && fits<std::int8_t>(v)) i8[row] = host::is_sysmis(v) ? kNarrowMissing<std::int8_t> : static_cast<std::int8_t>(v);
+  else if (!i16.empty() && fits<std::int16_t>(v)) i16[row] = host::is_sysmis(v) ? kNarrowMissing<std::int16_t> : static_cast<std::int16_t>(v);
+  else if (!i32.empty() && fits<std::int32_t>(v)) i32[row] = host::is_sysmis(v) ? kNarrowMissing<std::int32_t> : static_cast<std::int32_t>(v);
+  else {
+    widen();
+    num[row] = v;
+  }
+}
 
 bool ActiveFile::load_csv(const std::string& path, std::string& error) {
   const std::string sidecar = path + ".dict.json";
@@ -257,6 +329,7 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
     cols[c].is_string = table.cols[c].is_text;
     cols[c].num = std::move(table.cols[c].num);
     cols[c].str = std::move(table.cols[c].cells);
+    cols[c].narrow();
   }
   cols_ = std::move(cols);
   rows_ = table.rows;
@@ -309,7 +382,7 @@ int ActiveFile::rows() const {
 
 double ActiveFile::number(int var, int row) const {
   if (!numeric_var(var) || row < 0 || row >= rows_) return host::SYSMIS;
-  return cols_[var - 1].num[static_cast<std::size_t>(row)];
+  return cols_[var - 1].at(static_cast<std::size_t>(row));
 }
 
 const std::string& ActiveFile::text(int var, int row) const {
@@ -380,12 +453,12 @@ bool ActiveFile::passes(int row) const {
       std::string_view s = rtrim(cols_[filter_ - 1].str[static_cast<std::size_t>(row)]);
       if (s.empty() || QAMISS(filter_, s)) return false;
     } else {
-      double f = cols_[filter_ - 1].num[static_cast<std::size_t>(row)];
+      double f = cols_[filter_ - 1].at(static_cast<std::size_t>(row));
       if (QAMISS(filter_, f) || f == 0) return false;
     }
   }
   if (weight_ != 0) {
-    double w = cols_[weight_ - 1].num[static_cast<std::size_t>(row)];
+    double w = cols_[weight_ - 1].at(static_cast<std::size_t>(row));
     if (QAMISS(weight_, w) || !(w > 0)) return false;
   }
   return true;
@@ -429,7 +502,47 @@ bool ActiveFile::QAMISS(int var, std::string_view s) const {
 
 void ActiveFile::set_value(int var, int case_number, double v) {
   if (!numeric_var(var) || case_number < 1 || case_number > rows_) return;
-  cols_[var - 1].num[static_cast<std::size_t>(case_number - 1)] = v;
+  cols_[var - 1].set(static_cast<std::size_t>(case_number - 1), v);
+}
+
+int ActiveFile::OBCOUNT() {
+  sync();
+  row_ = -1;
+  if (filter_ == 0 && weight_ == 0) return rows_;
+  int n = 0;
+  for (int r = 0; r < rows_; ++r) n += passes(r) ? 1 : 0;
+  return n;
+}
+
+void ActiveFile::OBCOLUMN(int var, double* out) {
+  sync();
+  row_ = -1;
+  const bool all = filter_ == 0 && weight_ == 0;
+  if (!numeric_var(var)) {
+    for (int r = 0, i = 0; r < rows_; ++r)
+      if (all || passes(r)) out[i++] = host::SYSMIS;
+    return;
+  }
+  const Column& c = cols_[var - 1];
+  auto copy = [&](const auto& v, auto decode) {
+    for (int r = 0, i = 0; r < rows_; ++r)
+      if (all || passes(r)) out[i++] = decode(v[static_cast<std::size_t>(r)]);
+  };
+  if (!c.i8.empty()) copy(c.i8, from_narrow<std::int8_t>);
+  else if (!c.i16.empty()) copy(c.i16, from_narrow<std::int16_t>);
+  else if (!c.i32.empty()) copy(c.i32, from_narrow<std::int32_t>);
+  else copy(c.num, [](double v) { return v; });
+}
+
+void ActiveFile::OBCASES(double* weights, int* case_numbers) {
+  sync();
+  row_ = -1;
+  for (int r = 0, i = 0; r < rows_; ++r) {
+    if (!passes(r)) continue;
+    if (weights != nullptr) weights[i] = weight_ == 0 ? 1.0 : cols_[weight_ - 1].at(static_cast<std::size_t>(r));
+    if (case_numbers != nullptr) case_numbers[i] = r + 1;
+    ++i;
+  }
 }
 
 }  // namespace oscat::engine
