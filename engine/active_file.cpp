@@ -166,19 +166,20 @@ double ActiveFile::Column::at(std::size_t row) const {
 
 void ActiveFile::Column::narrow() {
   if (is_string || num.empty()) return;
-  bool b8 = true, b16 = true, b32 = true;
+  // One look at every value: its range, and whether all are whole numbers
+  // within 32 bits (SYSMIS aside; -0 keeps its sign only as a double).
+  double lo = 0, hi = 0;
   for (const double v : num) {
-    if (b8 && !fits<std::int8_t>(v)) b8 = false;
-    if (!b8 && b16 && !fits<std::int16_t>(v)) b16 = false;
-    if (!b16 && !fits<std::int32_t>(v)) {
-      b32 = false;
-      break;
-    }
+    if (host::is_sysmis(v)) continue;
+    if (!(v > -2147483648.0 && v <= 2147483647.0)) return;
+    const auto k = static_cast<std::int32_t>(v);
+    if (static_cast<double>(k) != v || (k == 0 && std::signbit(v))) return;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
   }
-  if (b8) i8 = to_narrow<std::int8_t>(num);
-  else if (b16) i16 = to_narrow<std::int16_t>(num);
-  else if (b32) i32 = to_narrow<std::int32_t>(num);
-  else return;
+  if (lo > kNarrowMissing<std::int8_t> && hi <= std::numeric_limits<std::int8_t>::max()) i8 = to_narrow<std::int8_t>(num);
+  else if (lo > kNarrowMissing<std::int16_t> && hi <= std::numeric_limits<std::int16_t>::max()) i16 = to_narrow<std::int16_t>(num);
+  else i32 = to_narrow<std::int32_t>(num);
   std::vector<double>().swap(num);
 }
 

@@ -1,6 +1,7 @@
 // Quantifications, object scores and the correlation tables.
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "catpca/output_view.hpp"
 #include "data/summary.hpp"
@@ -496,17 +497,50 @@ static void pair_correlations(const View& v, const CorrStates& cs, const std::ve
   std::vector<std::uint32_t> counts;
   auto column = [&](int j) { return st.data() + static_cast<std::size_t>(j) * n; };
   auto at = [&](int l, int j) -> const double* { return val[static_cast<std::size_t>(l) * m + j].data(); };
+  // Unweighted byte states: each column closed (no state -> the state count)
+  // and, for the first variable of a pair, its row offset in a table of
+  // fixed stride, so that counting a pair is one look-up per object.
+  int stride = 0;
+  for (int c : cs.count) stride = std::max(stride, c + 1);
+  const bool counted = std::is_same_v<T, std::uint8_t> && cs.w == nullptr &&
+                       static_cast<long>(stride) * stride <= 0xFFFF;
+  std::vector<std::uint8_t> closed;
+  std::vector<std::uint16_t> base;
+  if constexpr (std::is_same_v<T, std::uint8_t>) {
+    if (counted) {
+      closed.resize(st.size());
+      base.resize(static_cast<std::size_t>(n));
+      for (int j = 0; j < m; ++j) {
+        const auto k = static_cast<std::uint8_t>(cs.count[static_cast<std::size_t>(j)]);
+        const T* s = column(j);
+        std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
+        for (int i = 0; i < n; ++i) c[i] = s[i] < k ? s[i] : k;
+      }
+    }
+  }
   for (int j = 0; j < m; ++j) {
     for (int l = 0; l < layers; ++l) R[l * mm + j + static_cast<std::size_t>(j) * m] = 1.0;
     const int kj = cs.count[static_cast<std::size_t>(j)];
+    if (counted) {
+      const std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
+      for (int i = 0; i < n; ++i) base[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(c[i] * stride);
+    }
     for (int k = j + 1; k < m; ++k) {
       const int kk = cs.count[static_cast<std::size_t>(k)];
       const auto cells = static_cast<std::size_t>(kj) * static_cast<std::size_t>(kk);
       // A table larger than the data costs more than summing object by object.
-      const bool by_table = cells <= std::max<std::size_t>(static_cast<std::size_t>(n), 1024);
-      if (by_table) {
+      const bool by_table = counted || cells <= std::max<std::size_t>(static_cast<std::size_t>(n), 1024);
+      if (counted) {
         tab.resize(cells);
-        counts.resize(cells);
+        counts.resize(static_cast<std::size_t>(kj + 1) * stride);
+        scaling::CountPairs(base.data(), closed.data() + static_cast<std::size_t>(k) * n, n, counts.data(),
+                            counts.size());
+        for (int a = 0; a < kj; ++a)
+          for (int b = 0; b < kk; ++b)
+            tab[static_cast<std::size_t>(a) * kk + b] = counts[static_cast<std::size_t>(a) * stride + b];
+      } else if (by_table) {
+        tab.resize(cells);
+        counts.resize(static_cast<std::size_t>(kj + 1) * static_cast<std::size_t>(kk + 1));
         scaling::CrossTab(column(j), kj, column(k), kk, n, cs.w, tab.data(), counts.data());
       }
       for (int l = 0; l < layers; ++l) {

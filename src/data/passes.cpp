@@ -73,18 +73,17 @@ class Distinct {
     bool missing = false;
   };
   // The entry of `v`, and whether it is new.
-  Entry& find(double v, bool& is_new) {
-    const auto k = static_cast<int>(v);
-    if (v >= 0 && v < kDirect && static_cast<double>(k) == v && !std::signbit(v)) {
-      int& slot = direct_[static_cast<std::size_t>(k)];
-      is_new = slot == 0;
-      if (is_new) slot = add(v);
-      return entries_[static_cast<std::size_t>(slot - 1)];
+  [[gnu::always_inline]] Entry& find(double v, bool& is_new) {
+    if (v >= 0 && v < kDirect) {
+      const auto k = static_cast<int>(v);
+      if (static_cast<double>(k) == v && (k != 0 || !std::signbit(v))) {
+        int& slot = direct_[static_cast<std::size_t>(k)];
+        is_new = slot == 0;
+        if (is_new) slot = add(v);
+        return entries_[static_cast<std::size_t>(slot - 1)];
+      }
     }
-    auto [it, added] = other_.try_emplace(bits_of(v), 0);
-    is_new = added;
-    if (added) it->second = add(v);
-    return entries_[static_cast<std::size_t>(it->second - 1)];
+    return find_other(v, is_new);
   }
   std::vector<Entry>& entries() { return entries_; }
   void clear() {
@@ -98,6 +97,12 @@ class Distinct {
   }
 
  private:
+  Entry& find_other(double v, bool& is_new) {
+    auto [it, added] = other_.try_emplace(bits_of(v), 0);
+    is_new = added;
+    if (added) it->second = add(v);
+    return entries_[static_cast<std::size_t>(it->second - 1)];
+  }
   int add(double v) {
     entries_.push_back({v, 0, false});
     return static_cast<int>(entries_.size());

@@ -10,13 +10,17 @@ void CrossTab(const T* sa, int ka, const T* sb, int kb, int n, const double* w, 
   const std::size_t cells = static_cast<std::size_t>(ka) * static_cast<std::size_t>(kb);
   const auto ua = static_cast<unsigned>(ka), ub = static_cast<unsigned>(kb);
   if (w == nullptr) {
-    // Whole counts are exact and cheaper to add than doubles.
-    for (std::size_t c = 0; c < cells; ++c) counts[c] = 0;
+    // Whole counts are exact and cheaper to add than doubles; objects without
+    // a state are counted in an extra row and column, not tested for.
+    const unsigned stride = ub + 1;
+    const std::size_t all = static_cast<std::size_t>(ua + 1) * stride;
+    for (std::size_t c = 0; c < all; ++c) counts[c] = 0;
     for (int i = 0; i < n; ++i) {
-      const unsigned a = sa[i], b = sb[i];
-      if (a < ua && b < ub) ++counts[a * ub + b];
+      const unsigned a = sa[i] < ua ? sa[i] : ua, b = sb[i] < ub ? sb[i] : ub;
+      ++counts[a * stride + b];
     }
-    for (std::size_t c = 0; c < cells; ++c) tab[c] = counts[c];
+    for (unsigned a = 0; a < ua; ++a)
+      for (unsigned b = 0; b < ub; ++b) tab[a * ub + b] = counts[a * stride + b];
     return;
   }
   for (std::size_t c = 0; c < cells; ++c) tab[c] = 0;
@@ -24,6 +28,11 @@ void CrossTab(const T* sa, int ka, const T* sb, int kb, int n, const double* w, 
     const unsigned a = sa[i], b = sb[i];
     if (a < ua && b < ub) tab[a * ub + b] += w[i];
   }
+}
+
+void CountPairs(const std::uint16_t* base, const std::uint8_t* b, int n, std::uint32_t* counts, std::size_t cells) {
+  for (std::size_t c = 0; c < cells; ++c) counts[c] = 0;
+  for (int i = 0; i < n; ++i) ++counts[base[i] + b[i]];
 }
 
 template <class T>

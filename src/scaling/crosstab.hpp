@@ -24,6 +24,13 @@ template <class T>
 void CrossTab(const T* sa, int ka, const T* sb, int kb, int n, const double* w, double* tab,
               std::uint32_t* counts);
 
+// Unweighted cross table of two columns whose objects without a state carry
+// the variable's state count instead (a closed column): counts[base[i] +
+// b[i]] += 1, where base[i] = a[i] * stride. `counts` is set to 0 first
+// (`cells` entries). The unweighted pairs of a run share `base` per first
+// variable, so that an object costs one look-up.
+void CountPairs(const std::uint16_t* base, const std::uint8_t* b, int n, std::uint32_t* counts, std::size_t cells);
+
 // Weighted frequency of each state (k entries).
 template <class T>
 void StateFrequencies(const T* s, int k, int n, const double* w, double* freq);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -81,7 +82,7 @@ void check(const Case<T>& c, bool weighted) {
   const double ma = StateMean(fa.data(), c.va.data(), c.ka, kSkip);
   const double mb = StateMean(fb.data(), c.vb.data(), c.kb, kSkip);
   std::vector<double> tab(static_cast<std::size_t>(c.ka) * c.kb);
-  std::vector<std::uint32_t> counts(tab.size());
+  std::vector<std::uint32_t> counts(static_cast<std::size_t>(c.ka + 1) * (c.kb + 1));
   CrossTab(c.a.data(), c.ka, c.b.data(), c.kb, c.n, w, tab.data(), counts.data());
   const double by_table = CrossTabCorrelation(tab.data(), c.ka, c.kb, c.va.data(), c.vb.data(), ma, mb, kSkip, kTiny);
   const double direct = DirectCorrelation(c.a.data(), c.b.data(), c.n, w, c.va.data(), c.vb.data(), ma, mb, kSkip, kTiny);
@@ -107,12 +108,42 @@ TEST(ScalingCrossTab, UnweightedTableCountsObjectsWithBothStates) {
   const std::uint8_t none = kNoState<std::uint8_t>;
   const std::vector<std::uint8_t> a = {0, 0, 1, none, 1, 1}, b = {1, 1, 0, 0, none, 1};
   std::vector<double> tab(4);
-  std::vector<std::uint32_t> counts(4);
+  std::vector<std::uint32_t> counts(9);
   CrossTab(a.data(), 2, b.data(), 2, 6, nullptr, tab.data(), counts.data());
   EXPECT_EQ(tab, (std::vector<double>{0, 2, 1, 1}));
   const std::vector<double> w = {1, 0.5, 2, 9, 9, 3};
   CrossTab(a.data(), 2, b.data(), 2, 6, w.data(), tab.data(), counts.data());
   EXPECT_EQ(tab, (std::vector<double>{0, 1.5, 2, 3}));
+}
+
+TEST(ScalingCrossTab, CountedPairsEqualTheCrossTable) {
+  // Closed columns (no state -> the state count) and row offsets of stride
+  // 5 give the counts of CrossTab in the first ka x kb cells.
+  std::mt19937 g(3);
+  const int n = 1000, ka = 3, kb = 4, stride = 5;
+  const auto none = kNoState<std::uint8_t>;
+  std::vector<std::uint8_t> a(n), b(n), ca(n), cb(n);
+  std::vector<std::uint16_t> base(n);
+  for (int i = 0; i < n; ++i) {
+    a[i] = g() % 5 == 0 ? none : static_cast<std::uint8_t>(g() % ka);
+    b[i] = g() % 6 == 0 ? none : static_cast<std::uint8_t>(g() % kb);
+    ca[i] = std::min<std::uint8_t>(a[i], ka);
+    cb[i] = std::min<std::uint8_t>(b[i], kb);
+    base[i] = static_cast<std::uint16_t>(ca[i] * stride);
+  }
+  std::vector<double> tab(ka * kb);
+  std::vector<std::uint32_t> scratch((ka + 1) * (kb + 1)), counts((ka + 1) * stride);
+  CrossTab(a.data(), ka, b.data(), kb, n, nullptr, tab.data(), scratch.data());
+  CountPairs(base.data(), cb.data(), n, counts.data(), counts.size());
+  double total = 0;
+  for (int x = 0; x < ka; ++x)
+    for (int y = 0; y < kb; ++y) {
+      EXPECT_EQ(tab[x * kb + y], counts[x * stride + y]);
+      total += tab[x * kb + y];
+    }
+  int both = 0;
+  for (int i = 0; i < n; ++i) both += a[i] != none && b[i] != none;
+  EXPECT_EQ(total, both);
 }
 
 TEST(ScalingCrossTab, ConstantOrValuelessVariableCorrelatesZero) {
