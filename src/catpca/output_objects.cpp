@@ -1,6 +1,7 @@
 // Quantifications, object scores and the correlation tables.
 #include <cmath>
 #include <cstdint>
+#include <thread>
 #include <type_traits>
 
 #include "catpca/output_view.hpp"
@@ -493,8 +494,6 @@ static void pair_correlations(const View& v, const CorrStates& cs, const std::ve
                               int layers, std::vector<double>& R) {
   const int n = v.n, m = v.m;
   const auto mm = static_cast<std::size_t>(m) * m;
-  std::vector<double> tab;
-  std::vector<std::uint32_t> counts;
   auto column = [&](int j) { return st.data() + static_cast<std::size_t>(j) * n; };
   auto at = [&](int l, int j) -> const double* { return val[static_cast<std::size_t>(l) * m + j].data(); };
   // Unweighted byte states: each column closed (no state -> the state count)
@@ -505,11 +504,9 @@ static void pair_correlations(const View& v, const CorrStates& cs, const std::ve
   const bool counted = std::is_same_v<T, std::uint8_t> && cs.w == nullptr &&
                        static_cast<long>(stride) * stride <= 0xFFFF;
   std::vector<std::uint8_t> closed;
-  std::vector<std::uint16_t> base;
   if constexpr (std::is_same_v<T, std::uint8_t>) {
     if (counted) {
       closed.resize(st.size());
-      base.resize(static_cast<std::size_t>(n));
       for (int j = 0; j < m; ++j) {
         const auto k = static_cast<std::uint8_t>(cs.count[static_cast<std::size_t>(j)]);
         const T* s = column(j);
@@ -518,40 +515,76 @@ static void pair_correlations(const View& v, const CorrStates& cs, const std::ve
       }
     }
   }
-  for (int j = 0; j < m; ++j) {
-    for (int l = 0; l < layers; ++l) R[l * mm + j + static_cast<std::size_t>(j) * m] = 1.0;
-    const int kj = cs.count[static_cast<std::size_t>(j)];
-    if (counted) {
-      const std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
-      for (int i = 0; i < n; ++i) base[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(c[i] * stride);
-    }
+  // The pairs of rows j0 .. j1 - 1, with their own buffers; every pair writes
+  // only its own two cells, so two halves can run side by side.
+  // Buffers are sized here, so that nothing is allocated on the second thread.
+  struct Buffers {
+    std::vector<double> tab;
+    std::vector<std::uint32_t> counts;
+    std::vector<std::uint16_t> base;
+  };
+  std::size_t tab_cells = 0, count_cells = 0;
+  for (int j = 0; j < m; ++j)
     for (int k = j + 1; k < m; ++k) {
-      const int kk = cs.count[static_cast<std::size_t>(k)];
-      const auto cells = static_cast<std::size_t>(kj) * static_cast<std::size_t>(kk);
-      // A table larger than the data costs more than summing object by object.
-      const bool by_table = counted || cells <= std::max<std::size_t>(static_cast<std::size_t>(n), 1024);
+      const auto kj = static_cast<std::size_t>(cs.count[static_cast<std::size_t>(j)]);
+      const auto kk = static_cast<std::size_t>(cs.count[static_cast<std::size_t>(k)]);
+      if (!counted && kj * kk > std::max<std::size_t>(static_cast<std::size_t>(n), 1024)) continue;
+      tab_cells = std::max(tab_cells, kj * kk);
+      count_cells = std::max(count_cells, (kj + 1) * (counted ? static_cast<std::size_t>(stride) : kk + 1));
+    }
+  Buffers buffers[2];
+  for (Buffers& b : buffers) {
+    b.tab.resize(tab_cells);
+    b.counts.resize(count_cells);
+    b.base.resize(counted ? static_cast<std::size_t>(n) : 0);
+  }
+  auto rows = [&](int j0, int j1, Buffers& buf) {
+    double* tab = buf.tab.data();
+    std::uint32_t* counts = buf.counts.data();
+    std::uint16_t* base = buf.base.data();
+    for (int j = j0; j < j1; ++j) {
+      for (int l = 0; l < layers; ++l) R[l * mm + j + static_cast<std::size_t>(j) * m] = 1.0;
+      const int kj = cs.count[static_cast<std::size_t>(j)];
       if (counted) {
-        tab.resize(cells);
-        counts.resize(static_cast<std::size_t>(kj + 1) * stride);
-        scaling::CountPairs(base.data(), closed.data() + static_cast<std::size_t>(k) * n, n, counts.data(),
-                            counts.size());
-        for (int a = 0; a < kj; ++a)
-          for (int b = 0; b < kk; ++b)
-            tab[static_cast<std::size_t>(a) * kk + b] = counts[static_cast<std::size_t>(a) * stride + b];
-      } else if (by_table) {
-        tab.resize(cells);
-        counts.resize(static_cast<std::size_t>(kj + 1) * static_cast<std::size_t>(kk + 1));
-        scaling::CrossTab(column(j), kj, column(k), kk, n, cs.w, tab.data(), counts.data());
+        const std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
+        for (int i = 0; i < n; ++i) base[i] = static_cast<std::uint16_t>(c[i] * stride);
       }
-      for (int l = 0; l < layers; ++l) {
-        const double mj = mean[static_cast<std::size_t>(l) * m + j], mk = mean[static_cast<std::size_t>(l) * m + k];
-        const double r = by_table ? scaling::CrossTabCorrelation(tab.data(), kj, kk, at(l, j), at(l, k), mj, mk,
-                                                                 host::SYSMIS, 2.23e-16)
-                                  : scaling::DirectCorrelation(column(j), column(k), n, cs.w, at(l, j), at(l, k),
-                                                               mj, mk, host::SYSMIS, 2.23e-16);
-        R[l * mm + j + static_cast<std::size_t>(k) * m] = R[l * mm + k + static_cast<std::size_t>(j) * m] = r;
+      for (int k = j + 1; k < m; ++k) {
+        const int kk = cs.count[static_cast<std::size_t>(k)];
+        const auto cells = static_cast<std::size_t>(kj) * static_cast<std::size_t>(kk);
+        // A table larger than the data costs more than summing object by object.
+        const bool by_table = counted || cells <= std::max<std::size_t>(static_cast<std::size_t>(n), 1024);
+        if (counted) {
+          scaling::CountPairs(base, closed.data() + static_cast<std::size_t>(k) * n, n, counts,
+                              static_cast<std::size_t>(kj + 1) * stride);
+          for (int a = 0; a < kj; ++a)
+            for (int b = 0; b < kk; ++b)
+              tab[static_cast<std::size_t>(a) * kk + b] = counts[static_cast<std::size_t>(a) * stride + b];
+        } else if (by_table) {
+          scaling::CrossTab(column(j), kj, column(k), kk, n, cs.w, tab, counts);
+        }
+        for (int l = 0; l < layers; ++l) {
+          const double mj = mean[static_cast<std::size_t>(l) * m + j], mk = mean[static_cast<std::size_t>(l) * m + k];
+          const double r = by_table ? scaling::CrossTabCorrelation(tab, kj, kk, at(l, j), at(l, k), mj, mk,
+                                                                   host::SYSMIS, 2.23e-16)
+                                    : scaling::DirectCorrelation(column(j), column(k), n, cs.w, at(l, j), at(l, k),
+                                                                 mj, mk, host::SYSMIS, 2.23e-16);
+          R[l * mm + j + static_cast<std::size_t>(k) * m] = R[l * mm + k + static_cast<std::size_t>(j) * m] = r;
+        }
       }
     }
+  };
+  // Split where half the pairs lie before; a second thread only when the
+  // work is worth starting one.
+  const long pairs = static_cast<long>(m) * (m - 1) / 2;
+  int split = 0;
+  for (long before = 0; split < m && 2 * before < pairs; ++split) before += m - 1 - split;
+  if (static_cast<double>(pairs) * n >= 4e6 && std::thread::hardware_concurrency() >= 2 && split > 0 && split < m) {
+    std::thread first(rows, 0, split, std::ref(buffers[0]));
+    rows(split, m, buffers[1]);
+    first.join();
+  } else {
+    rows(0, m, buffers[0]);
   }
 }
 
