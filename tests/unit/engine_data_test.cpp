@@ -367,12 +367,21 @@ TEST(EngineActiveFile, ColumnReadsMatchTheCaseLoopForEveryStorage) {
     std::vector<double> w(static_cast<std::size_t>(n));
     std::vector<int> cases(static_cast<std::size_t>(n));
     f.OBCASES(w.data(), cases.data());
+    // The interface's own bodies (for hosts without columns) agree too.
+    EXPECT_EQ(f.oscat::host::Cases::OBCOUNT(), n);
+    std::vector<double> w0(static_cast<std::size_t>(n));
+    std::vector<int> cases0(static_cast<std::size_t>(n));
+    f.oscat::host::Cases::OBCASES(w0.data(), cases0.data());
     for (int var = 1; var <= 4; ++var) {
       SCOPED_TRACE(var);
       const auto [expect, seen] = by_cases(var);
       ASSERT_EQ(static_cast<int>(expect.size()), n);
-      std::vector<double> col(static_cast<std::size_t>(n));
+      std::vector<double> col(static_cast<std::size_t>(n)), col0(static_cast<std::size_t>(n));
       f.OBCOLUMN(var, col.data());
+      f.oscat::host::Cases::OBCOLUMN(var, col0.data());
+      EXPECT_EQ(col0, expect);
+      EXPECT_EQ(w0, w);
+      EXPECT_EQ(cases0, cases);
       for (int i = 0; i < n; ++i) {
         EXPECT_EQ(col[static_cast<std::size_t>(i)], expect[static_cast<std::size_t>(i)]);
         EXPECT_EQ(std::signbit(col[static_cast<std::size_t>(i)]), std::signbit(expect[static_cast<std::size_t>(i)]));
