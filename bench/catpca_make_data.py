@@ -51,3 +51,8 @@ with open(os.path.join(out, name + "_mca.sps"), "w") as f:
     f.write("GET DATA /TYPE=CSV /FILE='%s.csv'.\n" % name)
     f.write("MULTIPLE CORRESPONDENCE VARIABLES=v1 TO v20 /ANALYSIS=v1 TO v20\n"
             "  /DIMENSION=2 /PRINT=HISTORY /PLOT=NONE.\n")
+# The default PRINT (with the correlations of the transformed variables).
+with open(os.path.join(out, name + "_mcadefault.sps"), "w") as f:
+    f.write("GET DATA /TYPE=CSV /FILE='%s.csv'.\n" % name)
+    f.write("MULTIPLE CORRESPONDENCE VARIABLES=v1 TO v20 /ANALYSIS=v1 TO v20\n"
+            "  /DIMENSION=2 /PLOT=NONE.\n")

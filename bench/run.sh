@@ -19,13 +19,13 @@ done
 # 20 variables, two dimensions; the time is end to end (CSV read to report).
 for cases in 10000 100000 1000000; do
   python3 "$HERE/catpca_make_data.py" "$cases" "$DATA"
-  for proc in mca catpca; do
+  for proc in mca mcadefault catpca; do
     out="$DATA/out_${proc}_${cases}.txt"
     ( cd "$DATA" && /usr/bin/time -f "%e %M" -o "$DATA/time.txt" \
         "$OLDPWD/$BUILD/oscat" run "catpca_${cases}_${proc}.sps" --format text > "$out" )
     read -r secs kb < "$DATA/time.txt"
     iters=$(sed -n '/Iteration History/,/^a\./p' "$out" | grep -E '^[0-9]+(\[[a-z]\])? ' | tail -1 | sed -E 's/^([0-9]+).*/\1/')
-    echo "$proc $cases cases: ${secs} s total, ${iters} iterations, peak $((kb / 1024)) MB"
+    echo "$proc $cases cases: ${secs} s total, ${iters:-(not shown)} iterations, peak $((kb / 1024)) MB"
   done
   rm -f "$DATA/catpca_${cases}.csv"
 done

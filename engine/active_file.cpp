@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -129,7 +130,80 @@ std::vector<bool> declared_strings(const std::vector<std::optional<Declared>>& d
   return text;
 }
 
+template <class I>
+constexpr I kNarrowMissing = std::numeric_limits<I>::min();
+
+// Whether `v` is SYSMIS or a whole number that I holds (its lowest value,
+// the SYSMIS mark, and -0, whose sign would be lost, excluded).
+template <class I>
+bool fits(double v) {
+  if (host::is_sysmis(v)) return true;
+  if (!(v > static_cast<double>(kNarrowMissing<I>) && v <= static_cast<double>(std::numeric_limits<I>::max())))
+    return false;
+  return v == std::trunc(v) && !(v == 0 && std::signbit(v));
+}
+
+template <class I>
+std::vector<I> to_narrow(const std::vector<double>& num) {
+  std::vector<I> out(num.size());
+  for (std::size_t r = 0; r < num.size(); ++r)
+    out[r] = host::is_sysmis(num[r]) ? kNarrowMissing<I> : static_cast<I>(num[r]);
+  return out;
+}
+
+template <class I>
+double from_narrow(I v) {
+  return v == kNarrowMissing<I> ? host::SYSMIS : static_cast<double>(v);
+}
+
 }  // namespace
+
+double ActiveFile::Column::at(std::size_t row) const {
+  if (lent.data) return lent.at(row);
+  if (!i8.empty()) return from_narrow(i8[row]);
+  if (!i16.empty()) return from_narrow(i16[row]);
+  if (!i32.empty()) return from_narrow(i32[row]);
+  return num[row];
+}
+
+void ActiveFile::Column::narrow() {
+  if (is_string || num.empty()) return;
+  // One look at every value: its range, and whether all are whole numbers
+  // within 32 bits (SYSMIS aside; -0 keeps its sign only as a double).
+  double lo = 0, hi = 0;
+  for (const double v : num) {
+    if (host::is_sysmis(v)) continue;
+    if (!(v > -2147483648.0 && v <= 2147483647.0)) return;
+    const auto k = static_cast<std::int32_t>(v);
+    if (static_cast<double>(k) != v || (k == 0 && std::signbit(v))) return;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  if (lo > kNarrowMissing<std::int8_t> && hi <= std::numeric_limits<std::int8_t>::max()) i8 = to_narrow<std::int8_t>(num);
+  else if (lo > kNarrowMissing<std::int16_t> && hi <= std::numeric_limits<std::int16_t>::max()) i16 = to_narrow<std::int16_t>(num);
+  else i32 = to_narrow<std::int32_t>(num);
+  std::vector<double>().swap(num);
+}
+
+void ActiveFile::Column::widen() {
+  if (i8.empty() && i16.empty() && i32.empty()) return;
+  std::vector<double> wide(i8.size() + i16.size() + i32.size());
+  for (std::size_t r = 0; r < wide.size(); ++r) wide[r] = at(r);
+  num = std::move(wide);
+  std::vector<std::int8_t>().swap(i8);
+  std::vector<std::int16_t>().swap(i16);
+  std::vector<std::int32_t>().swap(i32);
+}
+
+void ActiveFile::Column::set(std::size_t row, double v) {
+  if (!i8.empty() && fits<std::int8_t>(v)) i8[row] = host::is_sysmis(v) ? kNarrowMissing<std::int8_t> : static_cast<std::int8_t>(v);
+  else if (!i16.empty() && fits<std::int16_t>(v)) i16[row] = host::is_sysmis(v) ? kNarrowMissing<std::int16_t> : static_cast<std::int16_t>(v);
+  else if (!i32.empty() && fits<std::int32_t>(v)) i32[row] = host::is_sysmis(v) ? kNarrowMissing<std::int32_t> : static_cast<std::int32_t>(v);
+  else {
+    widen();
+    num[row] = v;
+  }
+}
 
 bool ActiveFile::load_csv(const std::string& path, std::string& error) {
   const std::string sidecar = path + ".dict.json";
@@ -275,6 +349,7 @@ bool ActiveFile::install(CsvColumns&& table, const std::vector<std::optional<Sid
     cols[c].is_string = table.cols[c].is_text;
     cols[c].num = std::move(table.cols[c].num);
     cols[c].str = std::move(table.cols[c].cells);
+    cols[c].narrow();
   }
   cols_ = std::move(cols);
   rows_ = table.rows;
@@ -327,7 +402,7 @@ int ActiveFile::rows() const {
 
 double ActiveFile::number(int var, int row) const {
   if (!numeric_var(var) || row < 0 || row >= rows_) return host::SYSMIS;
-  return cell(cols_[var - 1], static_cast<std::size_t>(row));
+  return cols_[var - 1].at(static_cast<std::size_t>(row));
 }
 
 const std::string& ActiveFile::text(int var, int row) const {
@@ -398,12 +473,12 @@ bool ActiveFile::passes(int row) const {
       std::string_view s = rtrim(cols_[filter_ - 1].str[static_cast<std::size_t>(row)]);
       if (s.empty() || QAMISS(filter_, s)) return false;
     } else {
-      double f = cell(cols_[filter_ - 1], static_cast<std::size_t>(row));
+      double f = cols_[filter_ - 1].at(static_cast<std::size_t>(row));
       if (QAMISS(filter_, f) || f == 0) return false;
     }
   }
   if (weight_ != 0) {
-    double w = cell(cols_[weight_ - 1], static_cast<std::size_t>(row));
+    double w = cols_[weight_ - 1].at(static_cast<std::size_t>(row));
     if (QAMISS(weight_, w) || !(w > 0)) return false;
   }
   return true;
@@ -453,7 +528,7 @@ void ActiveFile::set_value(int var, int case_number, double v) {
     for (std::size_t r = 0; r < c.num.size(); ++r) c.num[r] = c.lent.at(r);
     c.lent = LentNumbers{};
   }
-  c.num[static_cast<std::size_t>(case_number - 1)] = v;
+  c.set(static_cast<std::size_t>(case_number - 1), v);
 }
 
 double ActiveFile::LentNumbers::at(std::size_t row) const {
@@ -481,9 +556,54 @@ double ActiveFile::LentNumbers::at(std::size_t row) const {
 }
 
 bool ActiveFile::lend_numbers(int var, LentNumbers lent) {
-  if (!numeric_var(var) || !cols_[var - 1].num.empty() || lent.data == nullptr) return false;
+  if (!numeric_var(var) || lent.data == nullptr) return false;
+  const Column& c = cols_[var - 1];
+  if (!c.num.empty() || !c.i8.empty() || !c.i16.empty() || !c.i32.empty()) return false;
   cols_[var - 1].lent = lent;
   return true;
+}
+
+int ActiveFile::OBCOUNT() {
+  sync();
+  row_ = -1;
+  if (filter_ == 0 && weight_ == 0) return rows_;
+  int n = 0;
+  for (int r = 0; r < rows_; ++r) n += passes(r) ? 1 : 0;
+  return n;
+}
+
+void ActiveFile::OBCOLUMN(int var, double* out) {
+  sync();
+  row_ = -1;
+  const bool all = filter_ == 0 && weight_ == 0;
+  if (!numeric_var(var)) {
+    for (int r = 0, i = 0; r < rows_; ++r)
+      if (all || passes(r)) out[i++] = host::SYSMIS;
+    return;
+  }
+  const Column& c = cols_[var - 1];
+  auto copy = [&](const auto& v, auto decode) {
+    for (int r = 0, i = 0; r < rows_; ++r)
+      if (all || passes(r)) out[i++] = decode(v[static_cast<std::size_t>(r)]);
+  };
+  if (!c.i8.empty()) copy(c.i8, from_narrow<std::int8_t>);
+  else if (!c.i16.empty()) copy(c.i16, from_narrow<std::int16_t>);
+  else if (!c.i32.empty()) copy(c.i32, from_narrow<std::int32_t>);
+  else if (c.lent.data) {
+    for (int r = 0, i = 0; r < rows_; ++r)
+      if (all || passes(r)) out[i++] = c.lent.at(static_cast<std::size_t>(r));
+  } else copy(c.num, [](double v) { return v; });
+}
+
+void ActiveFile::OBCASES(double* weights, int* case_numbers) {
+  sync();
+  row_ = -1;
+  for (int r = 0, i = 0; r < rows_; ++r) {
+    if (!passes(r)) continue;
+    if (weights != nullptr) weights[i] = weight_ == 0 ? 1.0 : cols_[weight_ - 1].at(static_cast<std::size_t>(r));
+    if (case_numbers != nullptr) case_numbers[i] = r + 1;
+    ++i;
+  }
 }
 
 }  // namespace oscat::engine

@@ -118,6 +118,10 @@ class ActiveFile : public host::Cases {
   bool INMISS(double v) const override { return host::is_sysmis(v); }
   // Numeric variables only; ignored for invalid arguments.
   void set_value(int var, int case_number, double v) override;
+  // Column-wise reads (see host::Cases): straight from the stored columns.
+  int OBCOUNT() override;
+  void OBCOLUMN(int var, double* out) override;
+  void OBCASES(double* weights, int* case_numbers) override;
 
  private:
   // Replaces the dictionary and data by the typed columns (declarations
@@ -125,13 +129,22 @@ class ActiveFile : public host::Cases {
   // numeric column holds text.
   bool install(CsvColumns&& table, const std::vector<std::optional<SidecarVariable>>& decl, const std::string& source,
                std::string& error);
+  // A numeric column of whole numbers is held in the narrowest of 8, 16 or
+  // 32 bits that holds every value (the type's lowest value standing for
+  // SYSMIS), else as doubles: coded data take a fraction of the memory.
   struct Column {
     bool is_string = false;
     std::vector<double> num;
+    std::vector<std::int8_t> i8;
+    std::vector<std::int16_t> i16;
+    std::vector<std::int32_t> i32;
     std::vector<std::string> str;
     LentNumbers lent;  // when lent.data is set, the numbers instead of num
+    double at(std::size_t row) const;
+    void set(std::size_t row, double v);  // widens to doubles when `v` does not fit
+    void narrow();                        // after `num` is filled
+    void widen();
   };
-  double cell(const Column& c, std::size_t row) const { return c.lent.data ? c.lent.at(row) : c.num[row]; }
   // Bring the columns in line with the dictionary (see the constructor).
   // Inline check first: the case loop calls this for every value it reads.
   void sync() const {

@@ -64,8 +64,11 @@ bool prepare_text(std::string_view& s, std::string& error) {
 // a blank line before more data is a record of one empty field. Returns
 // false with `error` set at a quoting error; the callbacks have then seen
 // the records before it.
-template <class Field, class Record>
-bool scan_records(std::string_view s, std::string& error, Field&& field, Record&& record) {
+//
+// `fast(p, end, line)` is offered each record first: when it reads the whole
+// record itself (and its newline) it advances `p` and `line` and returns true.
+template <class Field, class Record, class Fast>
+bool scan_records(std::string_view s, std::string& error, Field&& field, Record&& record, Fast&& fast) {
   const char* p = s.data();
   const char* const end = p + s.size();
   int line = 1;
@@ -87,6 +90,7 @@ bool scan_records(std::string_view s, std::string& error, Field&& field, Record&
       record(1, pending_line + k);
     }
     pending = 0;
+    if (fast(p, end, line)) continue;
     const int rec_line = line;
     int col = 0;
     for (;;) {
@@ -143,6 +147,11 @@ bool scan_records(std::string_view s, std::string& error, Field&& field, Record&
     record(col, rec_line);
   }
   return true;
+}
+
+template <class Field, class Record>
+bool scan_records(std::string_view s, std::string& error, Field&& field, Record&& record) {
+  return scan_records(s, error, field, record, [](const char*&, const char*, int&) { return false; });
 }
 
 // Checks the header record's names; the first problem goes to `error`.
@@ -399,6 +408,7 @@ bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, 
   std::string deferred;
   bool have_header = false;
   bool late_text = false;  // a column turned out to be text after some rows
+  bool all_numeric = true;  // no column has turned to text (see `fast` below)
   std::size_t ncols = 0;
   CsvColumn* cols = nullptr;
   auto field = [&](int col, std::string_view v, int line) {
@@ -414,11 +424,27 @@ bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, 
       if (c.bad_line == 0) c.cells.emplace_back(v);  // text from the start
       return;
     }
+    // Short plain whole numbers, the bulk of coded data, need no general parse
+    // (digits_number's rule, inline).
+    if (!v.empty() && v.size() <= 15) {
+      std::uint64_t whole = 0;
+      std::size_t k = 0;
+      for (; k < v.size(); ++k) {
+        const unsigned d = static_cast<unsigned char>(v[k]) - '0';
+        if (d > 9) break;
+        whole = whole * 10 + d;
+      }
+      if (k == v.size()) {
+        c.num.push_back(static_cast<double>(whole));
+        return;
+      }
+    }
     double x = host::SYSMIS;
     if (!type_cell(c, v, line, x)) {
       // Not a number: the column is text; its cells are gathered afterwards.
       std::vector<double>().swap(c.num);
       late_text = true;
+      all_numeric = false;
       return;
     }
     c.num.push_back(x);
@@ -448,7 +474,52 @@ bool parse_csv_columns(std::string_view s, CsvColumns& out, std::string& error, 
     }
     ++out.rows;
   };
-  if (!scan_records(s, error, field, record)) {
+  // A record of short plain whole numbers in every column (the bulk of coded
+  // data) is read here in one sweep, with the rules of the field reader:
+  // anything else (quotes, signs, decimals, blanks, CR) goes the general way.
+  std::vector<double> vals;
+  std::vector<std::uint8_t> lens;
+  auto fast = [&](const char*& p, const char* end, int& line) {
+    if (!have_header || !deferred.empty() || !all_numeric || ncols == 0) return false;
+    if (vals.empty()) {
+      vals.resize(ncols);
+      lens.resize(ncols);
+      for (std::size_t c = 0; c < ncols; ++c) all_numeric = all_numeric && !cols[c].is_text;
+      if (!all_numeric) return false;
+    }
+    const char* q = p;
+    for (std::size_t c = 0; c < ncols; ++c) {
+      const char* b = q;
+      std::uint64_t x = 0;
+      unsigned d;
+      while (q < end && (d = static_cast<unsigned char>(*q) - '0') <= 9) {
+        x = x * 10 + d;
+        ++q;
+      }
+      const auto len = static_cast<std::size_t>(q - b);
+      if (len == 0 || len > 15) return false;
+      vals[c] = static_cast<double>(x);
+      lens[c] = static_cast<std::uint8_t>(len);
+      if (c + 1 < ncols) {
+        if (q >= end || *q != ',') return false;
+        ++q;
+      }
+    }
+    if (q < end) {
+      if (*q != '\n') return false;
+      ++q;
+    }
+    for (std::size_t c = 0; c < ncols; ++c) {
+      CsvColumn& col = cols[c];
+      if (lens[c] > col.longest || col.longest_line == 0) note_length(col, lens[c], line);
+      col.num.push_back(vals[c]);
+    }
+    ++out.rows;
+    ++line;
+    p = q;
+    return true;
+  };
+  if (!scan_records(s, error, field, record, fast)) {
     out = CsvColumns{};
     return false;
   }

@@ -1,8 +1,12 @@
 // Quantifications, object scores and the correlation tables.
 #include <cmath>
+#include <cstdint>
+#include <thread>
+#include <type_traits>
 
 #include "catpca/output_view.hpp"
 #include "data/summary.hpp"
+#include "scaling/crosstab.hpp"
 #include "scaling/linalg.hpp"
 
 namespace oscat::catpca::out {
@@ -385,31 +389,227 @@ static std::vector<Passive> passive_stand_ins(const View& v, bool transformed, i
   return out;
 }
 
-// Value of object i on variable j for the correlation tables: the category
-// value (original) or its quantification (transformed; multiple nominal in
-// dimension `layer`). SYSMIS when the object has no value.
-static double corr_value(const View& v, const std::vector<Passive>& pas, int i, int j, bool transformed,
-                         int layer) {
-  int c = v.in.codes[i + static_cast<long>(j) * v.n] - 1;
-  if (c < 0) {
+// The correlation tables need each object's value on each variable, which
+// is a function of a small state: its category, the variable's stand-in for
+// a passive missing value, or a drawn value that is no longer a category.
+// The states are kept in the narrowest unsigned type; the pairs' weighted
+// cross tables then give every layer's correlations without the n x m
+// values of any layer.
+struct CorrStates {
+  std::vector<int> count;                  // m: states per variable
+  std::vector<std::vector<double>> drawn;  // m: values of the drawn states past K + 1
+  std::vector<std::uint8_t> s8;            // n x m, one of the three in use
+  std::vector<std::uint16_t> s16;
+  std::vector<std::uint32_t> s32;
+  const double* w = nullptr;               // object weights; null when every one is 0 or 1
+};
+
+template <class T>
+static void fill_states(const View& v, const std::vector<Passive>& pas, CorrStates& cs, std::vector<T>& out) {
+  const int n = v.n;
+  out.assign(static_cast<std::size_t>(n) * v.m, scaling::kNoState<T>);
+  for (int j = 0; j < v.m; ++j) {
     const Passive& ps = pas[static_cast<std::size_t>(j)];
-    if (ps.code == 0) return host::SYSMIS;
-    if (ps.code == sx::MISS_PASSIVE_RANDOM) {
-      const double d = v.ctx.draw != nullptr ? v.ctx.draw[i + static_cast<long>(j) * v.n] : 0.0;
-      if (!(d > 0)) return host::SYSMIS;
-      if (!transformed) return d;
-      c = category_at(v, j, d);
-    } else if (!transformed) {
-      return v.ctx.book.mode != nullptr ? v.ctx.book.mode[j] : host::SYSMIS;
-    } else if (ps.code == sx::MISS_PASSIVE_EXTRACAT) {
-      return ps.missing.empty() ? host::SYSMIS : ps.missing[static_cast<std::size_t>(layer)];
-    } else {
-      c = ps.mode_cat;
+    const auto& drawn = cs.drawn[static_cast<std::size_t>(j)];
+    const int K = v.in.agg[j].K;
+    const int* code = v.in.codes + static_cast<long>(j) * n;
+    T* s = out.data() + static_cast<std::size_t>(j) * n;
+    for (int i = 0; i < n; ++i) {
+      if (object_weight(v, i) == 0) continue;
+      const int c = code[i];
+      if (c > 0) {
+        s[i] = static_cast<T>(c - 1);
+      } else if (ps.code == sx::MISS_PASSIVE_RANDOM) {
+        const double d = v.ctx.draw != nullptr ? v.ctx.draw[i + static_cast<long>(j) * n] : 0.0;
+        if (!(d > 0)) continue;
+        const int k = category_at(v, j, d);
+        s[i] = static_cast<T>(k >= 0 ? k
+                                     : K + 1 + (std::lower_bound(drawn.begin(), drawn.end(), d) - drawn.begin()));
+      } else if (ps.code != 0) {
+        s[i] = static_cast<T>(K);
+      }
     }
-    if (c < 0) return host::SYSMIS;
   }
-  if (!transformed) return v.in.agg[j].x[c];
-  return v.multiple(j) ? v.Y(j, c, layer) : v.q(j, c);
+}
+
+static CorrStates corr_states(const View& v, const std::vector<Passive>& pas) {
+  CorrStates cs;
+  const int n = v.n, m = v.m;
+  cs.count.resize(static_cast<std::size_t>(m));
+  cs.drawn.resize(static_cast<std::size_t>(m));
+  long most = 0;
+  for (int j = 0; j < m; ++j) {
+    auto& drawn = cs.drawn[static_cast<std::size_t>(j)];
+    if (pas[static_cast<std::size_t>(j)].code == sx::MISS_PASSIVE_RANDOM && v.ctx.draw != nullptr) {
+      for (int i = 0; i < n; ++i) {
+        const double d = v.ctx.draw[i + static_cast<long>(j) * n];
+        if (v.in.codes[i + static_cast<long>(j) * n] <= 0 && object_weight(v, i) != 0 && d > 0 &&
+            category_at(v, j, d) < 0)
+          drawn.push_back(d);
+      }
+      std::sort(drawn.begin(), drawn.end());
+      drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    }
+    cs.count[static_cast<std::size_t>(j)] = v.in.agg[j].K + 1 + static_cast<int>(drawn.size());
+    most = std::max<long>(most, cs.count[static_cast<std::size_t>(j)]);
+  }
+  bool unit = true;
+  for (int i = 0; i < n && unit; ++i) unit = object_weight(v, i) == 0 || object_weight(v, i) == 1;
+  cs.w = unit ? nullptr : (v.in.objw != nullptr ? v.in.objw : v.ctx.w);
+  if (most < 0xFF) fill_states(v, pas, cs, cs.s8);
+  else if (most < 0xFFFF) fill_states(v, pas, cs, cs.s16);
+  else fill_states(v, pas, cs, cs.s32);
+  return cs;
+}
+
+// Value of each state of variable j: the category value (original) or its
+// quantification (transformed; multiple nominal in dimension `layer`), then
+// the passive stand-in, then the drawn values. SYSMIS: no value.
+static std::vector<double> state_values(const View& v, const std::vector<Passive>& pas, const CorrStates& cs, int j,
+                                        bool transformed, int layer) {
+  const auto& g = v.in.agg[j];
+  const Passive& ps = pas[static_cast<std::size_t>(j)];
+  std::vector<double> val(static_cast<std::size_t>(cs.count[static_cast<std::size_t>(j)]), host::SYSMIS);
+  auto category = [&](int c) { return !transformed ? g.x[c] : v.multiple(j) ? v.Y(j, c, layer) : v.q(j, c); };
+  for (int c = 0; c < g.K; ++c) val[static_cast<std::size_t>(c)] = category(c);
+  double& stand_in = val[static_cast<std::size_t>(g.K)];
+  if (!transformed) {
+    if (v.ctx.book.mode != nullptr) stand_in = v.ctx.book.mode[j];
+    const auto& drawn = cs.drawn[static_cast<std::size_t>(j)];
+    std::copy(drawn.begin(), drawn.end(), val.begin() + g.K + 1);
+  } else if (ps.code == sx::MISS_PASSIVE_EXTRACAT) {
+    if (!ps.missing.empty()) stand_in = ps.missing[static_cast<std::size_t>(layer)];
+  } else if (ps.mode_cat >= 0) {
+    stand_in = category(ps.mode_cat);
+  }
+  return val;
+}
+
+template <class T>
+static void pair_correlations(const View& v, const CorrStates& cs, const std::vector<T>& st,
+                              const std::vector<std::vector<double>>& val, const std::vector<double>& mean,
+                              int layers, std::vector<double>& R) {
+  const int n = v.n, m = v.m;
+  const auto mm = static_cast<std::size_t>(m) * m;
+  auto column = [&](int j) { return st.data() + static_cast<std::size_t>(j) * n; };
+  auto at = [&](int l, int j) -> const double* { return val[static_cast<std::size_t>(l) * m + j].data(); };
+  // Unweighted byte states: each column closed (no state -> the state count)
+  // and, for the first variable of a pair, its row offset in a table of
+  // fixed stride, so that counting a pair is one look-up per object.
+  int stride = 0;
+  for (int c : cs.count) stride = std::max(stride, c + 1);
+  const bool counted = std::is_same_v<T, std::uint8_t> && cs.w == nullptr &&
+                       static_cast<long>(stride) * stride <= 0xFFFF;
+  std::vector<std::uint8_t> closed;
+  if constexpr (std::is_same_v<T, std::uint8_t>) {
+    if (counted) {
+      closed.resize(st.size());
+      for (int j = 0; j < m; ++j) {
+        const auto k = static_cast<std::uint8_t>(cs.count[static_cast<std::size_t>(j)]);
+        const T* s = column(j);
+        std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
+        for (int i = 0; i < n; ++i) c[i] = s[i] < k ? s[i] : k;
+      }
+    }
+  }
+  // The pairs of rows j0 .. j1 - 1, with their own buffers; every pair writes
+  // only its own two cells, so two halves can run side by side.
+  // Buffers are sized here, so that nothing is allocated on the second thread.
+  struct Buffers {
+    std::vector<double> tab;
+    std::vector<std::uint32_t> counts;
+    std::vector<std::uint16_t> base;
+  };
+  std::size_t tab_cells = 0, count_cells = 0;
+  for (int j = 0; j < m; ++j)
+    for (int k = j + 1; k < m; ++k) {
+      const auto kj = static_cast<std::size_t>(cs.count[static_cast<std::size_t>(j)]);
+      const auto kk = static_cast<std::size_t>(cs.count[static_cast<std::size_t>(k)]);
+      if (!counted && kj * kk > std::max<std::size_t>(static_cast<std::size_t>(n), 1024)) continue;
+      tab_cells = std::max(tab_cells, kj * kk);
+      count_cells = std::max(count_cells, (kj + 1) * (counted ? static_cast<std::size_t>(stride) : kk + 1));
+    }
+  Buffers buffers[2];
+  for (Buffers& b : buffers) {
+    b.tab.resize(tab_cells);
+    b.counts.resize(count_cells);
+    b.base.resize(counted ? static_cast<std::size_t>(n) : 0);
+  }
+  auto rows = [&](int j0, int j1, Buffers& buf) {
+    double* tab = buf.tab.data();
+    std::uint32_t* counts = buf.counts.data();
+    std::uint16_t* base = buf.base.data();
+    for (int j = j0; j < j1; ++j) {
+      for (int l = 0; l < layers; ++l) R[l * mm + j + static_cast<std::size_t>(j) * m] = 1.0;
+      const int kj = cs.count[static_cast<std::size_t>(j)];
+      if (counted) {
+        const std::uint8_t* c = closed.data() + static_cast<std::size_t>(j) * n;
+        for (int i = 0; i < n; ++i) base[i] = static_cast<std::uint16_t>(c[i] * stride);
+      }
+      for (int k = j + 1; k < m; ++k) {
+        const int kk = cs.count[static_cast<std::size_t>(k)];
+        const auto cells = static_cast<std::size_t>(kj) * static_cast<std::size_t>(kk);
+        // A table larger than the data costs more than summing object by object.
+        const bool by_table = counted || cells <= std::max<std::size_t>(static_cast<std::size_t>(n), 1024);
+        if (counted) {
+          scaling::CountPairs(base, closed.data() + static_cast<std::size_t>(k) * n, n, counts,
+                              static_cast<std::size_t>(kj + 1) * stride);
+          for (int a = 0; a < kj; ++a)
+            for (int b = 0; b < kk; ++b)
+              tab[static_cast<std::size_t>(a) * kk + b] = counts[static_cast<std::size_t>(a) * stride + b];
+        } else if (by_table) {
+          scaling::CrossTab(column(j), kj, column(k), kk, n, cs.w, tab, counts);
+        }
+        for (int l = 0; l < layers; ++l) {
+          const double mj = mean[static_cast<std::size_t>(l) * m + j], mk = mean[static_cast<std::size_t>(l) * m + k];
+          const double r = by_table ? scaling::CrossTabCorrelation(tab, kj, kk, at(l, j), at(l, k), mj, mk,
+                                                                   host::SYSMIS, 2.23e-16)
+                                    : scaling::DirectCorrelation(column(j), column(k), n, cs.w, at(l, j), at(l, k),
+                                                                 mj, mk, host::SYSMIS, 2.23e-16);
+          R[l * mm + j + static_cast<std::size_t>(k) * m] = R[l * mm + k + static_cast<std::size_t>(j) * m] = r;
+        }
+      }
+    }
+  };
+  // Split where half the pairs lie before; a second thread only when the
+  // work is worth starting one.
+  const long pairs = static_cast<long>(m) * (m - 1) / 2;
+  int split = 0;
+  for (long before = 0; split < m && 2 * before < pairs; ++split) before += m - 1 - split;
+  if (static_cast<double>(pairs) * n >= 4e6 && std::thread::hardware_concurrency() >= 2 && split > 0 && split < m) {
+    std::thread first(rows, 0, split, std::ref(buffers[0]));
+    rows(split, m, buffers[1]);
+    first.join();
+  } else {
+    rows(0, m, buffers[0]);
+  }
+}
+
+// The m x m correlation matrix of every layer (layer l at l * m * m).
+static std::vector<double> correlation_matrices(const View& v, const std::vector<Passive>& pas, bool transformed,
+                                                int layers) {
+  const int m = v.m;
+  const CorrStates cs = corr_states(v, pas);
+  std::vector<std::vector<double>> val(static_cast<std::size_t>(layers) * m);
+  std::vector<double> mean(static_cast<std::size_t>(layers) * m), freq;
+  for (int j = 0; j < m; ++j) {
+    const int k = cs.count[static_cast<std::size_t>(j)];
+    freq.resize(static_cast<std::size_t>(k));
+    const std::size_t off = static_cast<std::size_t>(j) * v.n;
+    if (!cs.s8.empty()) scaling::StateFrequencies(cs.s8.data() + off, k, v.n, cs.w, freq.data());
+    else if (!cs.s16.empty()) scaling::StateFrequencies(cs.s16.data() + off, k, v.n, cs.w, freq.data());
+    else scaling::StateFrequencies(cs.s32.data() + off, k, v.n, cs.w, freq.data());
+    for (int l = 0; l < layers; ++l) {
+      auto& vl = val[static_cast<std::size_t>(l) * m + j];
+      vl = state_values(v, pas, cs, j, transformed, l);
+      mean[static_cast<std::size_t>(l) * m + j] = scaling::StateMean(freq.data(), vl.data(), k, host::SYSMIS);
+    }
+  }
+  std::vector<double> R(static_cast<std::size_t>(layers) * m * m, 0.0);
+  if (!cs.s8.empty()) pair_correlations(v, cs, cs.s8, val, mean, layers, R);
+  else if (!cs.s16.empty()) pair_correlations(v, cs, cs.s16, val, mean, layers, R);
+  else pair_correlations(v, cs, cs.s32, val, mean, layers, R);
+  return R;
 }
 
 void correlation_table(const View& v, bool transformed) {
@@ -460,45 +660,16 @@ void correlation_table(const View& v, bool transformed) {
   }
   if (!transformed && imputed) pv.BP_ANNOTATE(key("CPR Missing values in OCorr."));
   if (!transformed && drawn) pv.BP_ANNOTATE(key("CPR Miss val in OCorr RAND."));
-  std::vector<double> mean(static_cast<std::size_t>(m)), R(static_cast<std::size_t>(m) * m), E, d, e;
-  std::vector<double> val(static_cast<std::size_t>(v.n) * m);
-  auto at = [&](int i, int j) { return val[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * v.n]; };
+  const std::vector<double> Rall = correlation_matrices(v, pas, transformed, layers);
+  std::vector<double> E, d, e;
   for (int l = 0; l < layers; ++l) {
-    for (int j = 0; j < m; ++j)
-      for (int i = 0; i < v.n; ++i)
-        val[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * v.n] =
-            object_weight(v, i) == 0 ? host::SYSMIS : corr_value(v, pas, i, j, transformed, l);
+    const double* R = Rall.data() + static_cast<std::size_t>(l) * m * m;
     const int lid = lay >= 0 ? pv.BP_CELL_IN_CATEGORY(lay, num(l + 1)) : -1;
     auto cell = [&](int r, int c) {
       CellRef ref{{r, c}};
       if (lid >= 0) ref.categories.push_back(lid);
       return ref;
     };
-    for (int j = 0; j < m; ++j) {
-      double sw = 0, sx = 0;
-      for (int i = 0; i < v.n; ++i) {
-        const double x = at(i, j);
-        if (x == host::SYSMIS) continue;
-        sw += object_weight(v, i);
-        sx += object_weight(v, i) * x;
-      }
-      mean[static_cast<std::size_t>(j)] = sw > 0 ? sx / sw : 0.0;
-    }
-    for (int j = 0; j < m; ++j)
-      for (int k = j; k < m; ++k) {
-        double cp = 0, ssj = 0, ssk = 0;
-        for (int i = 0; i < v.n; ++i) {
-          const double wi = object_weight(v, i);
-          const double a = at(i, j), b = at(i, k);
-          if (a == host::SYSMIS || b == host::SYSMIS) continue;
-          const double u = a - mean[static_cast<std::size_t>(j)], w2 = b - mean[static_cast<std::size_t>(k)];
-          cp += wi * u * w2;
-          ssj += wi * u * u;
-          ssk += wi * w2 * w2;
-        }
-        const double r = j == k ? 1.0 : (ssj <= 2.23e-16 || ssk <= 2.23e-16 ? 0.0 : cp / std::sqrt(ssj * ssk));
-        R[j + static_cast<std::size_t>(k) * m] = R[k + static_cast<std::size_t>(j) * m] = r;
-      }
     for (int j = 0; j < m; ++j) {
       if (transformed && v.multiple(j) && !v.in.mca)
         pv.BP_ANNOTATE_CATEGORY(rows, rid[static_cast<std::size_t>(j)], composite("CPR Quant applicable dimension.", {num(l + 1)}));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "corres/corres.hpp"
@@ -31,6 +32,15 @@ void report_memory_need(double bytes) {
   report("Insufficient memory.", 2, 3);
 }
 
+// The host's missing-value test, asked only of variables that have
+// user-missing values (SYSMIS is always missing).
+struct MissingTest {
+  int var;
+  bool user;
+  explicit MissingTest(int v) : var(v), user(!H().dict.DICGET(v).missing.empty()) {}
+  bool operator()(double x) const { return host::is_sysmis(x) || (user && H().cases.QAMISS(var, x)); }
+};
+
 // The table from two variables: weighted counts of the cases in range.
 bool build_from_cases(const Settings& s, double* F) {
   auto& cs = H().cases;
@@ -38,11 +48,18 @@ bool build_from_cases(const Settings& s, double* F) {
   std::fill(F, F + static_cast<std::size_t>(s.nrow) * s.ncol, 0.0);
   bool warned = false;
   cs.OBINIT(0);
-  cs.OBPINI();
+  // The three columns the table needs, read whole.
+  const int n = cs.OBCOUNT();
+  std::vector<double> rows(static_cast<std::size_t>(n)), cols(static_cast<std::size_t>(n)),
+      weights(static_cast<std::size_t>(n));
+  cs.OBCOLUMN(s.row_var, rows.data());
+  cs.OBCOLUMN(s.col_var, cols.data());
+  cs.OBCASES(weights.data(), nullptr);
+  const MissingTest row_missing(s.row_var), col_missing(s.col_var);
   bool ok = true, any = false;
-  while (cs.OBSERV()) {
-    const double rv = cs.value(s.row_var), cv = cs.value(s.col_var);
-    if (cs.QAMISS(s.row_var, rv) || cs.QAMISS(s.col_var, cv)) continue;
+  for (int k = 0; k < n; ++k) {
+    const double rv = rows[static_cast<std::size_t>(k)], cv = cols[static_cast<std::size_t>(k)];
+    if (row_missing(rv) || col_missing(cv)) continue;
     if (!std::isfinite(rv) || !std::isfinite(cv)) continue;
     const double rt = std::trunc(rv), ct = std::trunc(cv);
     if ((rt != rv || ct != cv) && !warned) {
@@ -50,7 +67,7 @@ bool build_from_cases(const Settings& s, double* F) {
       warned = true;
     }
     if (rt < s.row_min || rt > s.row_max || ct < s.col_min || ct > s.col_max) continue;
-    const double w = cs.case_weight();
+    const double w = weights[static_cast<std::size_t>(k)];
     if (!(w < 2147483647.0)) {
       report("Applied weight too large.", 2, 3);
       ok = false;
@@ -60,7 +77,6 @@ bool build_from_cases(const Settings& s, double* F) {
     F[j * I + i] += w;
     any = true;
   }
-  cs.OBPEND();
   if (ok && !any) {
     // Otherwise the empty table would only be called "independent".
     frame::report("Empty correspondence table ^1 ^2 ^3 ^4 ^5 ^6.",
@@ -72,7 +88,8 @@ bool build_from_cases(const Settings& s, double* F) {
   return ok;
 }
 
-// The table read as a matrix: case i, variable j.
+// The table read as a matrix: case i, variable j. Each variable's column
+// goes straight into the table's column.
 bool build_from_matrix(const Settings& s, double* F, double* rowcat) {
   auto& cs = H().cases;
   const int I = s.nrow, J = s.ncol;
@@ -81,43 +98,52 @@ bool build_from_matrix(const Settings& s, double* F, double* rowcat) {
     return false;
   }
   cs.OBINIT(0);
-  cs.OBPINI();
-  int n = 0;
-  while (cs.OBSERV()) ++n;
-  cs.OBPEND();
+  const int n = cs.OBCOUNT();
   if (n < I) {
     report("Matrix has fewer rows than specified.", 2, 3);
     return false;
   }
-  bool warned = false, ok = true;
-  cs.OBPINI();
-  int i = 0;
-  while (i < I && cs.OBSERV()) {
-    for (int j = 0; j < J; ++j) {
-      const int var = s.matrix_vars[j];
-      double v = H().dict.DICGET(var).is_string() ? host::SYSMIS : cs.value(var);
-      if (H().dict.DICGET(var).is_string() || cs.QAMISS(var, v)) {
+  // ROWCAT first: a repeated value ends the reading at its row, so only the
+  // rows up to it are looked at for missing values (as a case loop would).
+  std::vector<double> col(static_cast<std::size_t>(n));
+  int rows = I;
+  bool ok = true;
+  if (s.rowcat_var != 0) {
+    cs.OBCOLUMN(s.rowcat_var, col.data());
+    std::unordered_set<double> seen;  // equal as doubles compare (0 and -0 alike)
+    seen.reserve(static_cast<std::size_t>(I));
+    for (int i = 0; i < I; ++i) {
+      rowcat[i] = col[static_cast<std::size_t>(i)];
+      if (!seen.insert(rowcat[i]).second) {
+        rows = i + 1;
+        ok = false;
+        break;
+      }
+    }
+  }
+  bool warned = false;
+  for (int j = 0; j < J; ++j) {
+    const int var = s.matrix_vars[j];
+    double* Fj = F + static_cast<std::size_t>(j) * I;
+    if (H().dict.DICGET(var).is_string()) {
+      std::fill(Fj, Fj + rows, 0.0);
+      if (rows > 0 && !warned) report("Matrix has missing values.", 2, 2);
+      warned = warned || rows > 0;
+      continue;
+    }
+    cs.OBCOLUMN(var, col.data());
+    const MissingTest missing(var);
+    for (int i = 0; i < rows; ++i) {
+      double v = col[static_cast<std::size_t>(i)];
+      if (missing(v)) {
         if (!warned) report("Matrix has missing values.", 2, 2);
         warned = true;
         v = 0;
       }
-      F[static_cast<std::size_t>(j) * I + i] = v;
+      Fj[i] = v;
     }
-    if (s.rowcat_var != 0) {
-      rowcat[i] = cs.value(s.rowcat_var);
-      for (int k = 0; k < i && ok; ++k)
-        if (rowcat[k] == rowcat[i]) {
-          report("non-unique ROWCAT value.", 2, 3);
-          ok = false;
-        }
-    }
-    if (!ok) break;
-    ++i;
   }
-  // Drain the pass so that the host sees its end.
-  while (ok && cs.OBSERV()) {
-  }
-  cs.OBPEND();
+  if (!ok) report("non-unique ROWCAT value.", 2, 3);
   return ok;
 }
 

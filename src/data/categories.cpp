@@ -15,25 +15,28 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
     double* freq = b.freq + static_cast<long>(j) * b.cap;
     int k = 0;
     // Whole-number codes in 1..n (the usual case) are ranked through a table
-    // indexed by the code, scratch[c - 1] (0 = absent, else the 1-based
-    // category), which avoids sorting n values; any other code falls back
-    // to the sort.
+    // indexed by the code: scratch[c - 1] is -1 while code c is absent, else
+    // the sum of its weights in object order (weights are not negative), so
+    // that one look at the objects finds the categories and their
+    // frequencies; any other code falls back to the sort.
     bool direct = true;
-    int top = 0;
+    long top = 0;
     miss[0] = miss[1] = miss[2] = 0;
     for (int i = 0; i < n; ++i) {
       const double c = col[i];
       if (c > 0) {
-        if (c > n || c != std::floor(c)) {
+        const long ci = c <= n ? static_cast<long>(c) : 0;
+        if (ci == 0 || static_cast<double>(ci) != c) {
           direct = false;
           break;
         }
-        const int ci = static_cast<int>(c);
         if (ci > top) {
-          std::fill(scratch + top, scratch + ci, 0.0);
+          std::fill(scratch + top, scratch + ci, -1.0);
           top = ci;
         }
-        scratch[ci - 1] = 1.0;
+        double& f = scratch[ci - 1];
+        if (f < 0) f = 0;
+        f += w[i];
       } else if (c == -2) {
         miss[0] += w[i];
       } else if (c == -1) {
@@ -43,22 +46,15 @@ bool category_bookkeeping(const double* coded, int n, int m, const double* w, Ca
       }
     }
     if (direct) {
-      for (int c = 0; c < top; ++c) {
-        if (scratch[c] == 0.0) continue;
+      for (long c = 0; c < top; ++c) {
+        if (scratch[c] < 0) continue;
         if (k < b.cap) {
-          vals[k] = c + 1;
-          scratch[c] = ++k;
+          vals[k] = static_cast<double>(c + 1);
+          freq[k] = scratch[c];
+          ++k;
         } else {
-          ok = false;
-          scratch[c] = 0.0;  // beyond the room: not counted, as below
+          ok = false;  // beyond the room: not counted, as below
         }
-      }
-      std::fill(freq, freq + k, 0.0);
-      for (int i = 0; i < n; ++i) {
-        const double c = col[i];
-        if (!(c > 0)) continue;  // as the first loop: a NaN code is no category
-        const double idx = scratch[static_cast<long>(c) - 1];
-        if (idx > 0) freq[static_cast<long>(idx) - 1] += w[i];
       }
     } else {
       miss[0] = miss[1] = miss[2] = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "data/discretize.hpp"
@@ -52,68 +53,101 @@ void close_value_tables(int* handles, int m) {
 
 namespace {
 
-// A small per-variable memo of recent numeric values, so that the host's
-// missing-value test and value-table lookup run once per distinct value
-// rather than once per case. Direct-mapped on the value's bits; a slot that
-// is taken over is first flushed by the caller.
-struct Memo {
-  static constexpr int kSlots = 64;
-  struct Slot {
-    std::uint64_t bits = 0;
-    bool used = false;
-    bool missing = false;
-    double payload = 0;  // first pass: cases not yet added to the table; second: the code
-  };
-  Slot slot[kSlots];
-  static int index(std::uint64_t bits) {
-    bits ^= bits >> 29;
-    bits *= 0xbf58476d1ce4e5b9ULL;
-    bits ^= bits >> 32;
-    return static_cast<int>(bits & (kSlots - 1));
-  }
-};
-
 std::uint64_t bits_of(double v) {
   std::uint64_t b;
   std::memcpy(&b, &v, sizeof b);
   return b;
 }
 
-double value_of(std::uint64_t b) {
-  double v;
-  std::memcpy(&v, &b, sizeof v);
-  return v;
-}
+// The distinct values of one column with a payload each (first pass: how
+// often the value occurs; second: its code), so that the host's missing-
+// value test and value-table lookup run once per distinct value. Whole
+// numbers 0 .. kDirect - 1 (the usual category codes) are found by index,
+// anything else by its bits.
+class Distinct {
+ public:
+  static constexpr int kDirect = 1024;
+  struct Entry {
+    double value = 0;
+    double payload = 0;
+    bool missing = false;
+  };
+  // The entry of `v`, and whether it is new.
+  [[gnu::always_inline]] Entry& find(double v, bool& is_new) {
+    if (v >= 0 && v < kDirect) {
+      const auto k = static_cast<int>(v);
+      if (static_cast<double>(k) == v && (k != 0 || !std::signbit(v))) {
+        int& slot = direct_[static_cast<std::size_t>(k)];
+        is_new = slot == 0;
+        if (is_new) slot = add(v);
+        return entries_[static_cast<std::size_t>(slot - 1)];
+      }
+    }
+    return find_other(v, is_new);
+  }
+  std::vector<Entry>& entries() { return entries_; }
+  void clear() {
+    for (const Entry& e : entries_) {
+      const auto k = static_cast<int>(e.value);
+      if (e.value >= 0 && e.value < kDirect && static_cast<double>(k) == e.value && !std::signbit(e.value))
+        direct_[static_cast<std::size_t>(k)] = 0;
+    }
+    entries_.clear();
+    other_.clear();
+  }
 
-// Adds a first-pass slot's pending count to the value table; false when the
-// table cannot take the key.
-bool flush_count(int table, Memo::Slot& s) {
-  if (!s.used || s.missing || s.payload == 0) return true;
-  bool is_new = false;
-  double* count = H().tables.TMGETV(table, host::numeric_key(value_of(s.bits)), true, is_new);
-  if (count == nullptr) return false;
-  *count += s.payload;
-  s.payload = 0;
-  return true;
-}
+ private:
+  Entry& find_other(double v, bool& is_new) {
+    auto [it, added] = other_.try_emplace(bits_of(v), 0);
+    is_new = added;
+    if (added) it->second = add(v);
+    return entries_[static_cast<std::size_t>(it->second - 1)];
+  }
+  int add(double v) {
+    entries_.push_back({v, 0, false});
+    return static_cast<int>(entries_.size());
+  }
+  std::vector<int> direct_ = std::vector<int>(kDirect, 0);  // 1-based entry, 0 = none
+  std::unordered_map<std::uint64_t, int> other_;
+  std::vector<Entry> entries_;
+};
 
 }  // namespace
 
 int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, bool& error) {
   auto& h = H();
   error = false;
-  int n = 0;
   std::vector<char> str(static_cast<std::size_t>(m));
-  for (int j = 0; j < m; ++j) str[static_cast<std::size_t>(j)] = is_string(vars[j]);
-  std::vector<Memo> memo(static_cast<std::size_t>(m));
-  h.cases.OBPINI();
-  while (h.cases.OBSERV()) {
-    ++n;
-    for (int j = 0; j < m; ++j) {
-      const int var = vars[j];
-      if (str[static_cast<std::size_t>(j)]) {
-        const std::string_view s = h.cases.string_value(var);
-        if (h.cases.QAMISS(var, s)) continue;
+  bool any_string = false;
+  for (int j = 0; j < m; ++j) any_string |= (str[static_cast<std::size_t>(j)] = is_string(vars[j])) != 0;
+  const int n = h.cases.OBCOUNT();
+  // Numeric variables column by column: the counts of the distinct values,
+  // then one table entry for each value that is not missing.
+  std::vector<double> col(static_cast<std::size_t>(n));
+  Distinct d;
+  for (int j = 0; j < m && !error; ++j) {
+    if (str[static_cast<std::size_t>(j)]) continue;
+    h.cases.OBCOLUMN(vars[j], col.data());
+    d.clear();
+    bool is_new = false;
+    for (int i = 0; i < n; ++i) d.find(col[static_cast<std::size_t>(i)], is_new).payload += 1;
+    for (const auto& e : d.entries()) {
+      if (h.cases.QAMISS(vars[j], e.value)) continue;
+      double* count = h.tables.TMGETV(handles[j], host::numeric_key(e.value), true, is_new);
+      if (count == nullptr) {
+        error = true;
+        break;
+      }
+      *count += e.payload;
+    }
+  }
+  if (any_string && !error) {
+    h.cases.OBPINI();
+    while (h.cases.OBSERV() && !error) {
+      for (int j = 0; j < m; ++j) {
+        if (!str[static_cast<std::size_t>(j)]) continue;
+        const std::string_view s = h.cases.string_value(vars[j]);
+        if (h.cases.QAMISS(vars[j], s)) continue;
         bool is_new = false;
         double* count = h.tables.TMGETV(handles[j], s, true, is_new);
         if (count == nullptr) {
@@ -121,32 +155,10 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
           break;
         }
         *count += 1;
-        continue;
       }
-      const double v = h.cases.value(var);
-      const std::uint64_t bits = bits_of(v);
-      Memo::Slot& slot = memo[static_cast<std::size_t>(j)].slot[Memo::index(bits)];
-      if (!slot.used || slot.bits != bits) {
-        if (!flush_count(handles[j], slot)) {
-          error = true;
-          break;
-        }
-        slot.used = true;
-        slot.bits = bits;
-        slot.missing = h.cases.QAMISS(var, v);
-        slot.payload = 0;
-      }
-      if (!slot.missing) slot.payload += 1;
     }
-    if (error) break;
+    h.cases.OBPEND();
   }
-  h.cases.OBPEND();
-  for (int j = 0; j < m && !error; ++j)
-    for (auto& slot : memo[static_cast<std::size_t>(j)].slot)
-      if (!flush_count(handles[j], slot)) {
-        error = true;
-        break;
-      }
   if (error) {
     frame::report("ZYL Value table not available.", 3, 2);
     return n;
@@ -170,61 +182,70 @@ int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, 
   return n;
 }
 
-void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded,
-                      double* raw, double* w, int* cases) {
+void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded, double* w, int* cases) {
   auto& h = H();
+  // The file cannot change between the passes; never write past n all the same.
+  const int count = h.cases.OBCOUNT();
+  if (count != n) {
+    std::fill(coded, coded + static_cast<long>(n) * m, 0.0);
+    std::fill(w, w + n, 0.0);
+    std::fill(cases, cases + 2 * static_cast<long>(n), 0);
+    h.msg.ASSERT(false, "ZYL_2ndDataPass", "ncases .eq. n");
+    return;
+  }
   std::vector<char> str(static_cast<std::size_t>(m));
-  for (int j = 0; j < m; ++j) str[static_cast<std::size_t>(j)] = is_string(vars[j]);
-  std::vector<Memo> memo(static_cast<std::size_t>(m));
-  int i = 0;
-  h.cases.OBPINI();
-  while (h.cases.OBSERV()) {
-    if (i >= n) continue;  // the file cannot grow between the passes; never write past n
-    for (int j = 0; j < m; ++j) {
-      const int var = vars[j];
-      double& c = coded[static_cast<long>(j) * n + i];
-      double& r = raw[static_cast<long>(j) * n + i];
-      bool is_new = false;
-      if (str[static_cast<std::size_t>(j)]) {
-        const std::string_view s = h.cases.string_value(var);
-        if (h.cases.QAMISS(var, s)) {
-          c = -1;
-          r = host::SYSMIS;
-          continue;
-        }
-        double* code = h.tables.TMGETV(handles[j], s, false, is_new);
-        h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
-        c = code ? *code : 0;
-        r = c;
-        continue;
-      }
-      const double v = h.cases.value(var);
-      r = v;
+  bool any_string = false;
+  for (int j = 0; j < m; ++j) any_string |= (str[static_cast<std::size_t>(j)] = is_string(vars[j])) != 0;
+  Distinct d;
+  for (int j = 0; j < m; ++j) {
+    if (str[static_cast<std::size_t>(j)]) continue;
+    double* c = coded + static_cast<long>(j) * n;
+    // The values are read into the column they are coded in.
+    h.cases.OBCOLUMN(vars[j], c);
+    d.clear();
+    bool is_new = false;
+    for (int i = 0; i < n; ++i) {
+      const double v = c[i];
       if (host::is_sysmis(v)) {
-        c = 0;
+        c[i] = 0;
         continue;
       }
-      const std::uint64_t bits = bits_of(v);
-      Memo::Slot& slot = memo[static_cast<std::size_t>(j)].slot[Memo::index(bits)];
-      if (!slot.used || slot.bits != bits) {
-        slot.used = true;
-        slot.bits = bits;
-        slot.missing = h.cases.QAMISS(var, v);
-        if (!slot.missing) {
+      Distinct::Entry& e = d.find(v, is_new);
+      if (is_new) {
+        e.missing = h.cases.QAMISS(vars[j], v);
+        if (!e.missing) {
           // The codes do not change during the pass: one lookup per value.
           const double* code = h.tables.TMGETV(handles[j], host::numeric_key(v), false, is_new);
           h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
-          slot.payload = code ? *code : 0;
+          e.payload = code ? *code : 0;
         }
       }
-      c = slot.missing ? -1 : slot.payload;
+      c[i] = e.missing ? -1 : e.payload;
     }
-    w[i] = h.cases.case_weight();
-    cases[i] = h.cases.case_number();
-    cases[n + i] = 0;
-    ++i;
   }
-  h.cases.OBPEND();
+  if (any_string) {
+    int i = 0;
+    h.cases.OBPINI();
+    while (h.cases.OBSERV() && i < n) {
+      for (int j = 0; j < m; ++j) {
+        if (!str[static_cast<std::size_t>(j)]) continue;
+        double& c = coded[static_cast<long>(j) * n + i];
+        const std::string_view s = h.cases.string_value(vars[j]);
+        if (h.cases.QAMISS(vars[j], s)) {
+          c = -1;
+          continue;
+        }
+        bool is_new = false;
+        double* code = h.tables.TMGETV(handles[j], s, false, is_new);
+        h.msg.ASSERT(code != nullptr, "ZYL_2ndDataPass", "qnew");
+        c = code ? *code : 0;
+      }
+      ++i;
+    }
+    h.cases.OBPEND();
+  }
+  h.cases.OBCASES(w, cases);
+  std::fill(cases + n, cases + 2 * static_cast<long>(n), 0);
 }
 
 bool discretization_setup(const int* vars, int m, const int* handles, double* method, int* ncat,

@@ -3,7 +3,7 @@
 // objects, objects missing on every variable, zero-variance check.
 //
 // Arrays are the caller's (the driver's workspace blocks). `vars` holds the m
-// dictionary indexes of AnalysisVariables; coded and raw data are n x m,
+// dictionary indexes of AnalysisVariables; coded data are n x m,
 // column-major; `cases` holds 2n integers (case numbers, then exclusion flags).
 #pragma once
 
@@ -26,10 +26,9 @@ void close_value_tables(int* handles, int m);
 // or a variable has no valid value.
 int first_data_pass(const int* vars, int m, const int* handles, int* ndistinct, bool& error);
 
-// Category codes from the value tables, the values as read, case weights and
-// case numbers.
-void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded,
-                      double* raw, double* w, int* cases);
+// Category codes from the value tables, case weights and case numbers. The
+// values as read are not kept: nothing after the coding uses them.
+void second_data_pass(const int* vars, int m, const int* handles, int n, double* coded, double* w, int* cases);
 
 // Store a category code with every key. `method`, `ncat` and `ncat_eff` are
 // the per-variable settings (defaults are filled in); `scratch` holds

@@ -41,11 +41,10 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   const int n = c.n_read, m = c.m, ma = c.m_a;
   const int* vars = s.vars.variables.data();
 
-  // 1. The data arrays and two temporaries.
+  // 1. The data arrays and a temporary.
   c.coded = ws.get<double>(kCoded, static_cast<std::size_t>(n) * m);
   c.w = ws.get<double>(kWeights, n);
   c.cases = ws.get<int>(kCaseBook, 2 * static_cast<std::size_t>(n));
-  double* raw = ws.get<double>(kRaw, static_cast<std::size_t>(n) * m);
   double* tmp = ws.get<double>(kTemp, n);
   int kmax = 1;
   for (int j = 0; j < m; ++j) kmax = std::max(kmax, pv.ndistinct[j]);
@@ -57,7 +56,7 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   // 2. Discretization set-up; 3. second pass.
   if (!data::discretization_setup(vars, m, pv.tables, pv.method, pv.ncat, pv.ncat_eff, scratch)) return false;
   ws.release(kDiscScratch);
-  data::second_data_pass(vars, m, pv.tables, n, c.coded, raw, c.w, c.cases);
+  data::second_data_pass(vars, m, pv.tables, n, c.coded, c.w, c.cases);
   if (f.failed()) return false;
 
   // 4. Supplementary objects; objects missing on every variable.
@@ -71,7 +70,6 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   }
   // 5. Equal-interval check; the temporaries go.
   if (!data::equal_interval_check(vars, m, pv.tables, pv.method)) return false;
-  ws.release(kRaw);
   ws.release(kTemp);
 
   // 6. Category bookkeeping of the untreated data.
@@ -92,7 +90,11 @@ bool prepare_data(RunContext& c, frame::ProcedureFrame& f, const PerVariable& pv
   c.status = ws.get<int>(kStatus, n);
   double* valid = ws.get<double>(kValidPerVar, m);
   int* issue = ws.get<int>(kIssues, m);
-  if (opt.keep_draws) c.draw = ws.get<double>(kDraw, static_cast<std::size_t>(n) * m);
+  // Draws are kept only where a passive random imputation makes them.
+  const bool draws = opt.keep_draws && std::any_of(pv.miss_code, pv.miss_code + m, [](int code) {
+    return code == syntax::MISS_PASSIVE_RANDOM;
+  });
+  if (draws) c.draw = ws.get<double>(kDraw, static_cast<std::size_t>(n) * m);
   if (f.failed()) return false;
   data::category_bookkeeping(c.coded, n, m, c.w, c.original, tmp);
   data::copy_book(c.original, c.book);  // the treatment extends this copy

@@ -17,7 +17,7 @@ void run(const ProcedureDescriptor& desc);
 enum Slot : int {
   kMethod = 0, kNcat, kNcatEffective, kMissingCode, kDistinct, kZeroVariance, kTableHandles,
   // Data preparation.
-  kCoded, kWeights, kCaseBook, kRaw, kTemp, kDiscScratch, kStatus, kDraw,
+  kCoded, kWeights, kCaseBook, kTemp, kDiscScratch, kStatus, kDraw,
   kBookCount, kBookValues, kBookFreq, kBookMode, kBookMiss, kBookExtra,
   kOrigCount, kOrigValues, kOrigFreq, kOrigMode, kOrigMiss, kOrigExtra,
   kValidPerVar, kIssues, kAsideWeights,

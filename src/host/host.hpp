@@ -193,6 +193,33 @@ class Cases {
   virtual bool INMISS(double v) const = 0;                 // system-missing
   // Saved variables: write a value of an added variable for case `case_number`.
   virtual void set_value(int var, int case_number, double v) = 0;
+
+  // Column-wise reading of the cases one pass would visit, in the same order
+  // (each call is a pass of its own: it leaves no current case). OBCOUNT:
+  // how many there are. OBCOLUMN: the values of numeric variable `var` into
+  // out[0 .. OBCOUNT()). OBCASES: their case weights and case numbers (either
+  // may be null). The defaults run the case loop; a host that keeps its data
+  // by column copies them without a call per case.
+  virtual int OBCOUNT() {
+    int n = 0;
+    OBPINI();
+    while (OBSERV()) ++n;
+    OBPEND();
+    return n;
+  }
+  virtual void OBCOLUMN(int var, double* out) {
+    OBPINI();
+    for (int i = 0; OBSERV(); ++i) out[i] = value(var);
+    OBPEND();
+  }
+  virtual void OBCASES(double* weights, int* case_numbers) {
+    OBPINI();
+    for (int i = 0; OBSERV(); ++i) {
+      if (weights != nullptr) weights[i] = case_weight();
+      if (case_numbers != nullptr) case_numbers[i] = case_number();
+    }
+    OBPEND();
+  }
 };
 
 // -------------------------------------------------------------- workspace ---

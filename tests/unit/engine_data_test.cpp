@@ -337,6 +337,82 @@ TEST(EngineActiveFile, CaseLoopWithWeightAndFilter) {
   EXPECT_EQ(f.text(4, 0), "a ");
 }
 
+TEST(EngineActiveFile, ColumnReadsMatchTheCaseLoopForEveryStorage) {
+  DictionaryStore d;
+  ActiveFile f(d);
+  std::string err;
+  // Columns held in 8, 16, 32 bits and as doubles (-0, a fraction, a value
+  // past 32 bits), blanks as SYSMIS in each; a weight with a 0 and a filter.
+  ASSERT_TRUE(f.load_table(table({"b8", "b16", "b32", "dbl", "w", "flt"},
+                                 {{"1", "300", "70000", "-0", "1", "1"},
+                                  {"", "-32767", "", "2.5", "2", "1"},
+                                  {"-127", "", "-2147483647", "", "0", "1"},
+                                  {"127", "32767", "2147483647", "5000000000", "1.5", "0"},
+                                  {"0", "7", "8", "1", "3", "1"}}),
+                           "", "test", err))
+      << err;
+  auto by_cases = [&](int var) {
+    std::vector<double> v;
+    std::vector<std::pair<int, double>> seen;
+    f.OBPINI();
+    while (f.OBSERV()) {
+      v.push_back(f.value(var));
+      seen.emplace_back(f.case_number(), f.case_weight());
+    }
+    f.OBPEND();
+    return std::make_pair(v, seen);
+  };
+  auto check = [&] {
+    const int n = f.OBCOUNT();
+    std::vector<double> w(static_cast<std::size_t>(n));
+    std::vector<int> cases(static_cast<std::size_t>(n));
+    f.OBCASES(w.data(), cases.data());
+    // The interface's own bodies (for hosts without columns) agree too.
+    EXPECT_EQ(f.oscat::host::Cases::OBCOUNT(), n);
+    std::vector<double> w0(static_cast<std::size_t>(n));
+    std::vector<int> cases0(static_cast<std::size_t>(n));
+    f.oscat::host::Cases::OBCASES(w0.data(), cases0.data());
+    for (int var = 1; var <= 4; ++var) {
+      SCOPED_TRACE(var);
+      const auto [expect, seen] = by_cases(var);
+      ASSERT_EQ(static_cast<int>(expect.size()), n);
+      std::vector<double> col(static_cast<std::size_t>(n)), col0(static_cast<std::size_t>(n));
+      f.OBCOLUMN(var, col.data());
+      f.oscat::host::Cases::OBCOLUMN(var, col0.data());
+      EXPECT_EQ(col0, expect);
+      EXPECT_EQ(w0, w);
+      EXPECT_EQ(cases0, cases);
+      for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(col[static_cast<std::size_t>(i)], expect[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(std::signbit(col[static_cast<std::size_t>(i)]), std::signbit(expect[static_cast<std::size_t>(i)]));
+        EXPECT_EQ(cases[static_cast<std::size_t>(i)], seen[static_cast<std::size_t>(i)].first);
+        EXPECT_EQ(w[static_cast<std::size_t>(i)], seen[static_cast<std::size_t>(i)].second);
+      }
+    }
+  };
+  EXPECT_EQ(f.number(1, 2), -127);
+  EXPECT_EQ(f.number(1, 1), SYSMIS);
+  EXPECT_EQ(f.number(2, 1), -32767);
+  EXPECT_EQ(f.number(3, 3), 2147483647);
+  EXPECT_EQ(f.number(4, 3), 5000000000.0);
+  EXPECT_TRUE(std::signbit(f.number(4, 0)));
+  check();
+  ASSERT_TRUE(f.set_weight(5));
+  check();
+  ASSERT_TRUE(f.set_filter(6));
+  check();
+  EXPECT_EQ(f.OBCOUNT(), 3);
+  // A value the narrow column cannot hold widens it; the others stay.
+  f.set_value(1, 1, 1000.25);
+  f.set_value(2, 2, SYSMIS);
+  EXPECT_EQ(f.number(1, 0), 1000.25);
+  EXPECT_EQ(f.number(1, 2), -127);
+  EXPECT_EQ(f.number(1, 1), SYSMIS);
+  EXPECT_EQ(f.number(2, 1), SYSMIS);
+  EXPECT_EQ(f.number(2, 3), 32767);
+  check();
+}
+
 TEST(EngineActiveFile, MissingValuesAndRanges) {
   DictionaryStore d;
   ActiveFile f(d);
