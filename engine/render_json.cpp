@@ -247,6 +247,12 @@ void write_chart(Writer& w, const Chart& c) {
     w.key("footnote");
     w.value(text_json(c.footnote));
   }
+  if (!c.earlier_footnotes.empty()) {
+    json notes = json::array();
+    for (const auto& n : c.earlier_footnotes) notes.push_back(text_json(n));
+    w.key("earlier_footnotes");
+    w.value(notes);
+  }
   json cols = json::array();
   for (const auto& col : c.columns) cols.push_back({{"name", text_json(col.name)}, {"is_text", col.is_text}});
   w.key("columns");
@@ -276,12 +282,16 @@ void write_chart(Writer& w, const Chart& c) {
   w.field("same_ratio", c.same_ratio);
   if (!c.splom_cols.empty()) w.field("splom", c.splom_cols);
   json els = json::array();
-  for (const auto& e : c.elements)
-    els.push_back({{"kind", kind_name(e.kind)},
-                   {"group", column_or_null(e.group_col)},
-                   {"label", column_or_null(e.label_col)},
-                   {"label_max", e.label_max},
-                   {"rows", column_or_null(e.rows_col)}});
+  for (const auto& e : c.elements) {
+    json el = {{"kind", kind_name(e.kind)},
+               {"group", column_or_null(e.group_col)},
+               {"label", column_or_null(e.label_col)},
+               {"label_max", e.label_max},
+               {"rows", column_or_null(e.rows_col)}};
+    // Only supplementary points carry the flag, so other charts' JSON is unchanged.
+    if (e.hollow) el["hollow"] = true;
+    els.push_back(std::move(el));
+  }
   w.key("elements");
   w.value(els);
   if (!c.x_refs.empty()) w.field("x_reference_lines", c.x_refs);

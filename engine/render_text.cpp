@@ -644,6 +644,7 @@ void render_item(Sink& out, const Item& item, int depth, std::size_t width) {
       }
     }
     wrapped(out, line, width, 4);
+    for (const auto& n : c->earlier_footnotes) wrapped(out, "  " + n.text, width, 2);
     if (!c->footnote.text.empty()) wrapped(out, "  " + c->footnote.text, width, 2);
   } else if (const TextBlock* b = std::get_if<TextBlock>(&item)) {
     if (!b->title.text.empty()) wrapped(out, b->title.text, width);

@@ -378,3 +378,26 @@ TEST(RenderHtml, EscapesEverythingAndLinksTheOutline) {
 }
 
 }  // namespace
+
+// A chart's supplementary elements and every footnote frame reach the JSON and
+// text reports, not only the SVG.
+TEST(RenderJson, ChartKeepsHollowElementsAndEveryFootnote) {
+  Document doc = rich_document();
+  Chart& ch = std::get<Chart>(doc.commands[0].items[3]);
+  ch.elements = {ChartElement{}, ChartElement{}};
+  ch.elements[1].hollow = true;
+  ch.earlier_footnotes = {T("Scaling level: Ordinal")};
+  ch.footnote = T("Cases outside the analysis are drawn open.");
+  const auto j = nlohmann::json::parse(render_json(doc, "0.1.0"));
+  const auto& chart = j["commands"][0]["items"][3];
+  ASSERT_EQ(chart["elements"].size(), 2u);
+  EXPECT_FALSE(chart["elements"][0].contains("hollow"));
+  EXPECT_EQ(chart["elements"][1]["hollow"], true);
+  ASSERT_EQ(chart["earlier_footnotes"].size(), 1u);
+  EXPECT_EQ(chart["earlier_footnotes"][0]["text"], "Scaling level: Ordinal");
+  EXPECT_EQ(chart["footnote"]["text"], "Cases outside the analysis are drawn open.");
+  const std::string text = render_text(doc);
+  const auto first = text.find("Scaling level: Ordinal");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_LT(first, text.find("Cases outside the analysis"));
+}
