@@ -71,32 +71,7 @@ void run(Settings& s) {
   double* rowcat = nullptr;
   if (!too_big) {
     const corres::Sizes z = corres::analysis_sizes(I, J, 0, 0, nvec, p);
-    a.I = I;
-    a.J = J;
-    a.F = blocks.get<double>(z.F);
-    a.F0 = blocks.get<double>(z.F);
-    a.S = blocks.get<double>(z.F);
-    a.P = blocks.get<double>(z.F);
-    a.A = blocks.get<double>(z.F);
-    a.X = blocks.get<double>(z.vecR);
-    a.Y = blocks.get<double>(z.vecC);
-    a.ubuf = blocks.get<double>(std::max(z.ubuf, static_cast<std::size_t>(std::max(I, J)) * p));
-    a.vbuf = blocks.get<double>(z.vbuf);
-    a.svdwork = blocks.get<double>(z.svdwork);
-    a.cov = blocks.get<double>(z.cov);
-    a.scratch = blocks.get<double>(p + static_cast<std::size_t>(std::max(I, J)) * p);
-    a.r = blocks.get<double>(I);
-    a.r0 = blocks.get<double>(I);
-    a.rowin = blocks.get<double>(I);
-    rowcat = blocks.get<double>(I);
-    a.c = blocks.get<double>(J);
-    a.c0 = blocks.get<double>(J);
-    a.colin = blocks.get<double>(J);
-    a.lambda = blocks.get<double>(q);
-    a.keys = blocks.get<double>(std::max(I, J));
-    a.gsizeR = blocks.get<int>(I);
-    a.gsizeC = blocks.get<int>(J);
-    a.perm = blocks.get<int>(std::max(I, J));
+    rowcat = corres::allocate_analysis(blocks, a, z, I, J, q, p, z.F, static_cast<std::size_t>(std::max(I, J)) * p);
   }
   if (too_big || blocks.failed()) {
     blocks.release_all();

@@ -171,6 +171,38 @@ bool build_table(const Settings& s, double* F, double* rowcat, bool& allint) {
   return true;
 }
 
+double* allocate_analysis(frame::Workspace& blocks, Analysis& a, const Sizes& z, int I, int J, int q, int p,
+                          std::size_t a_size, std::size_t ubuf_size) {
+  const std::size_t big = static_cast<std::size_t>(std::max(I, J));
+  a.I = I;
+  a.J = J;
+  a.F = blocks.get<double>(z.F);
+  a.F0 = blocks.get<double>(z.F);
+  a.S = blocks.get<double>(z.F);
+  a.P = blocks.get<double>(z.F);
+  a.A = blocks.get<double>(a_size);
+  a.X = blocks.get<double>(z.vecR);
+  a.Y = blocks.get<double>(z.vecC);
+  a.ubuf = blocks.get<double>(std::max(z.ubuf, ubuf_size));
+  a.vbuf = blocks.get<double>(z.vbuf);
+  a.svdwork = blocks.get<double>(z.svdwork);
+  a.cov = blocks.get<double>(z.cov);
+  a.scratch = blocks.get<double>(static_cast<std::size_t>(p) + big * p);
+  a.r = blocks.get<double>(I);
+  a.r0 = blocks.get<double>(I);
+  a.rowin = blocks.get<double>(I);
+  double* rowcat = blocks.get<double>(I);
+  a.c = blocks.get<double>(J);
+  a.c0 = blocks.get<double>(J);
+  a.colin = blocks.get<double>(J);
+  a.lambda = blocks.get<double>(q);
+  a.keys = blocks.get<double>(big);
+  a.gsizeR = blocks.get<int>(I);
+  a.gsizeC = blocks.get<int>(J);
+  a.perm = blocks.get<int>(big);
+  return rowcat;
+}
+
 void run_analysis(Settings& s) {
   const int I = s.nrow, J = s.ncol;
   const bool want_points = s.print[P_RCONFIDE] || s.print[P_CCONFIDE] || s.out_variance;
@@ -200,32 +232,8 @@ void run_analysis(Settings& s) {
   double* rowcat = nullptr;
   if (!too_big) {
     Sizes z = analysis_sizes(I, J, s.nsuprow, s.nsupcol, nvec, p);
-    a.I = I;
-    a.J = J;
-    a.F = blocks.get<double>(z.F);
-    a.F0 = blocks.get<double>(z.F);
-    a.S = blocks.get<double>(z.F);
-    a.P = blocks.get<double>(z.F);
-    a.A = blocks.get<double>(static_cast<std::size_t>(Ia) * Ja);
-    a.X = blocks.get<double>(z.vecR);
-    a.Y = blocks.get<double>(z.vecC);
-    a.ubuf = blocks.get<double>(std::max(z.ubuf, want_points ? static_cast<std::size_t>(std::max(I, J)) * p : 0));
-    a.vbuf = blocks.get<double>(z.vbuf);
-    a.svdwork = blocks.get<double>(z.svdwork);
-    a.cov = blocks.get<double>(z.cov);
-    a.scratch = blocks.get<double>(p + static_cast<std::size_t>(std::max(I, J)) * p);
-    a.r = blocks.get<double>(I);
-    a.r0 = blocks.get<double>(I);
-    a.rowin = blocks.get<double>(I);
-    rowcat = blocks.get<double>(I);
-    a.c = blocks.get<double>(J);
-    a.c0 = blocks.get<double>(J);
-    a.colin = blocks.get<double>(J);
-    a.lambda = blocks.get<double>(q);
-    a.keys = blocks.get<double>(std::max(I, J));
-    a.gsizeR = blocks.get<int>(I);
-    a.gsizeC = blocks.get<int>(J);
-    a.perm = blocks.get<int>(std::max(I, J));
+    rowcat = allocate_analysis(blocks, a, z, I, J, q, p, static_cast<std::size_t>(Ia) * Ja,
+                               want_points ? static_cast<std::size_t>(std::max(I, J)) * p : 0);
   }
   if (too_big || blocks.failed()) {
     blocks.release_all();
