@@ -14,11 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/workspace.hpp"
 #include "host/host.hpp"
-
-namespace oscat::frame {
-class Workspace;
-}
 
 namespace oscat::older {
 
@@ -187,6 +184,37 @@ void memory_allocated(std::string_view procedure, double bytes);
 // vector additional memory of ........" with the amount and "required.",
 // error 10627 follows, and nullptr is returned.
 double* matrix_vector(frame::Workspace& ws, std::size_t count);
+
+// The rows of a quantification matrix file, gathered before anything is
+// written so that a shortfall leaves no partial file: a row type, a level and
+// a variable index (-1 none) per row, and `p` values.
+class MatrixRows {
+ public:
+  struct Head {
+    const char* type;
+    std::string level;
+    int j;
+  };
+  MatrixRows(std::size_t rows, int p) : p_(static_cast<std::size_t>(p)), values_(matrix_vector(ws_, rows * p_)) {
+    heads_.reserve(rows);
+  }
+  bool ok() const { return values_ != nullptr; }
+  template <class Value>
+  bool write(const char* type, const std::string& level, int j, Value value) {
+    double* v = values_ + heads_.size() * p_;
+    for (std::size_t s = 0; s < p_; ++s) v[s] = value(static_cast<int>(s));
+    heads_.push_back({type, level, j});
+    return true;
+  }
+  const std::vector<Head>& heads() const { return heads_; }
+  double value(std::size_t row, int s) const { return values_[row * p_ + static_cast<std::size_t>(s)]; }
+
+ private:
+  frame::Workspace ws_;
+  std::size_t p_;
+  double* values_;
+  std::vector<Head> heads_;
+};
 
 // Which procedure saves: its numbered "name exists" error and its default root.
 struct SaveCodes {

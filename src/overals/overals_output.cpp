@@ -396,22 +396,12 @@ bool matrix_file(int handle, const Analysis& a) {
     if (single) rows += 2;
   }
   // Its own block: a shortfall here is the matrix file's, not the analysis'.
-  frame::Workspace ws;
-  double* values = older::matrix_vector(ws, rows * static_cast<std::size_t>(a.p));
-  if (values == nullptr) return true;  // reported; nothing is written
-  struct Head {
-    const char* type;
-    std::string level;
-    int j;
-  };
-  std::vector<Head> heads;
-  heads.reserve(rows);
+  older::MatrixRows out(rows, a.p);
+  if (!out.ok()) return true;  // reported; nothing is written
   auto write = [&](const char* type, const std::string& level, int j, auto value) {
-    double* v = values + heads.size() * static_cast<std::size_t>(a.p);
-    for (int s = 0; s < a.p; ++s) v[s] = value(s);
-    heads.push_back({type, level, j});
-    return true;
+    return out.write(type, level, j, value);
   };
+  const auto& heads = out.heads();
   bool ok = true;
   for (int i = 0; i < a.n && ok; ++i)
     ok = write("SCOOR_", std::to_string(a.case_numbers[static_cast<std::size_t>(i)]), -1,
@@ -453,7 +443,7 @@ bool matrix_file(int handle, const Analysis& a) {
     rec.push_back(host::FileValue::str(j < 0 ? "" : h.dict.DICGET(a.var[static_cast<std::size_t>(j)]).name));
     rec.push_back(host::FileValue::str(j < 0 ? "" : kType[a.level[static_cast<std::size_t>(j)]]));
     rec.push_back(host::FileValue::num(j < 0 ? host::SYSMIS : a.set[static_cast<std::size_t>(j)] + 1));
-    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(values[r * static_cast<std::size_t>(a.p) + static_cast<std::size_t>(s)]));
+    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(out.value(r, s)));
     ok = f.MTDWRT(handle, rec);
   }
   if (!ok) return false;

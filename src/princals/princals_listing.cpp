@@ -460,22 +460,12 @@ bool matrix_file(int handle, const Analysis& a) {
       if (a.f[a.off[J] + c] > 0) rows += a.single(j) ? 3 : 1;
     if (a.single(j)) ++rows;
   }
-  frame::Workspace ws;
-  double* values = older::matrix_vector(ws, rows * static_cast<std::size_t>(a.p));
-  if (values == nullptr) return true;  // reported; nothing is written
-  struct Head {
-    const char* type;
-    std::string level;
-    int j;
-  };
-  std::vector<Head> heads;
-  heads.reserve(rows);
+  older::MatrixRows out(rows, a.p);
+  if (!out.ok()) return true;  // reported; nothing is written
   auto write = [&](const char* type, const std::string& level, int j, auto value) {
-    double* v = values + heads.size() * static_cast<std::size_t>(a.p);
-    for (int s = 0; s < a.p; ++s) v[s] = value(s);
-    heads.push_back({type, level, j});
-    return true;
+    return out.write(type, level, j, value);
   };
+  const auto& heads = out.heads();
   bool ok = true;
   for (int j = 0; j < a.m && ok; ++j) {
     const auto J = static_cast<std::size_t>(j);
@@ -501,8 +491,7 @@ bool matrix_file(int handle, const Analysis& a) {
     rec.push_back(host::FileValue::str(heads[r].level));
     rec.push_back(host::FileValue::str(name(a.var[J])));
     rec.push_back(host::FileValue::str(kType[a.level[J]]));
-    for (int s = 0; s < a.p; ++s)
-      rec.push_back(host::FileValue::num(values[r * static_cast<std::size_t>(a.p) + static_cast<std::size_t>(s)]));
+    for (int s = 0; s < a.p; ++s) rec.push_back(host::FileValue::num(out.value(r, s)));
     ok = f.MTDWRT(handle, rec);
   }
   if (!ok) return false;
