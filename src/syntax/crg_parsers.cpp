@@ -26,7 +26,8 @@ int read_file(const CommandSettings& s, const char* bad_name) {
     return 0;
   }
   if (h <= 0) {
-    report(bad_name);
+    Cursor c;
+    report1(bad_name, shown(c.peek()));
     return 0;
   }
   for (int f : named_files(s))
@@ -94,7 +95,7 @@ void CRG_ParseInitial(CommandSettings& s) {
       else report1("CRG Invalid val INI FIX.", shown(it));
       have_num = true;
     } else if (it.kind == TokenKind::RParen || ends(it)) {
-      report(multi ? "CRG Inv filename INI MLT." : "CRG Inv filename INI FIX.");
+      report1(multi ? "CRG Inv filename INI MLT." : "CRG Inv filename INI FIX.", shown(it));
       if (ends(it)) return;
       c.back();
     } else {
@@ -211,7 +212,7 @@ void CRG_ParseRegularization(CommandSettings& s) {
         ++ntrip;
       }
     } else if (it.kind == TokenKind::RParen || ends(it)) {
-      report("CRG Inv filename REGU.");
+      report1("CRG Inv filename REGU.", shown(it));
       if (ends(it)) return;
     } else {
       c.back();

@@ -107,7 +107,7 @@ void parse_discretization(CommandSettings& s) {
       if (g_eq && !g_ncat && !g_distr) {
         method = width > 0 ? -width : 0;
       } else if (g_eq) {
-        report("CPR Invalid/unexp Kwd/Val DISCR.");
+        report1("CPR Invalid/unexp Kwd/Val DISCR.", g_ncat ? "EQINTV and NCAT" : "EQINTV and DISTR");
       } else {
         nc = g_ncat && ncat >= 2 ? ncat : 7;
         if (distr == 1) {
@@ -121,7 +121,9 @@ void parse_discretization(CommandSettings& s) {
         }
       }
     } else {
-      if (g_eq || g_ncat || g_distr) report("CPR Invalid/unexp Kwd/Val DISCR.");
+      if (g_eq || g_ncat || g_distr)
+        report1("CPR Invalid/unexp Kwd/Val DISCR.", std::string(main_kw == 1 ? "RANKING" : "MULTIPLYING") + " and " +
+                                                        (g_eq ? "EQINTV" : g_ncat ? "NCAT" : "DISTR"));
       method = main_kw == 1 ? DISCR_RANKING : DISCR_MULTIPLYING;
     }
     (void)bad_spec;

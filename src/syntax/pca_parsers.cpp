@@ -52,7 +52,7 @@ void parse_configuration(CommandSettings& s) {
   std::string path;
   int h = H().files.SFDFRI(path);
   if (h <= 0) {
-    report("CPR Config file error.");
+    report1("CPR Config file error.", h < 0 ? std::string("*") : shown(c.peek()));
     return;
   }
   Token r = c.next();

@@ -211,3 +211,19 @@ TEST(SyntaxMessages, ForgottenPeriodNote) {
   EXPECT_FALSE(h.run(K::Catpca, kPca + "/SAVE = BOGUS").has(note));
   EXPECT_FALSE(h.run(K::Catpca, "VARIABLES = a b /ANALYSIS = a (NOMINAL WEIGHT 2) zz").has(note));
 }
+
+TEST(SyntaxMessages, FileSpecificationsAndKeywordCombinationsNameWhatWasFound) {
+  Harness h;
+  const std::string crg = "VARIABLES = a b c /ANALYSIS = a WITH b c ";
+  for (const Case& c : std::vector<Case>{
+           {K::Catreg, crg + "/INITIAL = MULTISTART()", "CRG Inv filename INI MLT.", {")"}},
+           {K::Catreg, crg + "/INITIAL = FIXSIGNS(2)(x)", "CRG Inv filename INI FIX.", {"x"}},
+           {K::Catreg, crg + "/REGULARIZATION = LASSO()", "CRG Inv filename REGU.", {")"}},
+           {K::Catpca, kPca + "/CONFIGURATION = INITIAL(abc)", "CPR Config file error.", {"abc"}},
+           {K::Catpca, kPca + "/DISCRETIZATION = a (RANKING NCAT=3)", "CPR Invalid/unexp Kwd/Val DISCR.",
+            {"RANKING and NCAT"}},
+           {K::Catpca, kPca + "/DISCRETIZATION = a (EQINTV=2 NCAT=3)", "CPR Invalid/unexp Kwd/Val DISCR.",
+            {"EQINTV and NCAT"}},
+       })
+    expect_named(h, c);
+}
