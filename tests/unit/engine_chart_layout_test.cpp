@@ -273,7 +273,7 @@ TEST(ChartLayout, SurveyBiplotKeepsVectorNamesAndStatesTheirScale) {
   ASSERT_EQ(drawn.size(), 5u);
   double longest = 0, cloud = 0;
   for (std::size_t k = 0; k < 5; ++k) {
-    const Row& l = loadings()[k];
+    const Row l = loadings()[k];  // a copy: loadings() returns a temporary
     const double data_len = std::hypot(l.x, l.y) * ppu;
     EXPECT_NEAR(drawn[k] / data_len, factor, 0.01 * factor) << l.label;
     longest = std::max(longest, drawn[k]);
